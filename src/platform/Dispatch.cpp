@@ -1,0 +1,102 @@
+#include "platform/Dispatch.h"
+
+#include <utility>
+
+namespace vlm {
+
+std::string_view kindName(InvokeKind kind) noexcept {
+  switch (kind) {
+    case InvokeKind::Method: return "call";
+    case InvokeKind::PropertyGet: return "get";
+    case InvokeKind::PropertyPut: return "put";
+  }
+  return "?";
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) noexcept {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+Variant invokeMember(IDispatch& object, DispId id, InvokeKind kind, std::span<Variant> args) {
+  if (id == kDispIdUnknown) raise(err::kNoSuchMember);
+  Variant result;
+  ErrorInfo error;
+  const HResult r = object.invoke(id, kind, args, &result, &error);
+  if (r == hr::kOk) return result;
+  if (r == hr::kException) {
+    throw RuntimeError(error.number, std::move(error.source), std::move(error.description));
+  }
+  raise(err::kNoSuchMember);
+}
+
+Variant invokeByName(IDispatch& object, std::string_view name, InvokeKind kind,
+                     std::span<Variant> args) {
+  return invokeMember(object, object.memberId(name), kind, args);
+}
+
+DispId MemberCache::id(IDispatch& object) {
+  if (&object != object_) {
+    id_ = object.memberId(name_);
+    object_ = &object;
+  }
+  return id_;
+}
+
+IDispatch& requireObject(const ObjectRef& object) {
+  if (!object) raise(err::kObjectVarNotSet);
+  return *object;
+}
+
+DispId DispatchObject::memberId(std::string_view name) {
+  for (const Member& m : members_) {
+    if (equalsIgnoreCase(m.name, name)) return m.id;
+  }
+  return kDispIdUnknown;
+}
+
+HResult DispatchObject::invoke(DispId id, InvokeKind kind, std::span<Variant> args,
+                               Variant* result, ErrorInfo* error) {
+  Member* found = nullptr;
+  // Members registered in order have id = position + 1: found without a search.
+  if (id >= 1 && static_cast<size_t>(id) <= members_.size() && members_[id - 1].id == id) {
+    found = &members_[id - 1];
+  } else {
+    for (Member& m : members_) {
+      if (m.id == id) found = &m;
+    }
+  }
+  if (found) {
+    Member& m = *found;
+    try {
+      Variant value = m.handler(kind, args);
+      if (result) *result = std::move(value);
+      return hr::kOk;
+    } catch (...) {
+      RuntimeError e = currentError();
+      if (error) *error = ErrorInfo{e.number(), e.source(), e.description()};
+      return hr::kException;
+    }
+  }
+  return hr::kMemberNotFound;
+}
+
+void DispatchObject::addMember(DispId id, std::string name, Handler handler) {
+  members_.push_back(Member{id, std::move(name), std::move(handler)});
+}
+
+void DispatchObject::addMember(std::string name, Handler handler) {
+  addMember(static_cast<DispId>(members_.size() + 1), std::move(name), std::move(handler));
+}
+
+void expectArgs(std::span<Variant> args, size_t min, size_t max) {
+  if (args.size() < min || args.size() > max) raise(err::kWrongArgCount);
+}
+
+}  // namespace vlm
