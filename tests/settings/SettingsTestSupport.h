@@ -1,0 +1,112 @@
+// Test helpers for the settings component: a private config folder per test, and an
+// exact comparison of stored values (kind and bits).
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <bit>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Error.h"
+#include "platform/Variant.h"
+
+namespace vlm::test {
+
+// Points XDG_CONFIG_HOME at a fresh temporary folder for the lifetime of the object, and
+// removes the folder afterwards (permissions restored first).
+class TempConfigHome {
+ public:
+  TempConfigHome() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vlmsettings-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+    if (const char* old = getenv("XDG_CONFIG_HOME")) saved_ = old;
+    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+  }
+  ~TempConfigHome() {
+    if (saved_) {
+      setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
+    } else {
+      unsetenv("XDG_CONFIG_HOME");
+    }
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_, ignored)) {
+      if (entry.is_directory(ignored)) chmod(entry.path().c_str(), 0700);
+    }
+    chmod(folder_.c_str(), 0700);
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  TempConfigHome(const TempConfigHome&) = delete;
+  TempConfigHome& operator=(const TempConfigHome&) = delete;
+
+  const std::string& folder() const { return folder_; }
+  std::string settingsFolder() const { return folder_ + "/vlmimport"; }
+  std::string filePath() const { return settingsFolder() + "/registry.ini"; }
+
+  void writeFile(std::string_view bytes) const {
+    std::filesystem::create_directories(settingsFolder());
+    std::ofstream out(filePath(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  std::string readFile() const {
+    std::ifstream in(filePath(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  std::string folder_;
+  std::optional<std::string> saved_;
+};
+
+// True when the process can write into `folder` even though its mode forbids it (root).
+inline bool ignoresFolderPermissions(const std::string& folder) {
+  return geteuid() == 0 || access(folder.c_str(), W_OK) == 0;
+}
+
+// Same kind and same value; floating-point values compare by their bits (NaN, -0).
+inline ::testing::AssertionResult sameValue(const Variant& actual, const Variant& expected) {
+  if (actual.type() != expected.type()) {
+    return ::testing::AssertionFailure()
+           << "kind " << typeName(actual.type()) << ", expected " << typeName(expected.type());
+  }
+  bool equal = false;
+  switch (expected.type()) {
+    case VarType::Boolean: equal = actual.get<bool>() == expected.get<bool>(); break;
+    case VarType::Integer: equal = actual.get<int16_t>() == expected.get<int16_t>(); break;
+    case VarType::Long: equal = actual.get<int32_t>() == expected.get<int32_t>(); break;
+    case VarType::Single:
+      equal = std::bit_cast<uint32_t>(actual.get<float>()) ==
+              std::bit_cast<uint32_t>(expected.get<float>());
+      break;
+    case VarType::Double:
+      equal = std::bit_cast<uint64_t>(actual.get<double>()) ==
+              std::bit_cast<uint64_t>(expected.get<double>());
+      break;
+    case VarType::String: equal = actual.get<std::string>() == expected.get<std::string>(); break;
+    default: equal = true; break;
+  }
+  if (equal) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "value " << actual.toString() << ", expected " << expected.toString();
+}
+
+// The number of the RuntimeError that `f` raises, or 0.
+template <class F>
+int32_t errorOf(F&& f) {
+  try {
+    f();
+  } catch (const RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+}  // namespace vlm::test
