@@ -49,6 +49,15 @@ double convertPrefix(std::string_view s, char point) noexcept {
   return negative ? -value : value;
 }
 
+// The first "." or "," of the text, which then serves as its decimal separator. A plain
+// loop: find_first_of calls memchr once per character, and this runs per coordinate.
+char decimalSeparatorOf(std::string_view text) noexcept {
+  for (const char c : text) {
+    if (c == '.' || c == ',') return c;
+  }
+  return '.';
+}
+
 }  // namespace
 
 double roundHalfEven(double value) noexcept { return std::nearbyint(value); }
@@ -87,16 +96,14 @@ bool parseDecimal(std::string_view text, char decimalPoint, double& out) noexcep
 }
 
 float textToSingle(std::string_view text) {
-  const size_t sep = text.find_first_of(".,");
-  const char point = sep == std::string_view::npos ? '.' : text[sep];
+  const char point = decimalSeparatorOf(text);
   double value;
   if (!parseDecimal(text, point, value)) raise(err::kTypeMismatch);
   return toSingle(value);
 }
 
 int32_t textToLong(std::string_view text) {
-  const size_t sep = text.find_first_of(".,");
-  const char point = sep == std::string_view::npos ? '.' : text[sep];
+  const char point = decimalSeparatorOf(text);
   double value;
   if (!parseDecimal(text, point, value)) raise(err::kTypeMismatch);
   return toLong(value);

@@ -18,6 +18,7 @@ std::string classicDescription(int32_t number) {
     case err::kFileAlreadyOpen: return "File already open";
     case err::kDeviceIo: return "Device I/O error";
     case err::kInputPastEnd: return "Input past end of file";
+    case err::kBadRecordNumber: return "Bad record number";
     case err::kPermissionDenied: return "Permission denied";
     case err::kPathFileAccess: return "Path/File access error";
     case err::kPathNotFound: return "Path not found";

@@ -1,0 +1,159 @@
+// Read_Line: the line reader of the import file (file number 1) in both line modes.
+//
+// Line ends are found in the file table's block buffer 16 bytes at a time (CR for whole
+// lines, CR or LF in character mode), and lines are returned as views into that buffer.
+// Only a line that crosses a block boundary is assembled, in one scratch string kept
+// between calls, so ordinary lines cost no allocation and no system call.
+#include <algorithm>
+#include <limits>
+#include <string>
+
+#include "platform/FileTable.h"
+#include "textio/modImport.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace vlm::modImport {
+
+namespace {
+
+constexpr int16_t kImportFile = 1;
+// Scratch capacity kept after a long line; beyond it the next call gives the memory back.
+constexpr size_t kKeptScratch = 4 * NumberedFile::kBlockSize;
+static_assert(kKeptScratch >= NumberedFile::kBlockSize, "a line of one block stays cheap");
+
+// Holds lines that span blocks; the returned view may point into it until the next call.
+std::string spanText;
+
+// CharsRead is a 32-bit counter. Past 2^31 - 1 characters it stays at that value rather
+// than wrapping to negative, so a progress bar fed from it stays full instead of jumping.
+void addChars(size_t count) noexcept {
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  const int64_t sum = CharsRead + static_cast<int64_t>(std::min<size_t>(count, kMax));
+  CharsRead = static_cast<int32_t>(std::min(sum, kMax));
+}
+
+bool isLineEnd(char c) noexcept { return c == '\r' || c == '\n'; }
+
+// The first line end in [p, end), or end: CR only, or with kLfEnds CR or LF too. Lines are
+// short, so an inline 16-byte scan beats a call to memchr per line.
+template <bool kLfEnds>
+const char* findLineEnd(const char* p, const char* end) noexcept {
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; end - p >= 16; p += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i found = _mm_cmpeq_epi8(bytes, cr);
+    if constexpr (kLfEnds) found = _mm_or_si128(found, _mm_cmpeq_epi8(bytes, lf));
+    const int hits = _mm_movemask_epi8(found);
+    if (hits != 0) return p + __builtin_ctz(static_cast<unsigned>(hits));
+  }
+#endif
+  while (p != end && !(*p == '\r' || (kLfEnds && *p == '\n'))) ++p;
+  return p;
+}
+
+// Adds `part` to the line being assembled in the scratch string.
+void gather(std::string_view part, bool& spanning) {
+  if (spanning) {
+    spanText.append(part);
+  } else {
+    spanText.assign(part);
+    spanning = true;
+  }
+}
+
+// The line ended at a CR that was the last buffered byte: keep the line before the block
+// is refilled to look for the LF that may follow in the next block.
+std::string_view finishAtBlockEnd(NumberedFile& file, std::string_view line, bool spanning) {
+  gather(line, spanning);
+  const std::string_view next = file.peek();
+  if (!next.empty() && next.front() == '\n') file.consume(1);
+  return spanText;
+}
+
+// Mode 0: the characters up to the next CR; CR LF is one line end, a lone LF is part of
+// the line. A last line without CR ends at the end of the file without noticing it, as
+// the last character was read, not an attempt beyond it.
+std::string_view readWholeLine(NumberedFile& file) {
+  if (file.eof()) return {};
+  std::string_view chunk = file.peek();
+  if (chunk.empty()) {
+    file.noticeEnd();
+    return {};
+  }
+  bool spanning = false;
+  for (;;) {
+    const char* cr = findLineEnd<false>(chunk.data(), chunk.data() + chunk.size());
+    if (cr == chunk.data() + chunk.size()) {
+      gather(chunk, spanning);
+      file.consume(chunk.size());
+      chunk = file.peek();
+      if (chunk.empty()) return spanText;
+      continue;
+    }
+    const auto length = static_cast<size_t>(cr - chunk.data());
+    const std::string_view line = chunk.substr(0, length);
+    file.consume(length + 1);
+    if (length + 1 == chunk.size()) return finishAtBlockEnd(file, line, spanning);
+    if (chunk[length + 1] == '\n') file.consume(1);
+    if (!spanning) return line;
+    return spanText.append(line);
+  }
+}
+
+// Mode 1, as if character by character: every read attempt adds 1 to CharsRead, the one
+// that finds the end of the file too; CR or LF ends a line; empty lines are skipped.
+std::string_view readCharLine(NumberedFile* file) {
+  bool spanning = false;
+  for (;;) {
+    std::string_view chunk = file != nullptr ? file->peek() : std::string_view{};
+    if (chunk.empty()) {
+      addChars(1);
+      if (file != nullptr) file->noticeEnd();
+      return spanning ? std::string_view(spanText) : std::string_view{};
+    }
+    if (!spanning) {
+      const auto skipped = static_cast<size_t>(
+          std::find_if_not(chunk.begin(), chunk.end(), isLineEnd) - chunk.begin());
+      addChars(skipped);
+      file->consume(skipped);
+      chunk.remove_prefix(skipped);
+      if (chunk.empty()) continue;
+    }
+    const char* end = findLineEnd<true>(chunk.data(), chunk.data() + chunk.size());
+    const auto length = static_cast<size_t>(end - chunk.data());
+    const std::string_view line = chunk.substr(0, length);
+    if (length == chunk.size()) {
+      gather(line, spanning);
+      addChars(length);
+      file->consume(length);
+      continue;
+    }
+    addChars(length + 1);
+    file->consume(length + 1);
+    if (!spanning) return line;
+    return spanText.append(line);
+  }
+}
+
+}  // namespace
+
+std::string_view Read_Line() {
+  if (spanText.capacity() > kKeptScratch) std::string().swap(spanText);
+  NumberedFile* file = fileTable().find(kImportFile);
+  switch (ReadMode) {
+    case 0: {
+      const std::string_view line = file != nullptr ? readWholeLine(*file) : std::string_view{};
+      addChars(line.size());
+      return line;
+    }
+    case 1: return readCharLine(file);
+    default: return {};
+  }
+}
+
+}  // namespace vlm::modImport

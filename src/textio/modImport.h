@@ -1,0 +1,59 @@
+// modImport: the module state every importer shares and the text-reading helpers.
+//
+// Read_Line reads the import file, always file number 1 of the component's file table,
+// and counts the characters it consumes in CharsRead, the text importers' progress
+// measure. Lines come back as views into the reader's buffer, valid until the next
+// Read_Line call or other read of file number 1; tokenisers cut views off views, so
+// reading costs no allocation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vlm::modImport {
+
+// How Read_Line splits lines: 0 = whole lines ending at CR (CR LF is one end, a lone LF
+// is an ordinary character); 1 = character by character, ending at CR or LF, skipping
+// empty lines. Any other value reads nothing.
+extern int32_t ReadMode;
+// Characters consumed from the import file so far; Read_Line holds it at 2^31 - 1
+// rather than letting it wrap.
+extern int32_t CharsRead;
+// True when no import runs or the user asked the running one to stop.
+extern bool StopImport;
+
+// Puts the module state back to its load-time values (for tests).
+void resetModuleState();
+
+// The component's start-up procedure; it does nothing.
+void Main();
+
+// The next line of file number 1, without its line end (see ReadMode).
+std::string_view Read_Line();
+
+// Trims `line` of blanks, cuts off and returns the text before its first blank; `line`
+// keeps what follows that blank (or becomes empty when there is none).
+std::string_view Get_FirstToken(std::string_view& line);
+
+// Cuts the next face corner (v, v/t, v//n or v/t/n) off `line`; the vertex and normal
+// indices are rounded half to even (0 where missing or not a number). Error 6 when a
+// value does not fit 32 bits.
+void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex);
+
+// The value of a numeric text ("." as the point) in single precision, else 0. Error 6
+// when the value is beyond single range.
+float Get_Number(std::string_view text);
+
+// Replaces every occurrence of `find` in `target` at or after 1-based `start`, left to
+// right, never searching inserted text again. An empty `find` replaces nothing; a start
+// below 1 is error 5.
+void Replace_All(int32_t start, std::string_view find, std::string_view replacement,
+                 std::string& target);
+
+// Removes the last four characters of `path` (the extension), returns the base name and
+// leaves `path` holding the folder with its trailing separator ("/" or "\"), or the
+// shortened path when it has no folder. Error 5 when `path` is shorter than four.
+std::string Get_NameFromPath(std::string& path);
+
+}  // namespace vlm::modImport
