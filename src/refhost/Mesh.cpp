@@ -1,0 +1,115 @@
+#include "refhost/Mesh.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vlm::refhost {
+
+void Bounds::include(const float* xyz) noexcept {
+  // A NaN coordinate has no place in a box.
+  if (std::isnan(xyz[0]) || std::isnan(xyz[1]) || std::isnan(xyz[2])) return;
+  for (int axis = 0; axis < 3; ++axis) {
+    if (empty || xyz[axis] < min[axis]) min[axis] = xyz[axis];
+    if (empty || xyz[axis] > max[axis]) max[axis] = xyz[axis];
+  }
+  empty = false;
+}
+
+void Bounds::include(const Bounds& other) noexcept {
+  if (other.empty) return;
+  include(other.min.data());
+  include(other.max.data());
+}
+
+std::array<float, 3> Bounds::center() const noexcept {
+  if (empty) return {0, 0, 0};
+  return {(min[0] + max[0]) / 2, (min[1] + max[1]) / 2, (min[2] + max[2]) / 2};
+}
+
+void Mesh::reserveTriangles(size_t count) {
+  corners_.reserve(corners_.size() + 3 * count);
+  if (!normals_.empty()) normals_.reserve(normals_.size() + 9 * count);
+}
+
+void Mesh::appendVertices(std::span<const float> coords) {
+  coords_.insert(coords_.end(), coords.begin(), coords.end());
+}
+
+void Mesh::appendVertex(float x, float y, float z) {
+  coords_.push_back(x);
+  coords_.push_back(y);
+  coords_.push_back(z);
+}
+
+bool Mesh::cornersExist(std::span<const int32_t> corners) const noexcept {
+  const int32_t count = vertexCount();
+  return std::all_of(corners.begin(), corners.end(),
+                     [count](int32_t v) { return v >= 0 && v < count; });
+}
+
+void Mesh::appendTriangle(int32_t a, int32_t b, int32_t c) {
+  corners_.push_back(a);
+  corners_.push_back(b);
+  corners_.push_back(c);
+  if (!normals_.empty()) normals_.resize(normals_.size() + 9, 0.0f);
+}
+
+bool Mesh::appendPolygon(std::span<const int32_t> corners) {
+  const int64_t numbers = corners.size() == 4 ? 2 : 1;
+  const bool valid = cornersExist(corners);
+  if (!valid) {
+    for (int64_t i = 0; i < numbers; ++i) invalidSlots_.push_back(polygonNumbers_ + i);
+  } else if (corners.size() == 4) {
+    appendTriangle(corners[0], corners[1], corners[2]);
+    appendTriangle(corners[2], corners[3], corners[0]);
+  } else {
+    appendTriangle(corners[0], corners[1], corners[2]);
+  }
+  polygonNumbers_ += numbers;
+  return valid;
+}
+
+int64_t Mesh::invalidBelow(int64_t polygon) const noexcept {
+  if (invalidSlots_.empty()) return 0;
+  return std::lower_bound(invalidSlots_.begin(), invalidSlots_.end(), polygon) -
+         invalidSlots_.begin();
+}
+
+int32_t Mesh::triangleOf(int64_t polygon) const noexcept {
+  if (polygon < 0 || polygon >= polygonNumbers_) return -1;
+  const int64_t below = invalidBelow(polygon);
+  if (below < static_cast<int64_t>(invalidSlots_.size()) && invalidSlots_[below] == polygon) {
+    return -1;
+  }
+  return static_cast<int32_t>(polygon - below);
+}
+
+std::pair<int32_t, int32_t> Mesh::triangleRange(int64_t first, int64_t last) const noexcept {
+  first = std::max<int64_t>(first, 0);
+  last = std::min<int64_t>(last, polygonNumbers_ - 1);
+  if (first > last) return {0, 0};
+  const int64_t begin = first - invalidBelow(first);
+  const int64_t end = (last + 1) - invalidBelow(last + 1);
+  return {static_cast<int32_t>(begin), static_cast<int32_t>(end)};
+}
+
+std::span<float, 9> Mesh::cornerNormalsOf(int32_t triangle) {
+  if (normals_.empty()) normals_.assign(corners_.size() * 3, 0.0f);
+  return std::span<float, 9>(normals_.data() + 9 * static_cast<size_t>(triangle), 9);
+}
+
+Bounds Mesh::bounds() const noexcept {
+  Bounds box;
+  for (size_t i = 0; i + 2 < coords_.size(); i += 3) box.include(&coords_[i]);
+  return box;
+}
+
+void Mesh::translate(const std::array<float, 3>& offset) noexcept {
+  for (size_t i = 0; i + 2 < coords_.size(); i += 3) {
+    coords_[i] += offset[0];
+    coords_[i + 1] += offset[1];
+    coords_[i + 2] += offset[2];
+  }
+}
+
+}  // namespace vlm::refhost

@@ -1,0 +1,78 @@
+// The geometry of one reference-host object: vertices, triangles and corner normals.
+//
+// Polygon numbers are handed out in the order polygons arrive, one per triangle, and
+// they are handed out to invalid polygons too (whose corners fall outside the vertex
+// list): such a polygon is not stored, but its numbers stay used, so that the normal
+// records and surface runs an importer computes by counting polygons keep lining up
+// with the polygons that were stored. The numbers of invalid polygons are kept in a
+// sorted list, usually empty, that maps a polygon number to its stored triangle.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace vlm::refhost {
+
+struct Bounds {
+  std::array<float, 3> min{};
+  std::array<float, 3> max{};
+  bool empty = true;
+
+  void include(const float* xyz) noexcept;
+  void include(const Bounds& other) noexcept;
+  std::array<float, 3> center() const noexcept;
+};
+
+class Mesh {
+ public:
+  int32_t vertexCount() const noexcept { return static_cast<int32_t>(coords_.size() / 3); }
+  int32_t triangleCount() const noexcept { return static_cast<int32_t>(corners_.size() / 3); }
+  // Polygon numbers handed out so far (stored and invalid triangles).
+  int64_t polygonNumbers() const noexcept { return polygonNumbers_; }
+  int64_t invalidNumbers() const noexcept { return static_cast<int64_t>(invalidSlots_.size()); }
+
+  // Flat x, y, z per vertex and flat index triples per stored triangle.
+  const std::vector<float>& vertices() const noexcept { return coords_; }
+  const std::vector<int32_t>& triangles() const noexcept { return corners_; }
+  // Nine values per stored triangle, or empty while no triangle has normals.
+  const std::vector<float>& cornerNormals() const noexcept { return normals_; }
+  bool hasCornerNormals() const noexcept { return !normals_.empty(); }
+
+  void reserveVertices(size_t count) { coords_.reserve(coords_.size() + 3 * count); }
+  void reserveTriangles(size_t count);
+  void appendVertices(std::span<const float> coords);
+  void appendVertex(float x, float y, float z);
+
+  // Uses the next `numbers` polygon numbers (1 for a triangle, 2 for a quad split in
+  // two) for a polygon with these corners. It is stored when every corner names an
+  // existing vertex; returns whether it was.
+  bool appendPolygon(std::span<const int32_t> corners);
+
+  // The stored triangle with this polygon number, or -1 (out of range or invalid).
+  int32_t triangleOf(int64_t polygon) const noexcept;
+  // The stored triangles [begin, end) whose numbers lie in [first, last], clamped to the
+  // numbers handed out; empty when first > last.
+  std::pair<int32_t, int32_t> triangleRange(int64_t first, int64_t last) const noexcept;
+
+  // The nine corner normal values of a stored triangle (created zero on first use).
+  std::span<float, 9> cornerNormalsOf(int32_t triangle);
+
+  Bounds bounds() const noexcept;
+  // Adds `offset` to every vertex.
+  void translate(const std::array<float, 3>& offset) noexcept;
+
+ private:
+  bool cornersExist(std::span<const int32_t> corners) const noexcept;
+  void appendTriangle(int32_t a, int32_t b, int32_t c);
+  int64_t invalidBelow(int64_t polygon) const noexcept;
+
+  std::vector<float> coords_;
+  std::vector<int32_t> corners_;
+  std::vector<float> normals_;
+  std::vector<int64_t> invalidSlots_;  // ascending
+  int64_t polygonNumbers_ = 0;
+};
+
+}  // namespace vlm::refhost

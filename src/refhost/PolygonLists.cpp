@@ -1,0 +1,88 @@
+#include "refhost/PolygonLists.h"
+
+#include <cmath>
+#include <string>
+
+#include "platform/Error.h"
+#include "refhost/HostErrors.h"
+
+namespace vlm::refhost {
+
+namespace {
+
+// Walks the records once without changing anything; returns the triangles they hold.
+size_t checkRecords(std::span<const int32_t> records) {
+  size_t triangles = 0;
+  size_t at = 0;
+  while (at < records.size()) {
+    const int32_t count = records[at];
+    if (count != 0 && count != 3 && count != 4) {
+      raise(err::kInvalidCall,
+            "Polygon record at index " + std::to_string(at) + " has " + std::to_string(count) +
+                " corners; a polygon has 3 or 4",
+            kHostSource);
+    }
+    if (records.size() - at - 1 < static_cast<size_t>(count)) {
+      raise(err::kInvalidCall,
+            "Polygon record at index " + std::to_string(at) + " is cut short by the list's end",
+            kHostSource);
+    }
+    triangles += count == 4 ? 2 : (count == 3 ? 1 : 0);
+    at += 1 + static_cast<size_t>(count);
+  }
+  return triangles;
+}
+
+}  // namespace
+
+int64_t addPolygonRecords(Mesh& mesh, std::span<const int32_t> records) {
+  mesh.reserveTriangles(checkRecords(records));
+  int64_t invalid = 0;
+  size_t at = 0;
+  while (at < records.size()) {
+    const size_t count = static_cast<size_t>(records[at]);
+    if (count > 0 && !mesh.appendPolygon(records.subspan(at + 1, count))) ++invalid;
+    at += 1 + count;
+  }
+  return invalid;
+}
+
+int64_t addTriangleTriples(Mesh& mesh, std::span<const int32_t> triples) {
+  if (triples.size() % 3 != 0) {
+    raise(err::kInvalidCall,
+          "Index list of " + std::to_string(triples.size()) + " values is not made of triples",
+          kHostSource);
+  }
+  mesh.reserveTriangles(triples.size() / 3);
+  int64_t invalid = 0;
+  for (size_t at = 0; at < triples.size(); at += 3) {
+    if (!mesh.appendPolygon(triples.subspan(at, 3))) ++invalid;
+  }
+  return invalid;
+}
+
+bool setPolygonNormal(Mesh& mesh, double polygon, std::span<const float, 9> normals) {
+  if (!std::isfinite(polygon) || polygon != std::floor(polygon)) return false;
+  if (polygon < 0 || polygon >= static_cast<double>(mesh.polygonNumbers())) return false;
+  const int32_t triangle = mesh.triangleOf(static_cast<int64_t>(polygon));
+  if (triangle < 0) return false;
+  std::span<float, 9> out = mesh.cornerNormalsOf(triangle);
+  std::copy(normals.begin(), normals.end(), out.begin());
+  return true;
+}
+
+int64_t setNormalRecords(Mesh& mesh, std::span<const float> records) {
+  if (records.size() % 10 != 0) {
+    raise(err::kInvalidCall,
+          "Normal list of " + std::to_string(records.size()) +
+              " values is not made of ten-value records",
+          kHostSource);
+  }
+  int64_t invalid = 0;
+  for (size_t at = 0; at < records.size(); at += 10) {
+    if (!setPolygonNormal(mesh, records[at], records.subspan(at + 1).first<9>())) ++invalid;
+  }
+  return invalid;
+}
+
+}  // namespace vlm::refhost

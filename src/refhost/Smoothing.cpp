@@ -1,0 +1,253 @@
+#include "refhost/Smoothing.h"
+
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+namespace vlm::refhost {
+
+namespace {
+
+using Vec = std::array<float, 3>;
+
+Vec faceCross(const Mesh& mesh, int32_t triangle) noexcept {
+  const float* v = mesh.vertices().data();
+  const int32_t* t = mesh.triangles().data() + 3 * static_cast<size_t>(triangle);
+  const float* a = v + 3 * static_cast<size_t>(t[0]);
+  const float* b = v + 3 * static_cast<size_t>(t[1]);
+  const float* c = v + 3 * static_cast<size_t>(t[2]);
+  const Vec e1{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+  const Vec e2{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+  // Twice the triangle's area times its unit normal: the area weight comes for free.
+  return {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+          e1[0] * e2[1] - e1[1] * e2[0]};
+}
+
+Vec unit(const Vec& v) noexcept {
+  const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  if (!(length > 0) || !std::isfinite(length)) return {0, 0, 0};
+  return {v[0] / length, v[1] / length, v[2] / length};
+}
+
+float dot(const Vec& a, const Vec& b) noexcept { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+void add(float* sum, const Vec& v) noexcept {
+  sum[0] += v[0];
+  sum[1] += v[1];
+  sum[2] += v[2];
+}
+
+bool isZero(const Vec& v) noexcept { return v[0] == 0 && v[1] == 0 && v[2] == 0; }
+
+// Writes `normal` to the corners of `triangle` that lie in position group `group`.
+void writeCorners(Mesh& mesh, const PositionGroups& groups, int32_t triangle, int32_t group,
+                  const Vec& normal) {
+  std::span<float, 9> out = mesh.cornerNormalsOf(triangle);
+  const int32_t* t = mesh.triangles().data() + 3 * static_cast<size_t>(triangle);
+  for (int k = 0; k < 3; ++k) {
+    if (groups.groupOf(t[k]) != group) continue;
+    out[3 * k] = normal[0];
+    out[3 * k + 1] = normal[1];
+    out[3 * k + 2] = normal[2];
+  }
+}
+
+uint32_t keyBits(float value) noexcept { return std::bit_cast<uint32_t>(value + 0.0f); }
+
+uint64_t positionHash(const float* p) noexcept {
+  uint64_t h = keyBits(p[0]);
+  h = h * 0x9E3779B97F4A7C15ull ^ keyBits(p[1]);
+  h = h * 0x9E3779B97F4A7C15ull ^ keyBits(p[2]);
+  return (h ^ (h >> 29)) * 0xBF58476D1CE4E5B9ull;
+}
+
+bool samePosition(const float* a, const float* b) noexcept {
+  return keyBits(a[0]) == keyBits(b[0]) && keyBits(a[1]) == keyBits(b[1]) &&
+         keyBits(a[2]) == keyBits(b[2]);
+}
+
+}  // namespace
+
+PositionGroups::PositionGroups(std::span<const float> coords) : group_(coords.size() / 3, -1) {
+  const size_t count = group_.size();
+  const size_t capacity = std::bit_ceil(std::max<size_t>(16, 2 * count));
+  const size_t mask = capacity - 1;
+  std::vector<int32_t> slots(capacity, -1);  // a representative vertex per position
+  for (size_t v = 0; v < count; ++v) {
+    const float* p = coords.data() + 3 * v;
+    size_t slot = (positionHash(p) >> 1) & mask;
+    while (slots[slot] >= 0 && !samePosition(coords.data() + 3 * slots[slot], p)) {
+      slot = (slot + 1) & mask;
+    }
+    if (slots[slot] < 0) {
+      slots[slot] = static_cast<int32_t>(v);
+      group_[v] = groupCount_++;
+    } else {
+      group_[v] = group_[static_cast<size_t>(slots[slot])];
+    }
+  }
+}
+
+SurfaceSmoother::SurfaceSmoother(const Mesh& mesh)
+    : groups_(mesh.vertices()), sums_(3 * static_cast<size_t>(groups_.groupCount()), 0.0f) {}
+
+void SurfaceSmoother::smooth(Mesh& mesh, int32_t begin, int32_t end) {
+  const int32_t* corners = mesh.triangles().data();
+  for (int32_t t = begin; t < end; ++t) {
+    const Vec cross = faceCross(mesh, t);
+    for (int k = 0; k < 3; ++k) add(&sums_[3 * groups_.groupOf(corners[3 * t + k])], cross);
+  }
+  for (int32_t t = begin; t < end; ++t) {
+    const Vec own = unit(faceCross(mesh, t));
+    std::span<float, 9> out = mesh.cornerNormalsOf(t);
+    for (int k = 0; k < 3; ++k) {
+      const float* s = &sums_[3 * groups_.groupOf(corners[3 * t + k])];
+      Vec normal = unit({s[0], s[1], s[2]});
+      if (isZero(normal)) normal = own;  // only degenerate or cancelling faces here
+      std::memcpy(&out[3 * k], normal.data(), sizeof normal);
+    }
+  }
+  for (int32_t t = begin; t < end; ++t) {
+    for (int k = 0; k < 3; ++k) {
+      float* s = &sums_[3 * groups_.groupOf(corners[3 * t + k])];
+      s[0] = s[1] = s[2] = 0;
+    }
+  }
+}
+
+namespace {
+
+// Triangles by position group, each triangle listed once per group it touches.
+struct GroupTriangles {
+  std::vector<int32_t> begin;  // groupCount + 1 entries
+  std::vector<int32_t> end;
+  std::vector<int32_t> triangles;
+};
+
+GroupTriangles triangleLists(const Mesh& mesh, const PositionGroups& groups) {
+  const int32_t* corners = mesh.triangles().data();
+  const size_t cornerCount = mesh.triangles().size();
+  GroupTriangles lists;
+  lists.begin.assign(static_cast<size_t>(groups.groupCount()) + 1, 0);
+  for (size_t c = 0; c < cornerCount; ++c) ++lists.begin[groups.groupOf(corners[c]) + 1];
+  for (size_t g = 1; g < lists.begin.size(); ++g) lists.begin[g] += lists.begin[g - 1];
+  lists.end.assign(lists.begin.begin(), lists.begin.end() - 1);
+  lists.triangles.resize(cornerCount);
+  for (size_t c = 0; c < cornerCount; ++c) {
+    const int32_t t = static_cast<int32_t>(c / 3);
+    const int32_t g = groups.groupOf(corners[c]);
+    int32_t& cursor = lists.end[g];
+    if (cursor > lists.begin[g] && lists.triangles[cursor - 1] == t) continue;
+    lists.triangles[cursor++] = t;
+  }
+  return lists;
+}
+
+struct Face {
+  int32_t triangle;
+  Vec cross;
+  Vec unit;
+};
+
+// Exact: every face against every face of the group.
+void smoothGroupExact(Mesh& mesh, const PositionGroups& groups, int32_t group,
+                      const std::vector<Face>& faces, float cosLimit) {
+  for (const Face& own : faces) {
+    const bool degenerate = isZero(own.unit);
+    Vec sum{0, 0, 0};
+    for (const Face& other : faces) {
+      if (degenerate || dot(own.unit, other.unit) >= cosLimit) add(sum.data(), other.cross);
+    }
+    Vec normal = unit(sum);
+    if (isZero(normal)) normal = own.unit;
+    writeCorners(mesh, groups, own.triangle, group, normal);
+  }
+}
+
+// Cube-map cell of a unit direction, kCells per face edge; zero directions get a cell of
+// their own.
+constexpr int kCells = 8;
+constexpr int kDirectionCells = 6 * kCells * kCells + 1;
+
+int directionCell(const Vec& n) noexcept {
+  if (isZero(n)) return kDirectionCells - 1;
+  int axis = 0;
+  for (int a = 1; a < 3; ++a) {
+    if (std::fabs(n[a]) > std::fabs(n[axis])) axis = a;
+  }
+  const float major = std::fabs(n[axis]);
+  const int face = 2 * axis + (n[axis] < 0 ? 1 : 0);
+  auto cell = [major](float v) {
+    const int i = static_cast<int>((v / major + 1.0f) * 0.5f * kCells);
+    return i < 0 ? 0 : (i >= kCells ? kCells - 1 : i);
+  };
+  return (face * kCells + cell(n[(axis + 1) % 3])) * kCells + cell(n[(axis + 2) % 3]);
+}
+
+// Clustered: faces of similar direction answer together, so the cost stays bounded by
+// the number of direction cells, not by the square of the group's size.
+void smoothGroupClustered(Mesh& mesh, const PositionGroups& groups, int32_t group,
+                          const std::vector<Face>& faces, float cosLimit) {
+  struct Cluster {
+    Vec cross{0, 0, 0};
+    Vec direction{0, 0, 0};
+    Vec result{0, 0, 0};
+  };
+  std::vector<int32_t> clusterOfCell(kDirectionCells, -1);
+  std::vector<Cluster> clusters;
+  std::vector<int32_t> clusterOfFace(faces.size());
+  for (size_t i = 0; i < faces.size(); ++i) {
+    int32_t& c = clusterOfCell[directionCell(faces[i].unit)];
+    if (c < 0) {
+      c = static_cast<int32_t>(clusters.size());
+      clusters.emplace_back();
+    }
+    add(clusters[c].cross.data(), faces[i].cross);
+    add(clusters[c].direction.data(), faces[i].unit);
+    clusterOfFace[i] = c;
+  }
+  for (Cluster& cluster : clusters) cluster.direction = unit(cluster.direction);
+  for (Cluster& own : clusters) {
+    const bool degenerate = isZero(own.direction);
+    for (const Cluster& other : clusters) {
+      if (degenerate || dot(own.direction, other.direction) >= cosLimit) {
+        add(own.result.data(), other.cross);
+      }
+    }
+    own.result = unit(own.result);
+  }
+  for (size_t i = 0; i < faces.size(); ++i) {
+    Vec normal = clusters[clusterOfFace[i]].result;
+    if (isZero(normal)) normal = faces[i].unit;
+    writeCorners(mesh, groups, faces[i].triangle, group, normal);
+  }
+}
+
+}  // namespace
+
+void smoothAdaptive(Mesh& mesh, double angleDegrees) {
+  if (mesh.triangleCount() == 0) return;
+  const PositionGroups groups(mesh.vertices());
+  const GroupTriangles lists = triangleLists(mesh, groups);
+  // A small allowance, so that faces at exactly the limit angle count as within it.
+  const float cosLimit =
+      static_cast<float>(std::cos(angleDegrees * std::numbers::pi / 180.0)) - 1e-6f;
+  std::vector<Face> faces;
+  for (int32_t g = 0; g < groups.groupCount(); ++g) {
+    faces.clear();
+    for (int32_t i = lists.begin[g]; i < lists.end[g]; ++i) {
+      const int32_t t = lists.triangles[i];
+      const Vec cross = faceCross(mesh, t);
+      faces.push_back(Face{t, cross, unit(cross)});
+    }
+    if (faces.size() <= kAdaptiveExactLimit) {
+      smoothGroupExact(mesh, groups, g, faces, cosLimit);
+    } else {
+      smoothGroupClustered(mesh, groups, g, faces, cosLimit);
+    }
+  }
+}
+
+}  // namespace vlm::refhost

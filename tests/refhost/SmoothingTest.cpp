@@ -1,0 +1,193 @@
+// Surface smoothing by vertex position and adaptive smoothing by angle.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "refhost/Smoothing.h"
+
+namespace vlm::refhost {
+namespace {
+
+using Vec = std::array<float, 3>;
+
+// Adds a triangle with three vertices of its own, as the importers do.
+void addSeparateTriangle(Mesh& mesh, const Vec& a, const Vec& b, const Vec& c) {
+  const int32_t base = mesh.vertexCount();
+  for (const Vec& v : {a, b, c}) mesh.appendVertex(v[0], v[1], v[2]);
+  const int32_t corners[] = {base, base + 1, base + 2};
+  mesh.appendPolygon(corners);
+}
+
+Vec cornerNormal(const Mesh& mesh, int32_t triangle, int corner) {
+  const float* n = mesh.cornerNormals().data() + 9 * triangle + 3 * corner;
+  return {n[0], n[1], n[2]};
+}
+
+float length(const Vec& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+Vec normalized(const Vec& v) {
+  const float l = length(v);
+  return {v[0] / l, v[1] / l, v[2] / l};
+}
+
+void expectNear(const Vec& actual, const Vec& expected) {
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(actual[i], expected[i], 1e-5f) << "component " << i;
+}
+
+void smoothAll(Mesh& mesh) {
+  SurfaceSmoother smoother(mesh);
+  smoother.smooth(mesh, 0, mesh.triangleCount());
+}
+
+TEST(PositionGroups, SeparateVerticesAtOnePlaceShareAGroupAndMinusZeroEqualsZero) {
+  const std::vector<float> coords = {0, 0, 0, 1, 0, 0, -0.0f, 0, 0, 1, 0, 0.5f, 1, 0, 0};
+  PositionGroups groups(coords);
+  EXPECT_EQ(groups.groupCount(), 3);
+  EXPECT_EQ(groups.groupOf(0), groups.groupOf(2));
+  EXPECT_EQ(groups.groupOf(1), groups.groupOf(4));
+  EXPECT_NE(groups.groupOf(1), groups.groupOf(3));
+}
+
+// A big triangle in the plane z = 0 and a small one folded up along the shared edge,
+// each with vertices of its own.
+Mesh foldedPair() {
+  Mesh mesh;
+  addSeparateTriangle(mesh, {0, 0, 0}, {4, 0, 0}, {0, 4, 0});
+  addSeparateTriangle(mesh, {4, 0, 0}, {0, 0, 0}, {2, -1, 1});
+  return mesh;
+}
+
+TEST(SurfaceSmoothing, SharedPositionsGetTheAreaWeightedAverageOfUnitLength) {
+  Mesh mesh = foldedPair();
+  smoothAll(mesh);
+  // Twice-area normals: (0,0,16) for the big triangle, (0,-4,-4)x... computed below.
+  const Vec big{0, 0, 16};
+  const Vec e1{-4, 0, 0}, e2{-2, -1, 1};
+  const Vec small{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                  e1[0] * e2[1] - e1[1] * e2[0]};
+  const Vec shared = normalized({big[0] + small[0], big[1] + small[1], big[2] + small[2]});
+  expectNear(cornerNormal(mesh, 0, 0), shared);  // (0,0,0)
+  expectNear(cornerNormal(mesh, 0, 1), shared);  // (4,0,0)
+  expectNear(cornerNormal(mesh, 1, 0), shared);  // (4,0,0) again, another vertex
+  expectNear(cornerNormal(mesh, 1, 1), shared);
+  expectNear(cornerNormal(mesh, 0, 2), {0, 0, 1});          // only the big triangle here
+  expectNear(cornerNormal(mesh, 1, 2), normalized(small));  // only the small one
+  for (int t = 0; t < 2; ++t) {
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(length(cornerNormal(mesh, t, c)), 1.0f, 1e-6f);
+  }
+}
+
+TEST(SurfaceSmoothing, SeparateRunsDoNotMixAndLeaveOtherTrianglesAlone) {
+  Mesh mesh = foldedPair();
+  addSeparateTriangle(mesh, {9, 9, 9}, {10, 9, 9}, {9, 10, 9});
+  SurfaceSmoother smoother(mesh);
+  smoother.smooth(mesh, 0, 1);
+  smoother.smooth(mesh, 1, 2);
+  expectNear(cornerNormal(mesh, 0, 0), {0, 0, 1});
+  expectNear(cornerNormal(mesh, 1, 0), normalized({0, 4, 4}));
+  expectNear(cornerNormal(mesh, 2, 0), {0, 0, 0});
+}
+
+TEST(SurfaceSmoothing, DegenerateTriangleGetsNoNanAndNeighboursStayUnit) {
+  Mesh mesh;
+  addSeparateTriangle(mesh, {0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+  addSeparateTriangle(mesh, {0, 0, 0}, {1, 0, 0}, {2, 0, 0});  // zero area
+  smoothAll(mesh);
+  for (int c = 0; c < 3; ++c) {
+    const Vec n = cornerNormal(mesh, 1, c);
+    for (float v : n) EXPECT_FALSE(std::isnan(v));
+    EXPECT_NEAR(length(cornerNormal(mesh, 0, c)), 1.0f, 1e-6f);
+  }
+  expectNear(cornerNormal(mesh, 1, 2), {0, 0, 0});
+}
+
+// A cube of edge 2 around the origin, two triangles per face, vertices per face.
+Mesh cube() {
+  Mesh mesh;
+  for (int axis = 0; axis < 3; ++axis) {
+    for (float side : {-1.0f, 1.0f}) {
+      const int u = (axis + 1) % 3, v = (axis + 2) % 3;
+      auto at = [&](float a, float b) {
+        Vec p{};
+        p[axis] = side;
+        p[u] = a;
+        p[v] = b;
+        return p;
+      };
+      // Counter-clockwise seen from outside.
+      const float s = side;
+      addSeparateTriangle(mesh, at(-1, -1), at(s, -s), at(1, 1));
+      addSeparateTriangle(mesh, at(1, 1), at(-s, s), at(-1, -1));
+    }
+  }
+  return mesh;
+}
+
+Vec faceNormal(const Mesh& mesh, int32_t triangle) {
+  const float* v = mesh.vertices().data();
+  const int32_t* t = mesh.triangles().data() + 3 * triangle;
+  const float *a = v + 3 * t[0], *b = v + 3 * t[1], *c = v + 3 * t[2];
+  const Vec e1{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, e2{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+  return normalized({e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                     e1[0] * e2[1] - e1[1] * e2[0]});
+}
+
+TEST(AdaptiveSmoothing, CubeEdgesStaySharpAt60Degrees) {
+  Mesh mesh = cube();
+  smoothAdaptive(mesh, 60);
+  for (int32_t t = 0; t < mesh.triangleCount(); ++t) {
+    for (int c = 0; c < 3; ++c) expectNear(cornerNormal(mesh, t, c), faceNormal(mesh, t));
+  }
+}
+
+TEST(AdaptiveSmoothing, CubeCornersAreRoundedBeyond90Degrees) {
+  Mesh mesh = cube();
+  smoothAdaptive(mesh, 100);
+  const float* v = mesh.vertices().data();
+  for (int32_t t = 0; t < mesh.triangleCount(); ++t) {
+    for (int c = 0; c < 3; ++c) {
+      const float* p = v + 3 * mesh.triangles()[3 * t + c];
+      const Vec n = cornerNormal(mesh, t, c);
+      EXPECT_NEAR(length(n), 1.0f, 1e-5f);
+      // Every cube corner sees its three faces: the normal points along the diagonal.
+      for (int i = 0; i < 3; ++i) EXPECT_GT(n[i] * p[i], 0.0f) << "triangle " << t;
+    }
+  }
+}
+
+TEST(AdaptiveSmoothing, GentleFoldIsSmoothedBelowTheAngle) {
+  Mesh mesh;
+  // Two triangles meeting at 30 degrees along the edge from (0,0,0) to (1,0,0).
+  const float c30 = std::cos(std::numbers::pi_v<float> / 6), s30 = 0.5f;
+  addSeparateTriangle(mesh, {0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+  addSeparateTriangle(mesh, {1, 0, 0}, {0, 0, 0}, {0, -c30, s30});
+  smoothAdaptive(mesh, 60);
+  expectNear(cornerNormal(mesh, 0, 0), cornerNormal(mesh, 1, 1));
+  EXPECT_LT(cornerNormal(mesh, 0, 0)[2], 0.99f);  // tilted away from the first face
+  expectNear(cornerNormal(mesh, 0, 2), {0, 0, 1});
+}
+
+// Many triangles around one apex, in the plane z = 0 and in the plane x = 0: more than
+// the exact pass handles, so the clustered pass answers and must keep the edge sharp.
+TEST(AdaptiveSmoothing, ManyTrianglesAtOnePositionKeepTheirEdgeSharp) {
+  Mesh mesh;
+  constexpr int kSpokes = 2 * static_cast<int>(kAdaptiveExactLimit);
+  for (int i = 0; i < kSpokes; ++i) {
+    const float a0 = std::numbers::pi_v<float> * i / kSpokes;
+    const float a1 = std::numbers::pi_v<float> * (i + 1) / kSpokes;
+    addSeparateTriangle(mesh, {0, 0, 0}, {std::cos(a0), std::sin(a0), 0},
+                        {std::cos(a1), std::sin(a1), 0});
+    addSeparateTriangle(mesh, {0, 0, 0}, {0, std::cos(a0), -std::sin(a0)},
+                        {0, std::cos(a1), -std::sin(a1)});
+  }
+  smoothAdaptive(mesh, 60);
+  for (int32_t t = 0; t < mesh.triangleCount(); ++t) {
+    expectNear(cornerNormal(mesh, t, 0), faceNormal(mesh, t));
+  }
+}
+
+}  // namespace
+}  // namespace vlm::refhost
