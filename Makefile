@@ -35,5 +35,9 @@ build: configure
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# The main job: the command-line host imports the bundled sample and prints the scene.
+run: build
+	$(BUILD)/bin/vlmhost examples/table.obj
+
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,41 @@
+// vlmhost's command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vlm::vlmhost {
+
+struct Options {
+  std::string format;  // obj, dxf, 3ds, inc or ply; empty: from FILE's extension
+  bool json = false;
+  bool geometry = false;
+  bool trace = false;
+  bool noNormals = false;
+  bool noSmooth = false;
+  bool noAutoSmooth = false;
+  uint64_t cancelAfter = 0;  // 0: never
+  std::string plugin;        // empty: libVLMImport.so beside the program
+  std::optional<std::string> file;
+};
+
+// What parsing decided: run with the options, or leave at once with `exitCode` after
+// printing `output` (help on stdout) or `error` (a one-line reason on stderr).
+struct ParseResult {
+  std::optional<Options> options;
+  int exitCode = 0;
+  std::string output;
+  std::string error;
+};
+
+ParseResult parseOptions(int argc, char** argv);
+
+// The position of a format in the dialog's list ("obj" 0, "dxf" 1, "3ds" 2, "inc" 3,
+// "ply" 4), or -1. Letter case does not matter.
+int formatIndex(std::string_view extension);
+
+// The format the import uses: --format, else FILE's extension; "" when neither names one.
+std::string resolveFormat(const Options& options);
+
+}  // namespace vlm::vlmhost

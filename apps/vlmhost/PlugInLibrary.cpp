@@ -1,0 +1,88 @@
+#include "PlugInLibrary.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "shell/VLMImportIds.h"
+
+namespace vlm::vlmhost {
+
+namespace {
+
+std::string hex(HResult result) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
+  return text;
+}
+
+template <class Fn>
+Fn entryPoint(void* handle, const char* name, const std::string& path) {
+  void* symbol = ::dlsym(handle, name);
+  if (symbol == nullptr) throw HostError(path + " does not export " + name);
+  return reinterpret_cast<Fn>(symbol);
+}
+
+}  // namespace
+
+PlugInLibrary::PlugInLibrary(const std::string& path) {
+  // A name without a folder would send dlopen searching the library path.
+  const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+  handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) {
+    const char* reason = ::dlerror();
+    throw HostError("cannot load the plug-in: " + std::string(reason ? reason : path));
+  }
+  try {
+    // A component library exports all four; the host itself uses two of them.
+    entryPoint<DllRegisterServerFn>(handle_, "DllRegisterServer", path);
+    entryPoint<DllUnregisterServerFn>(handle_, "DllUnregisterServer", path);
+    getClassObject_ = entryPoint<DllGetClassObjectFn>(handle_, "DllGetClassObject", path);
+    canUnloadNow_ = entryPoint<DllCanUnloadNowFn>(handle_, "DllCanUnloadNow", path);
+  } catch (...) {
+    ::dlclose(handle_);
+    handle_ = nullptr;
+    throw;
+  }
+}
+
+PlugInLibrary::~PlugInLibrary() { unload(); }
+
+ObjectRef PlugInLibrary::create(const Guid& clsid) {
+  IClassFactory* factory = nullptr;
+  const HResult got = getClassObject_(&clsid, &factory);
+  if (got != hr::kOk || factory == nullptr) {
+    throw HostError("DllGetClassObject refused class " + toString(clsid) + " (" + hex(got) + ")");
+  }
+  ObjectRef object;
+  const HResult made = factory->CreateInstance(object);
+  if (made != hr::kOk || !object) {
+    throw HostError("creating class " + toString(clsid) + " failed (" + hex(made) + ")");
+  }
+  return object;
+}
+
+bool PlugInLibrary::canUnloadNow() const {
+  return handle_ != nullptr && canUnloadNow_() == hr::kOk;
+}
+
+bool PlugInLibrary::unload() {
+  if (handle_ == nullptr) return true;
+  if (!canUnloadNow()) return false;
+  ::dlclose(handle_);
+  handle_ = nullptr;
+  return true;
+}
+
+std::string defaultPlugInPath() {
+  char buffer[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  std::string program = n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+  const size_t slash = program.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : program.substr(0, slash);
+  return folder + "/" + std::string(vlmimport::kLibraryFile);
+}
+
+}  // namespace vlm::vlmhost

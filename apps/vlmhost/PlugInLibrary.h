@@ -1,0 +1,43 @@
+// A component library loaded with dlopen and reached only through its entry points.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "platform/ClassFactory.h"
+
+namespace vlm::vlmhost {
+
+// A failure of the host program itself, reported as one line.
+class HostError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class PlugInLibrary {
+ public:
+  // Loads `path` and looks up the four entry points; HostError when either fails.
+  explicit PlugInLibrary(const std::string& path);
+  // Unloads the library if DllCanUnloadNow allows it.
+  ~PlugInLibrary();
+  PlugInLibrary(const PlugInLibrary&) = delete;
+  PlugInLibrary& operator=(const PlugInLibrary&) = delete;
+
+  // A new object of class `clsid` through DllGetClassObject and the class factory.
+  ObjectRef create(const Guid& clsid);
+  // DllCanUnloadNow said yes.
+  bool canUnloadNow() const;
+  // Unloads the library when DllCanUnloadNow says yes; returns whether it is unloaded.
+  bool unload();
+
+ private:
+  void* handle_ = nullptr;
+  DllGetClassObjectFn getClassObject_ = nullptr;
+  DllCanUnloadNowFn canUnloadNow_ = nullptr;
+};
+
+// libVLMImport.so in the folder of the running program.
+std::string defaultPlugInPath();
+
+}  // namespace vlm::vlmhost

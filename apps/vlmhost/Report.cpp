@@ -1,0 +1,71 @@
+#include "Report.h"
+
+namespace vlm::vlmhost {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string rgb(int64_t color) {
+  return std::to_string(color & 0xFF) + "," + std::to_string((color >> 8) & 0xFF) + "," +
+         std::to_string((color >> 16) & 0xFF);
+}
+
+std::string quoted(const Json& text) { return text.is_string() ? text.dump() : "-"; }
+
+void printObject(std::ostream& out, const Json& o) {
+  out << "  " << o["key"].get<std::string>() << " " << quoted(o["name"]) << ": parent "
+      << (o["parent"].is_null() ? std::string("-") : o["parent"].get<std::string>()) << ", "
+      << o["vertexCount"] << " vertices, " << o["triangleCount"] << " triangles, "
+      << o["normalRecords"] << " normal records, material " << quoted(o["material"]);
+  if (o["invalidPolygons"].get<int64_t>() > 0) {
+    out << ", " << o["invalidPolygons"] << " invalid polygons";
+  }
+  out << '\n';
+}
+
+void printMaterial(std::ostream& out, const Json& m) {
+  out << "  " << quoted(m["name"]) << ": ambient " << rgb(m["ambient"].get<int64_t>()) << ", color "
+      << rgb(m["color"].get<int64_t>()) << ", specular " << rgb(m["specular"].get<int64_t>())
+      << '\n';
+}
+
+}  // namespace
+
+void printMessages(std::FILE* out, const std::vector<ui::MessageRecord>& messages) {
+  for (const ui::MessageRecord& m : messages) {
+    std::fprintf(out, "message \"%s\" (%s, %s): %s\n", m.title.c_str(),
+                 std::string(ui::iconName(m.icon)).c_str(),
+                 std::string(ui::buttonsName(m.buttons)).c_str(), m.text.c_str());
+  }
+}
+
+void printSummary(std::ostream& out, const refhost::ReferenceScene& scene,
+                  const PlugInResult& plugIn) {
+  const Json report = scene.toJson(false);
+  out << "Plug-in: " << plugIn.name << " (type " << plugIn.type << ")\n";
+  out << "Objects: " << report["objects"].size() << '\n';
+  for (const Json& o : report["objects"]) printObject(out, o);
+  out << "Materials: " << report["materials"].size() << '\n';
+  for (const Json& m : report["materials"]) printMaterial(out, m);
+  out << "SelectedObject: " << plugIn.selectedObject << '\n';
+}
+
+void printJson(std::ostream& out, const refhost::ReferenceScene& scene, const PlugInResult& plugIn,
+               const std::vector<ui::MessageRecord>& messages, bool geometry) {
+  Json shown = Json::array();
+  for (const ui::MessageRecord& m : messages) {
+    shown.push_back(Json{{"text", refhost::validUtf8(m.text)},
+                         {"icon", ui::iconName(m.icon)},
+                         {"buttons", ui::buttonsName(m.buttons)},
+                         {"title", refhost::validUtf8(m.title)}});
+  }
+  const Json extra{
+      {"plugin", Json{{"name", refhost::validUtf8(plugIn.name)}, {"type", plugIn.type}}},
+      {"selectedObject", plugIn.selectedObject},
+      {"messages", std::move(shown)}};
+  scene.writeJson(out, geometry, extra);
+  out << '\n';
+}
+
+}  // namespace vlm::vlmhost

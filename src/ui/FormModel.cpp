@@ -1,0 +1,154 @@
+#include "ui/FormModel.h"
+
+#include "platform/Dispatch.h"
+#include "platform/Error.h"
+
+namespace vlm::ui {
+
+namespace {
+
+[[noreturn]] void invalidValue() { raise(kInvalidPropertyValue, "Invalid property value"); }
+
+ControlState stateFromSpec(const ControlSpec& spec, int32_t zOrder) {
+  ControlState state;
+  state.name = std::string(spec.name);
+  state.kind = spec.kind;
+  state.text = std::string(spec.text);
+  state.rect = spec.rect;
+  state.tabIndex = spec.tabIndex;
+  state.container = spec.container;
+  state.zOrder = zOrder;
+  state.value = spec.startValue;
+  return state;
+}
+
+}  // namespace
+
+FormModel::FormModel(const FormSpec& spec)
+    : name_(spec.name),
+      caption_(spec.caption),
+      clientWidth_(spec.clientWidth),
+      clientHeight_(spec.clientHeight),
+      topZ_(static_cast<int32_t>(spec.controls.size())) {
+  controls_.reserve(spec.controls.size());
+  for (const ControlSpec& c : spec.controls) {
+    controls_.push_back(stateFromSpec(c, static_cast<int32_t>(controls_.size())));
+  }
+}
+
+const ControlState& FormModel::control(ControlId id) const {
+  if (id < 0 || static_cast<size_t>(id) >= controls_.size()) raise(err::kSubscript);
+  return controls_[static_cast<size_t>(id)];
+}
+
+ControlState& FormModel::at(ControlId id) {
+  if (id < 0 || static_cast<size_t>(id) >= controls_.size()) raise(err::kSubscript);
+  return controls_[static_cast<size_t>(id)];
+}
+
+ControlId FormModel::find(std::string_view name) const noexcept {
+  for (size_t i = 0; i < controls_.size(); ++i) {
+    if (equalsIgnoreCase(controls_[i].name, name)) return static_cast<ControlId>(i);
+  }
+  return kNoControl;
+}
+
+const ControlState& FormModel::control(std::string_view name) const {
+  const ControlId id = find(name);
+  if (id == kNoControl) raise(err::kInvalidCall, "No control named " + std::string(name));
+  return controls_[static_cast<size_t>(id)];
+}
+
+ControlState& FormModel::mutableControl(ControlId id, ControlKind expected) {
+  ControlState& state = at(id);
+  if (state.kind != expected) raise(err::kNoSuchMember);
+  return state;
+}
+
+void FormModel::setEnabled(ControlId id, bool enabled) { at(id).enabled = enabled; }
+
+void FormModel::addItem(ControlId id, std::string_view text) {
+  mutableControl(id, ControlKind::ComboBox).items.emplace_back(text);
+}
+
+bool FormModel::setListIndex(ControlId id, int32_t index) {
+  ControlState& list = mutableControl(id, ControlKind::ComboBox);
+  if (index < -1 || index >= static_cast<int32_t>(list.items.size())) invalidValue();
+  const bool changed = list.listIndex != index;
+  list.listIndex = index;
+  return changed;
+}
+
+bool FormModel::setCheckValue(ControlId id, int16_t value) {
+  ControlState& box = mutableControl(id, ControlKind::CheckBox);
+  if (value < 0 || value > 2) invalidValue();
+  const bool changed = box.value != value;
+  box.value = value;
+  return changed;
+}
+
+void FormModel::bringToFront(ControlId id) { at(id).zOrder = ++topZ_; }
+
+void FormModel::setProgressMax(ControlId id, float max) {
+  ControlState& bar = mutableControl(id, ControlKind::ProgressBar);
+  if (!(max > bar.min)) invalidValue();
+  bar.max = max;
+  if (bar.progress > max) bar.progress = max;
+}
+
+void FormModel::setProgressValue(ControlId id, float value) {
+  ControlState& bar = mutableControl(id, ControlKind::ProgressBar);
+  if (!(value >= bar.min && value <= bar.max)) invalidValue();
+  bar.progress = value;
+}
+
+void FormModel::setDialogFilter(ControlId id, std::string_view filter) {
+  mutableControl(id, ControlKind::CommonDialog).filter = std::string(filter);
+}
+
+void FormModel::setDialogInitDir(ControlId id, std::string_view folder) {
+  mutableControl(id, ControlKind::CommonDialog).initDir = std::string(folder);
+}
+
+void FormModel::setDialogFileName(ControlId id, std::string_view file) {
+  mutableControl(id, ControlKind::CommonDialog).fileName = std::string(file);
+}
+
+std::string_view FormModel::frontFrame() const noexcept {
+  const ControlState* front = nullptr;
+  for (const ControlState& c : controls_) {
+    if (c.kind == ControlKind::Frame && (front == nullptr || c.zOrder > front->zOrder)) front = &c;
+  }
+  return front ? std::string_view(front->name) : std::string_view{};
+}
+
+namespace {
+
+bool overlap(const TwipsRect& a, const TwipsRect& b) noexcept {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+}  // namespace
+
+bool FormModel::isHidden(ControlId id) const {
+  for (ControlId frame = control(id).container; frame != kNoControl;
+       frame = control(frame).container) {
+    const ControlState& f = control(frame);
+    for (const ControlState& other : controls_) {
+      if (&other != &f && other.kind == ControlKind::Frame && other.container == f.container &&
+          other.zOrder > f.zOrder && overlap(other.rect, f.rect)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+std::string_view FormModel::listText(ControlId id) const {
+  const ControlState& list = control(id);
+  if (list.listIndex < 0 || static_cast<size_t>(list.listIndex) >= list.items.size()) return {};
+  return list.items[static_cast<size_t>(list.listIndex)];
+}
+
+}  // namespace vlm::ui

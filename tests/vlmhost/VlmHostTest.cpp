@@ -1,0 +1,220 @@
+// vlmhost end to end: the built program loads the built plug-in through dlopen.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string quoted(const std::string& arg) {
+  std::string q = "'";
+  for (char c : arg) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+size_t lineCount(const std::string& text) {
+  size_t n = 0;
+  for (char c : text) n += (c == '\n');
+  return n;
+}
+
+class VlmHost : public ::testing::Test {
+ protected:
+  VlmHost() {
+    std::string pattern = (fs::temp_directory_path() / "vlmhost-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+  }
+  ~VlmHost() override {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+  // Runs vlmhost in the test's folder with a private settings folder; stdout and stderr
+  // kept apart.
+  Outcome run(const std::vector<std::string>& args) {
+    std::string command = "cd " + quoted(folder_.string()) +
+                          " && XDG_CONFIG_HOME=" + quoted((folder_ / "config").string()) + " " +
+                          quoted(VLMHOST_PATH);
+    for (const std::string& a : args) command += " " + quoted(a);
+    command += " >" + quoted((folder_ / "out").string()) + " 2>" +
+               quoted((folder_ / "err").string()) + " </dev/null";
+    Outcome o;
+    const int raw = std::system(command.c_str());
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    o.out = slurp(folder_ / "out");
+    o.err = slurp(folder_ / "err");
+    return o;
+  }
+
+  std::string file(const std::string& name, const std::string& bytes = "data\n") {
+    const fs::path path = folder_ / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+
+  std::string settingsText() { return slurp(folder_ / "config" / "vlmimport" / "registry.ini"); }
+
+  fs::path folder_;
+};
+
+TEST_F(VlmHost, HelpListsTheOptionsAndSucceeds) {
+  const Outcome o = run({"--help"});
+  EXPECT_EQ(o.status, 0);
+  for (const char* option : {"--format", "--json", "--geometry", "--trace", "--no-normals",
+                             "--no-smooth", "--no-autosmooth", "--cancel-after", "--plugin"}) {
+    EXPECT_NE(o.out.find(option), std::string::npos) << option;
+  }
+}
+
+TEST_F(VlmHost, WithoutFileTheUserCancelsAtOnce) {
+  const Outcome o = run({});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.out.find("Plug-in: Import Object v1.5 (type 3)"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("Objects: 0"), std::string::npos);
+  EXPECT_NE(o.out.find("SelectedObject: -1"), std::string::npos);
+  EXPECT_EQ(o.err, "");
+  // The dialog's closing step saved the format through the settings component.
+  EXPECT_NE(settingsText().find("FileFormat=int16:0"), std::string::npos) << settingsText();
+}
+
+TEST_F(VlmHost, JsonCarriesPluginSelectedObjectAndMessages) {
+  const Outcome o = run({"--json"});
+  EXPECT_EQ(o.status, 1);
+  const auto report = nlohmann::json::parse(o.out);
+  EXPECT_EQ(report["plugin"]["name"], "Import Object v1.5");
+  EXPECT_EQ(report["plugin"]["type"], 3);
+  EXPECT_EQ(report["selectedObject"], -1);
+  EXPECT_TRUE(report["messages"].empty());
+  EXPECT_TRUE(report["objects"].empty());
+  EXPECT_TRUE(report["materials"].empty());
+}
+
+TEST_F(VlmHost, UsageErrorsGiveOneLineAndStatusTwo) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--format", "stl", "a.stl"}, {"--cancel-after", "0"}, {"--bogus"}, {"a", "b"}}) {
+    const Outcome o = run(args);
+    EXPECT_EQ(o.status, 2) << args[0];
+    EXPECT_EQ(lineCount(o.err), 1u) << o.err;
+    EXPECT_EQ(o.err.rfind("vlmhost: ", 0), 0u) << o.err;
+  }
+}
+
+TEST_F(VlmHost, UnusableFilesGiveOneLineAndStatusOne) {
+  const std::string unknown = file("notes.txt");
+  const std::string missing = (folder_ / "missing.obj").string();
+  fs::create_directory(folder_ / "dir.obj");
+  const std::string directory = (folder_ / "dir.obj").string();
+  for (const auto& [path, reason] :
+       std::vector<std::pair<std::string, std::string>>{{unknown, "unknown format"},
+                                                        {missing, "No such file or directory"},
+                                                        {directory, "not a regular file"}}) {
+    const Outcome o = run({path});
+    EXPECT_EQ(o.status, 1) << path;
+    EXPECT_EQ(lineCount(o.err), 1u) << o.err;
+    EXPECT_NE(o.err.find(reason), std::string::npos) << o.err;
+    EXPECT_EQ(o.out, "");
+  }
+}
+
+TEST_F(VlmHost, MissingPlugInIsAClearError) {
+  const Outcome o = run({"--plugin", (folder_ / "libNothing.so").string()});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(lineCount(o.err), 1u);
+  EXPECT_NE(o.err.find("cannot load the plug-in"), std::string::npos) << o.err;
+}
+
+TEST_F(VlmHost, FormatFromExtensionIsChosenWhateverTheImportGives) {
+  // The extension picks the list entry without regard to case; the dialog saves it when
+  // it closes. Status and messages agree with the scene whatever the importer made of it.
+  const std::string path = file("Model.DXF", "0\nEOF\n");
+  const Outcome o = run({"--json", path});
+  const auto report = nlohmann::json::parse(o.out);
+  const std::string settings = settingsText();
+  EXPECT_NE(settings.find("FileFormat=int16:1"), std::string::npos) << settings;
+  EXPECT_EQ(o.status, report["objects"].empty() ? 1 : 0);
+  for (const auto& m : report["messages"]) {
+    EXPECT_EQ(m["title"], "VLMImport");
+    EXPECT_NE(o.err.find(m["text"].get<std::string>()), std::string::npos);
+  }
+}
+
+// One 3D face, lines ending in CR LF.
+std::string oneFaceDxf() {
+  const char* lines[] = {"0",  "SECTION", "2",  "ENTITIES", "0",  "3DFACE", "8",      "0",  "10",
+                         "0",  "20",      "0",  "30",       "0",  "11",     "1",      "21", "0",
+                         "31", "0",       "12", "1",        "22", "1",      "32",     "0",  "13",
+                         "0",  "23",      "1",  "33",       "0",  "0",      "ENDSEC", "0",  "EOF"};
+  std::string text;
+  for (const char* line : lines) text += std::string(line) + "\r\n";
+  return text;
+}
+
+// Imports through a format whose importer is built into the plug-in.
+class VlmHostImport : public VlmHost {
+ protected:
+  void SetUp() override {
+    file("face.dxf", oneFaceDxf());
+    const Outcome probe = run({"face.dxf"});
+    if (probe.err.find("can't create object") != std::string::npos) {
+      GTEST_SKIP() << "the DXF importer is not built into the plug-in";
+    }
+  }
+};
+
+TEST_F(VlmHostImport, ImportFillsTheSceneAndSucceeds) {
+  const Outcome o = run({"--json", "face.dxf"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  const auto report = nlohmann::json::parse(o.out);
+  ASSERT_EQ(report["objects"].size(), 1u);
+  EXPECT_EQ(report["objects"][0]["name"], "face");
+  EXPECT_EQ(report["selectedObject"], 1);
+  EXPECT_TRUE(report["messages"].empty());
+  // A relative FILE reaches the dialog as a full path: its folder is what is saved.
+  EXPECT_NE(settingsText().find("Path=text:" + folder_.string() + "/\n"), std::string::npos)
+      << settingsText();
+}
+
+TEST_F(VlmHostImport, TraceListsEveryHostCallOnStderr) {
+  const Outcome o = run({"--trace", "face.dxf"});
+  EXPECT_EQ(o.status, 0);
+  for (const char* line :
+       {"object#1.Name put (String \"face\")\n", "scene.Prepare_Import call ()\n",
+        "ListObjects.Add call (Object object#1)\n", "object#1.Center call ()\n"}) {
+    EXPECT_NE(o.err.find(line), std::string::npos) << line << o.err;
+  }
+  EXPECT_NE(o.out.find("Objects: 1"), std::string::npos);
+}
+
+TEST_F(VlmHostImport, CancelDuringTheImportStopsItAndLeavesTheSceneEmpty) {
+  const Outcome o = run({"--json", "--cancel-after", "1", "face.dxf"});
+  EXPECT_EQ(o.status, 1);
+  const auto report = nlohmann::json::parse(o.out);
+  EXPECT_TRUE(report["objects"].empty());
+  EXPECT_EQ(report["selectedObject"], -1);
+  ASSERT_EQ(report["messages"].size(), 1u);
+  EXPECT_EQ(report["messages"][0]["text"], "Do you want to stop Import?");
+  EXPECT_EQ(report["messages"][0]["buttons"], "yesno");
+}
+
+}  // namespace
