@@ -1,0 +1,59 @@
+// Handing a finished OBJ object to the host: its lists, the smoothing surfaces it asks
+// for, its name and colour.
+#include "importobj/CImp_OBJ.h"
+#include "platform/Error.h"
+
+namespace vlm {
+
+Collection& CImp_OBJ::objects() {
+  if (!*m_colObject3D) raise(err::kObjectVarNotSet);
+  return **m_colObject3D;
+}
+
+void CImp_OBJ::handOverLists() {
+  if (!VertexCoords.empty()) m_Object.Add_Vertices(VertexCoords);
+  if (!PolygonData.empty()) m_Object.Add_Poligons(PolygonData);
+  if (!NormalData.empty()) m_Object.Set_PoligonNormals(NormalData);
+}
+
+// Used at every object mark after the first and at the end of a file with marks.
+void CImp_OBJ::handOverSplit() {
+  handOverLists();
+  if (!HasNormals && SmoothAll) m_Object.Get_Surface(int16_t{0});
+  m_Object.setName(m_Name);
+  m_Object.setDefaultColor(ObjectColors[static_cast<size_t>(objects().Count() % 10) + 1]);
+}
+
+// Used at the end of a file without object marks.
+void CImp_OBJ::handOverPlain() {
+  handOverLists();
+  if (!HasNormals) requestSurfaces();
+  m_Object.setName(m_Name);
+  m_Object.setDefaultColor(host::kDefaultObjectColor);
+}
+
+// One surface per smoothing record that asks for it; the polygons before the first
+// record belong to none.
+void CImp_OBJ::requestSurfaces() {
+  const size_t count = SmoothGroups.size();
+  if (count == 0) {
+    if (SmoothAll) m_Object.Get_Surface(int16_t{0});
+    return;
+  }
+  if (count == 1) {
+    int32_t last = SmoothGroups[0].LastBefore;
+    m_Object.Get_Surface(int16_t{0}, last);
+    m_Object.Get_Surface(int32_t{SmoothGroups[0].LastBefore + 1});
+    return;
+  }
+  for (size_t i = 0; i + 1 < count; ++i) {
+    if (!SmoothGroups[i].Smooth && !SmoothAll) continue;
+    int32_t last = SmoothGroups[i + 1].LastBefore;
+    m_Object.Get_Surface(SmoothGroups[i].LastBefore + 1, last);
+  }
+  if (SmoothGroups.back().Smooth || SmoothAll) {
+    m_Object.Get_Surface(int32_t{SmoothGroups.back().LastBefore + 1});
+  }
+}
+
+}  // namespace vlm
