@@ -1,0 +1,51 @@
+// Byte access of the 3DS reader: values at a 1-based position of file number 1, and the
+// position arithmetic.
+//
+// Positions are signed 32-bit numbers, as the format's lengths are; a move that leaves
+// that range is an overflow (error 6), not a wrap. Bytes past the end of the file read
+// as zero, and a read that runs past the end marks the end of the file.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+#include "platform/Error.h"
+#include "platform/FileTable.h"
+
+namespace vlm::import3ds {
+
+// The chunk values are little-endian and are copied as they are stored.
+static_assert(std::endian::native == std::endian::little, "3DS values are read in place");
+
+inline constexpr int16_t kImportFile = 1;
+inline constexpr int32_t kHeaderSize = 6;
+// Every byte of a file up to this length has a position.
+inline constexpr int64_t kLargestFile = std::numeric_limits<int32_t>::max();
+
+// `value` as a position or length; error 6 outside the 32-bit range.
+inline int32_t checked32(int64_t value) {
+  if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) {
+    raise(err::kOverflow);
+  }
+  return static_cast<int32_t>(value);
+}
+
+inline int32_t movePos(int32_t pos, int64_t delta) { return checked32(pos + delta); }
+
+// Copies `count` bytes at `pos` to `dst` in one read.
+inline void readAt(int32_t pos, void* dst, size_t count) {
+  fileTable().Get(kImportFile, pos, dst, count);
+}
+
+template <class T>
+T readValue(int32_t pos) {
+  T value{};
+  readAt(pos, &value, sizeof value);
+  return value;
+}
+
+inline bool atEnd() { return fileTable().Eof(kImportFile); }
+
+}  // namespace vlm::import3ds
