@@ -1,0 +1,28 @@
+#include "importply/ArrayRoom.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+
+namespace vlm::ply {
+
+namespace {
+constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+// Smaller arrays are not worth a system call.
+constexpr size_t kAdviseFrom = 4 * kHugePage;
+}  // namespace
+
+void adviseHugePages(void* data, size_t bytes) noexcept {
+#ifdef MADV_HUGEPAGE
+  if (bytes < kAdviseFrom) return;
+  const auto begin = reinterpret_cast<uintptr_t>(data);
+  const uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t last = (begin + bytes) & ~(kHugePage - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
+
+}  // namespace vlm::ply

@@ -1,0 +1,118 @@
+// The ascii body: one vertex per line (the first three words are x, y and z, whatever the
+// header names), one face per line (a corner count, then the indices).
+#include <algorithm>
+#include <cmath>
+
+#include "importply/ArrayRoom.h"
+#include "importply/CImp_PLY.h"
+#include "platform/Convert.h"
+#include "platform/Error.h"
+#include "platform/FileTable.h"
+#include "textio/modImport.h"
+
+namespace vlm {
+
+using namespace modImport;
+
+namespace {
+
+constexpr int16_t kImportFile = 1;
+// The shortest vertex line ("0 0 0" and a line end) and face line ("3 0 1 2" and a line
+// end): declared counts are claims, so room is made for no more lines than the rest of the
+// file could hold.
+constexpr int64_t kShortestVertexLine = 6;
+constexpr int64_t kShortestFaceLine = 8;
+
+// A coordinate word: "." and "," both decimal separators, times 10.
+float scaledCoordinate(std::string_view& line) {
+  const float value = textToSingle(Get_FirstToken(line));
+  const float scaled = value * 10.0f;
+  if (std::isinf(scaled) && !std::isinf(value)) raise(err::kOverflow);
+  return scaled;
+}
+
+// A face word as a 32-bit whole number. Plain digits, the usual case, are converted here;
+// anything else (a sign, a decimal separator, an exponent, a word that is no number) takes
+// the general conversion and its errors.
+int32_t wholeNumber(std::string_view word) {
+  constexpr size_t kSafeDigits = 9;  // 999999999 fits 32 bits
+  if (word.empty() || word.size() > kSafeDigits) return textToLong(word);
+  int32_t value = 0;
+  for (const char c : word) {
+    if (c < '0' || c > '9') return textToLong(word);
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// Lines the rest of the file could hold, at most `declared`.
+size_t linesToExpect(int64_t declared, int64_t shortestLine) {
+  const FileTable& files = fileTable();
+  const int64_t left = std::max<int64_t>(0, files.Lof(kImportFile) - CharsRead);
+  return static_cast<size_t>(std::clamp<int64_t>(declared, 0, left / shortestLine + 1));
+}
+
+}  // namespace
+
+void CImp_PLY::Read_AsciiBody() {
+  for (const Element& element : bodyElements()) {
+    if (StopImport) return;
+    switch (element.kind) {
+      case ElementKind::Vertex: readAsciiVertices(); break;
+      case ElementKind::Face: readAsciiFaces(); break;
+      case ElementKind::Strips: return;  // an ascii strip body yields no polygons
+      case ElementKind::Other: skipAsciiLines(*element.count); break;
+    }
+  }
+}
+
+bool CImp_PLY::nextBodyLine(std::string_view& line) {
+  line = Read_Line();
+  // The empty text comes back once the end is noticed: the file holds fewer lines than
+  // its header declares, and what was read is kept.
+  return !line.empty() || !fileTable().Eof(kImportFile);
+}
+
+void CImp_PLY::readAsciiVertices() {
+  const FileTable& files = fileTable();
+  ply::makeRoom(VertexCoords,
+                3 * linesToExpect(int64_t{VertexUpper} - VerticesRead, kShortestVertexLine));
+  std::string_view line;
+  while (!files.Eof(kImportFile) && !StopImport && VerticesRead < VertexUpper) {
+    if (!nextBodyLine(line)) break;
+    ++VerticesRead;
+    const float x = scaledCoordinate(line);
+    const float y = scaledCoordinate(line);
+    const float z = scaledCoordinate(line);
+    VertexCoords.insert(VertexCoords.end(), {x, y, z});
+    reportLine();
+  }
+}
+
+void CImp_PLY::readAsciiFaces() {
+  const FileTable& files = fileTable();
+  const int64_t declared = int64_t{FaceUpper} + 1;
+  ply::makeRoom(PolygonData, 4 * linesToExpect(declared, kShortestFaceLine));
+  std::string_view line;
+  for (int64_t read = 0; !files.Eof(kImportFile) && !StopImport && read < declared; ++read) {
+    if (!nextBodyLine(line)) break;
+    const int32_t corners = wholeNumber(Get_FirstToken(line));
+    if (corners == 3 || corners == 4) {
+      int32_t record[5] = {corners};
+      for (int32_t k = 1; k <= corners; ++k) record[k] = wholeNumber(Get_FirstToken(line));
+      PolygonData.insert(PolygonData.end(), record, record + corners + 1);
+    }
+    reportLine();
+  }
+}
+
+void CImp_PLY::skipAsciiLines(int64_t count) {
+  const FileTable& files = fileTable();
+  std::string_view line;
+  for (int64_t read = 0; !files.Eof(kImportFile) && !StopImport && read < count; ++read) {
+    if (!nextBodyLine(line)) break;
+    reportLine();
+  }
+}
+
+}  // namespace vlm
