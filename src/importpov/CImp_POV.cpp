@@ -1,0 +1,151 @@
+// CImp_POV: Load, the line and word loops, the tokeniser and the objects.
+#include "importpov/CImp_POV.h"
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+
+#include "platform/Convert.h"
+#include "platform/Error.h"
+#include "platform/FileTable.h"
+#include "textio/modImport.h"
+#include "ui/ImportDialog.h"
+
+namespace vlm {
+
+using namespace modImport;
+
+namespace {
+
+constexpr int16_t kImportFile = 1;
+constexpr std::string_view kUnnamedObject = "Object";
+
+// Brace depth is a 32-bit count, as any whole number the reader keeps.
+int32_t stepDepth(int32_t depth, int32_t step) {
+  if (step > 0 ? depth == std::numeric_limits<int32_t>::max()
+               : depth == std::numeric_limits<int32_t>::min()) {
+    raise(err::kOverflow);
+  }
+  return depth + step;
+}
+
+}  // namespace
+
+CImp_POV::CImp_POV() { ReadMode = 0; }
+
+void CImp_POV::Load(std::string p_FileName, CollectionRef& p_colObject3D) {
+  FileTable& files = fileTable();
+  trapAndRaiseAgain(
+      [&] {
+        p_colObject3D = std::make_shared<Collection>();
+        TargetCollection = p_colObject3D;
+        m_Current = host::HostObject();
+        m_CurrentCount = 0;
+        BraceDepth = 0;
+        CharsRead = 0;
+        files.Open(kImportFile, p_FileName);
+        readLines();
+        files.Close(kImportFile);
+        m_Current = host::HostObject();
+      },
+      [&] {
+        files.Close(kImportFile);
+        m_Current = host::HostObject();
+      });
+}
+
+void CImp_POV::readLines() {
+  FileTable& files = fileTable();
+  while (!files.Eof(kImportFile) && !StopImport) {
+    readWords(withBlanksForTabs(Read_Line()));
+    showProgress();
+    ui::DoEvents();
+  }
+}
+
+std::string_view CImp_POV::withBlanksForTabs(std::string_view line) {
+  if (line.find('\t') == std::string_view::npos) return line;
+  m_Line.assign(line);
+  std::replace(m_Line.begin(), m_Line.end(), '\t', ' ');
+  return m_Line;
+}
+
+// Once a word of the line is recognised the rest of the line is read word by word;
+// when the first word is not, the line is skipped.
+void CImp_POV::readWords(std::string_view line) {
+  bool recognised = false;
+  do {
+    const std::string_view word = Get_Token(line);
+    if (readWord(pov::classify(word), line)) recognised = true;
+  } while (!line.empty() && recognised);
+}
+
+bool CImp_POV::readWord(pov::Keyword keyword, std::string_view& line) {
+  if (!pov::recognisedAt(keyword, BraceDepth)) return false;
+  switch (keyword) {
+    case pov::Keyword::OpenBrace: BraceDepth = stepDepth(BraceDepth, 1); break;
+    case pov::Keyword::CloseBrace: BraceDepth = stepDepth(BraceDepth, -1); break;
+    case pov::Keyword::Declare: Read_DeclareName(line); break;
+    case pov::Keyword::Mesh: Add_Object(true); break;
+    case pov::Keyword::Object: Add_Object(false); break;
+    case pov::Keyword::Triangle: Read_Triangle(line); break;
+    case pov::Keyword::SmoothTriangle: Read_SmoothTriangle(line); break;
+    case pov::Keyword::VectorStart: Get_Vector(line); break;
+    case pov::Keyword::Shape:
+    case pov::Keyword::Transform:
+    case pov::Keyword::Other: break;
+  }
+  return true;
+}
+
+void CImp_POV::showProgress() {
+  ui::IImportDialog& dialog = ui::importDialog();
+  if (CharsRead <= static_cast<double>(dialog.progressMax())) {
+    dialog.setProgressValue(static_cast<float>(CharsRead));
+  }
+}
+
+// The next blank-separated word; a line without blanks is cut at its first "{" instead,
+// and that brace is counted here, as it never reaches the word loop.
+std::string_view CImp_POV::Get_Token(std::string_view& line) {
+  line = trimBlanks(line);
+  const size_t blank = line.find(' ');
+  if (blank != std::string_view::npos) {
+    const std::string_view word = line.substr(0, blank);
+    line.remove_prefix(blank + 1);
+    return word;
+  }
+  const size_t brace = line.find('{');
+  if (brace != std::string_view::npos) {
+    const std::string_view word = trimBlanks(line.substr(0, brace));
+    line.remove_prefix(brace + 1);
+    BraceDepth = stepDepth(BraceDepth, 1);
+    return word;
+  }
+  const std::string_view word = line;
+  line = {};
+  return word;
+}
+
+// The name keeps its case; it names every mesh until the next declaration.
+void CImp_POV::Read_DeclareName(std::string_view& line) { PendingName.assign(Get_Token(line)); }
+
+// A mesh needs a declared name; without one its triangles go to the object started
+// last. A failure while the object is made is ignored and reading goes on.
+void CImp_POV::Add_Object(bool needsName) {
+  if (needsName && PendingName.empty()) return;
+  if (!needsName) PendingName.clear();
+  ignoreFailure([&] { addNamedObject(); });
+}
+
+void CImp_POV::addNamedObject() {
+  VertexBase = -1;
+  PolygonIndex = -1;
+  host::HostObject object = host::HostObject::create();
+  if (PendingName.empty()) PendingName = kUnnamedObject;
+  object.setName(PendingName);
+  object.setDefaultColor(host::kDefaultObjectColor);
+  TargetCollection->Add(object.ref());
+}
+
+}  // namespace vlm
