@@ -51,6 +51,9 @@ Toolkit& requireToolkit() {
 
 MsgResult messageBox(std::string_view prompt, MsgIcon icon, MsgButtons buttons,
                      std::string_view title) {
+  // A message box without a title of its own shows the component's name, as every
+  // message box of a component does by default.
+  if (title.empty()) title = kDefaultSource;
   return requireToolkit().messageBox(prompt, icon, buttons, title);
 }
 

@@ -48,7 +48,7 @@ TEST_F(PlyImport, RefusalIsAPlainMessageBoxWithTheDefaultTitle) {
   EXPECT_EQ(m.text, kFormatError);
   EXPECT_EQ(m.icon, ui::MsgIcon::None);
   EXPECT_EQ(m.buttons, ui::MsgButtons::Ok);
-  EXPECT_EQ(m.title, "");
+  EXPECT_EQ(m.title, "VLMImport") << "the default title is the component's name";
   EXPECT_THAT(recorder.records(), IsEmpty()) << "a refused file makes no host call";
 }
 

@@ -218,3 +218,28 @@ TEST_F(VlmHostImport, CancelDuringTheImportStopsItAndLeavesTheSceneEmpty) {
 }
 
 }  // namespace
+
+// The bundled OBJ sample, read through the real plug-in as `make run` does.
+TEST_F(VlmHost, BundledTableSampleArrivesAsSixObjectsUnderTheFirst) {
+  const Outcome o = run({"--json", VLM_EXAMPLES_DIR "/table.obj"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  const auto report = nlohmann::json::parse(o.out);
+  const auto& objects = report["objects"];
+  ASSERT_EQ(objects.size(), 6u);
+  const char* names[] = {"table", "leg_front_left", "leg_front_right", "leg_back_left",
+                         "leg_back_right", "lamp_shade"};
+  for (size_t i = 0; i < objects.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    EXPECT_EQ(objects[i]["name"], names[i]);
+    EXPECT_EQ(objects[i]["invalidPolygons"], 0);
+    EXPECT_EQ(objects[i]["triangleCount"], 12);
+    EXPECT_EQ(objects[i]["parent"], i == 0 ? nlohmann::json() : objects[0]["key"]);
+  }
+  // Colours come from the object-colour table in file order; the legs, handed over before
+  // the first normal, are smoothed as one surface each; the shade keeps its own normals.
+  EXPECT_EQ(objects[1]["color"], 255);
+  EXPECT_EQ(objects[1]["surfaces"], nlohmann::json::parse("[[0, 11]]"));
+  EXPECT_EQ(objects[5]["normalRecords"], 12);
+  EXPECT_TRUE(objects[5]["surfaces"].empty());
+  EXPECT_EQ(report["selectedObject"], 1);
+}
