@@ -89,9 +89,19 @@ std::string_view trimBlanks(std::string_view text) noexcept {
 
 bool parseDecimal(std::string_view text, char decimalPoint, double& out) noexcept {
   const std::string_view t = trimBlanks(text);
-  const size_t len = numberPrefixLength(t, decimalPoint);
-  if (len == 0 || len != t.size()) return false;
-  out = convertPrefix(t, decimalPoint);
+  if (t.empty()) return false;
+  size_t i = 0;
+  const bool negative = t[0] == '-';
+  if (t[0] == '+' || t[0] == '-') i = 1;
+  // fast_float reads the same grammar once it starts at a digit or the point, except that
+  // it also knows "inf" and "nan", which start with neither. One pass, no pre-scan.
+  if (i == t.size() || !(isDigit(t[i]) || t[i] == decimalPoint)) return false;
+  double value = 0;
+  const fast_float::parse_options options(fast_float::chars_format::general, decimalPoint);
+  const char* end = t.data() + t.size();
+  const auto result = fast_float::from_chars_advanced(t.data() + i, end, value, options);
+  if (result.ptr != end) return false;
+  out = negative ? -value : value;
   return true;
 }
 
