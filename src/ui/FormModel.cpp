@@ -9,29 +9,29 @@ namespace {
 
 [[noreturn]] void invalidValue() { raise(kInvalidPropertyValue, "Invalid property value"); }
 
-ControlState stateFromSpec(const ControlSpec& spec, int32_t zOrder) {
+ControlState stateFromSpec(const ControlSpec& layout, int32_t zOrder) {
   ControlState state;
-  state.name = std::string(spec.name);
-  state.kind = spec.kind;
-  state.text = std::string(spec.text);
-  state.rect = spec.rect;
-  state.tabIndex = spec.tabIndex;
-  state.container = spec.container;
+  state.name = std::string(layout.name);
+  state.kind = layout.kind;
+  state.text = std::string(layout.text);
+  state.rect = layout.rect;
+  state.tabIndex = layout.tabIndex;
+  state.container = layout.container;
   state.zOrder = zOrder;
-  state.value = spec.startValue;
+  state.value = layout.startValue;
   return state;
 }
 
 }  // namespace
 
-FormModel::FormModel(const FormSpec& spec)
-    : name_(spec.name),
-      caption_(spec.caption),
-      clientWidth_(spec.clientWidth),
-      clientHeight_(spec.clientHeight),
-      topZ_(static_cast<int32_t>(spec.controls.size())) {
-  controls_.reserve(spec.controls.size());
-  for (const ControlSpec& c : spec.controls) {
+FormModel::FormModel(const FormSpec& layout)
+    : name_(layout.name),
+      caption_(layout.caption),
+      clientWidth_(layout.clientWidth),
+      clientHeight_(layout.clientHeight),
+      topZ_(static_cast<int32_t>(layout.controls.size())) {
+  controls_.reserve(layout.controls.size());
+  for (const ControlSpec& c : layout.controls) {
     controls_.push_back(stateFromSpec(c, static_cast<int32_t>(controls_.size())));
   }
 }

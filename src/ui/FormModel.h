@@ -36,7 +36,7 @@ struct ControlState {
 
 class FormModel {
  public:
-  explicit FormModel(const FormSpec& spec);
+  explicit FormModel(const FormSpec& layout);
 
   const std::string& name() const noexcept { return name_; }
   const std::string& caption() const noexcept { return caption_; }

@@ -9,8 +9,8 @@ namespace vlm::ui {
 // A form of the headless toolkit: the model plus the owner's events.
 class HeadlessForm final : public Form {
  public:
-  HeadlessForm(HeadlessToolkit& toolkit, const FormSpec& spec, FormEvents& events)
-      : toolkit_(toolkit), model_(std::make_shared<FormModel>(spec)), events_(events) {}
+  HeadlessForm(HeadlessToolkit& toolkit, const FormSpec& layout, FormEvents& events)
+      : toolkit_(toolkit), model_(std::make_shared<FormModel>(layout)), events_(events) {}
 
   FormModel& model() noexcept { return *model_; }
   const std::shared_ptr<FormModel>& shared() const noexcept { return model_; }
@@ -131,8 +131,8 @@ void HeadlessToolkit::progressChanged(const ControlState& bar) {
 
 // --- Toolkit ------------------------------------------------------------------------------
 
-std::unique_ptr<Form> HeadlessToolkit::createForm(const FormSpec& spec, FormEvents& events) {
-  return std::make_unique<HeadlessForm>(*this, spec, events);
+std::unique_ptr<Form> HeadlessToolkit::createForm(const FormSpec& layout, FormEvents& events) {
+  return std::make_unique<HeadlessForm>(*this, layout, events);
 }
 
 MsgResult HeadlessToolkit::messageBox(std::string_view prompt, MsgIcon icon, MsgButtons buttons,

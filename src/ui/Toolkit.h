@@ -92,7 +92,7 @@ class Toolkit {
   virtual ~Toolkit() = default;
 
   // Builds (does not yet load or show) a form; `events` must outlive it.
-  virtual std::unique_ptr<Form> createForm(const FormSpec& spec, FormEvents& events) = 0;
+  virtual std::unique_ptr<Form> createForm(const FormSpec& layout, FormEvents& events) = 0;
   // A modal message box; returns the button the user chose.
   virtual MsgResult messageBox(std::string_view prompt, MsgIcon icon, MsgButtons buttons,
                                std::string_view title) = 0;
