@@ -27,6 +27,8 @@ void defineOptions(CLI::App& app, Options& o) {
   app.add_flag("--geometry", o.geometry,
                "Add vertices, triangles and normals to the JSON (implies --json)");
   app.add_flag("--trace", o.trace, "Print every call the plug-in makes on the host (stderr)");
+  app.add_flag("--stats", o.stats,
+               "Print only load_s=<seconds of ExecutePlugIn> verts=<n> faces=<n>, for timing");
   app.add_flag("--no-normals", o.noNormals, "Untick \"Import Normals\" (obj)");
   app.add_flag("--no-smooth", o.noSmooth, "Untick \"Smooth all Normal Group\" (obj)");
   app.add_flag("--no-autosmooth", o.noAutoSmooth, "Untick \"Auto Normals Smoothing\" (3ds)");

@@ -12,6 +12,7 @@ struct Options {
   bool json = false;
   bool geometry = false;
   bool trace = false;
+  bool stats = false;  // one line of timing and counts instead of the report
   bool noNormals = false;
   bool noSmooth = false;
   bool noAutoSmooth = false;

@@ -1,5 +1,9 @@
 #include "Report.h"
 
+#include <cstdio>
+
+#include "refhost/Mesh.h"
+
 namespace vlm::vlmhost {
 
 namespace {
@@ -49,6 +53,18 @@ void printSummary(std::ostream& out, const refhost::ReferenceScene& scene,
   out << "Materials: " << report["materials"].size() << '\n';
   for (const Json& m : report["materials"]) printMaterial(out, m);
   out << "SelectedObject: " << plugIn.selectedObject << '\n';
+}
+
+void printStats(std::ostream& out, const refhost::ReferenceScene& scene, double seconds) {
+  long long vertices = 0, triangles = 0;
+  for (size_t i = 0; i < scene.objectCount(); ++i) {
+    vertices += scene.object(i).mesh().vertexCount();
+    triangles += scene.object(i).mesh().triangleCount();
+  }
+  char line[96];
+  std::snprintf(line, sizeof line, "load_s=%.4f verts=%lld faces=%lld\n", seconds, vertices,
+                triangles);
+  out << line;
 }
 
 void printJson(std::ostream& out, const refhost::ReferenceScene& scene, const PlugInResult& plugIn,

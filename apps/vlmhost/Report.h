@@ -29,6 +29,10 @@ void printMessages(std::FILE* out, const std::vector<ui::MessageRecord>& message
 void printSummary(std::ostream& out, const refhost::ReferenceScene& scene,
                   const PlugInResult& plugIn);
 
+// One line for benchmarks: load_s=<seconds> verts=<vertices> faces=<triangles>, summed
+// over the scene's objects.
+void printStats(std::ostream& out, const refhost::ReferenceScene& scene, double seconds);
+
 // The scene's JSON report with "plugin", "selectedObject" and "messages" added.
 void printJson(std::ostream& out, const refhost::ReferenceScene& scene, const PlugInResult& plugIn,
                const std::vector<ui::MessageRecord>& messages, bool geometry);

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -93,6 +94,7 @@ int run(const Options& options) {
   scriptUser(toolkit, options, format);
   refhost::ReferenceScene scene;
   PlugInResult result;
+  double seconds = 0;
   {
     std::optional<ProgressLine> progress;
     if (::isatty(STDERR_FILENO)) progress.emplace(toolkit, stderr);
@@ -101,7 +103,9 @@ int run(const Options& options) {
     const ObjectRef sceneRef =
         options.trace ? recorder.wrapScene(scene.dispatch()) : scene.dispatch();
     try {
+      const auto start = std::chrono::steady_clock::now();
       result = executePlugIn(library, sceneRef);
+      seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     } catch (const RuntimeError& e) {
       throw HostError("the plug-in failed: " + e.description() + " (error " +
                       std::to_string(e.number()) + ")");
@@ -113,7 +117,9 @@ int run(const Options& options) {
 
   printMessages(stderr, toolkit.messages());
   for (const std::string& line : toolkit.log()) std::cerr << "vlmhost: note: " << line << '\n';
-  if (options.json) {
+  if (options.stats) {
+    printStats(std::cout, scene, seconds);
+  } else if (options.json) {
     printJson(std::cout, scene, result, toolkit.messages(), options.geometry);
   } else {
     printSummary(std::cout, scene, result);

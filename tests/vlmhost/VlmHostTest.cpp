@@ -1,4 +1,5 @@
 // vlmhost end to end: the built program loads the built plug-in through dlopen.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -242,4 +243,11 @@ TEST_F(VlmHost, BundledTableSampleArrivesAsSixObjectsUnderTheFirst) {
   EXPECT_EQ(objects[5]["normalRecords"], 12);
   EXPECT_TRUE(objects[5]["surfaces"].empty());
   EXPECT_EQ(report["selectedObject"], 1);
+}
+
+TEST_F(VlmHost, StatsPrintsOneLineOfTimingAndCounts) {
+  const Outcome o = run({"--stats", VLM_EXAMPLES_DIR "/table.obj"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  // Five boxes of 8 corners and a shade of 13; six objects of 12 triangles.
+  EXPECT_THAT(o.out, ::testing::MatchesRegex("load_s=[0-9]+\\.[0-9]{4} verts=53 faces=72\n"));
 }
