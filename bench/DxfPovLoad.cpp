@@ -25,6 +25,7 @@
 #include "refhost/ReferenceScene.h"
 #include "textio/modImport.h"
 #include "ui/ImportDialog.h"
+#include "BenchDialog.h"
 
 namespace {
 
@@ -34,20 +35,7 @@ double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// The progress bar as the import run sets it up: maximum file length plus 1.
-class BenchDialog : public vlm::ui::IImportDialog {
- public:
-  explicit BenchDialog(float max) : max_(max) { vlm::ui::setImportDialog(this); }
-  ~BenchDialog() override { vlm::ui::setImportDialog(nullptr); }
-  float progressMax() override { return max_; }
-  void setProgressValue(float value) override { last_ = value; }
-  int16_t chkNormValue() override { return 1; }
-  int16_t chkSmoothValue() override { return 1; }
-
- private:
-  float max_;
-  float last_ = 0;
-};
+using vlm::bench::BenchDialog;
 
 int loadFile(const std::string& path) {
   const bool dxf = path.ends_with(".dxf") || path.ends_with(".DXF");

@@ -26,24 +26,13 @@
 #include "textio/modImport.h"
 #include "ui/HeadlessToolkit.h"
 #include "ui/ImportDialog.h"
+#include "BenchDialog.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class BenchDialog : public vlm::ui::IImportDialog {
- public:
-  explicit BenchDialog(float max) : max_(max) { vlm::ui::setImportDialog(this); }
-  ~BenchDialog() override { vlm::ui::setImportDialog(nullptr); }
-  float progressMax() override { return max_; }
-  void setProgressValue(float value) override { last_ = value; }
-  int16_t chkNormValue() override { return 1; }
-  int16_t chkSmoothValue() override { return 1; }
-
- private:
-  float max_;
-  float last_ = 0;
-};
+using vlm::bench::BenchDialog;
 
 // A host object or material that accepts the members the importer uses and only notes
 // the sizes of the arrays it is handed.

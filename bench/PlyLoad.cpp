@@ -29,6 +29,7 @@
 #include "textio/modImport.h"
 #include "ui/HeadlessToolkit.h"
 #include "ui/ImportDialog.h"
+#include "BenchDialog.h"
 
 namespace {
 
@@ -40,19 +41,7 @@ double cpuSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-class BenchDialog : public vlm::ui::IImportDialog {
- public:
-  explicit BenchDialog(float max) : max_(max) { vlm::ui::setImportDialog(this); }
-  ~BenchDialog() override { vlm::ui::setImportDialog(nullptr); }
-  float progressMax() override { return max_; }
-  void setProgressValue(float value) override { last_ = value; }
-  int16_t chkNormValue() override { return 1; }
-  int16_t chkSmoothValue() override { return 1; }
-
- private:
-  float max_;
-  float last_ = 0;
-};
+using vlm::bench::BenchDialog;
 
 // A host object that only notes how many values it was handed.
 class CountingObject : public vlm::DispatchObject {
