@@ -7,7 +7,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
                    libfast-float-dev libcli11-dev nlohmann-json3-dev
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test test-sanitize run clean
 
 all: build
 
@@ -34,6 +34,12 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Every test under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
+test-sanitize: deps
+	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON
+	cmake --build $(BUILD)-sanitize -j $(JOBS)
+	ctest --test-dir $(BUILD)-sanitize --output-on-failure -j $(JOBS)
 
 # The main job: the command-line host imports the bundled sample and prints the scene.
 run: build
