@@ -4,20 +4,14 @@
 
 #include "platform/Dispatch.h"
 #include "platform/Error.h"
+#include "support/ErrorOf.h"
 
 namespace vlm {
 namespace {
 
 class Thing : public DispatchObject {};
 
-int errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::errorOf;
 
 TEST(Collection, PositionsCountFromOneAndKeysIgnoreCase) {
   Collection c;

@@ -5,18 +5,12 @@
 #include <cmath>
 
 #include "platform/Error.h"
+#include "support/ErrorOf.h"
 
 namespace vlm {
 namespace {
 
-int errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::errorOf;
 
 TEST(RoundHalfEven, TiesGoToTheEvenNeighbour) {
   struct Case {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Error.h"
+#include "support/ErrorOf.h"
 #include "platform/FileTable.h"
 
 namespace vlm {
@@ -18,14 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 constexpr size_t kBlock = NumberedFile::kBlockSize;
 
-int errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::errorOf;
 
 std::string descriptionOf(auto&& f) {
   try {

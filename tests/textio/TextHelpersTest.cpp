@@ -4,19 +4,13 @@
 #include <string>
 
 #include "platform/Error.h"
+#include "support/ErrorOf.h"
 #include "textio/modImport.h"
 
 namespace vlm::modImport {
 namespace {
 
-int errorOf(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::errorOf;
 
 TEST(ModuleState, ResetRestoresTheLoadTimeValues) {
   ReadMode = 1;
