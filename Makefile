@@ -3,11 +3,12 @@
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+PREFIX   ?= /usr/local
 
 DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
                    libfast-float-dev libcli11-dev nlohmann-json3-dev
 
-.PHONY: all deps configure build test test-sanitize run clean
+.PHONY: all deps configure build test test-sanitize run install clean
 
 all: build
 
@@ -44,6 +45,11 @@ test-sanitize: deps
 # The main job: the command-line host imports the bundled sample and prints the scene.
 run: build
 	$(BUILD)/bin/vlmhost examples/table.obj
+
+# vlmhost in $(PREFIX)/bin, the plug-in and its runtime in $(PREFIX)/lib/vlmimport, the
+# README and the samples in $(PREFIX)/share/doc/vlmimport.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD)

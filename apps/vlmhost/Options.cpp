@@ -20,23 +20,63 @@ std::string extensionOf(const std::string& file) {
   return file.substr(dot + 1);
 }
 
-void defineOptions(CLI::App& app, Options& o) {
-  app.add_option("--format", o.format, "File format (default: from FILE's extension)")
-      ->check(CLI::IsMember({"obj", "dxf", "3ds", "inc", "ply"}, CLI::ignore_case));
-  app.add_flag("--json", o.json, "Print the scene as JSON instead of the summary");
+// A help text: what the option does, then an example on its own line.
+std::string help(std::string_view what, std::string_view example) {
+  return std::string(what) + "\n  e.g. " + std::string(example);
+}
+
+void defineReportOptions(CLI::App& app, Options& o) {
+  app.add_flag("--json", o.json, help("Print the scene as JSON instead of the summary",
+                                      "vlmhost --json model.obj > scene.json"));
   app.add_flag("--geometry", o.geometry,
-               "Add vertices, triangles and normals to the JSON (implies --json)");
-  app.add_flag("--trace", o.trace, "Print every call the plug-in makes on the host (stderr)");
+               help("Add vertices, triangles and normals to the JSON (implies --json)",
+                    "vlmhost --geometry model.ply"));
+  app.add_flag("--trace", o.trace, help("Print every call the plug-in makes on the host (stderr)",
+                                        "vlmhost --trace model.dxf 2> calls.txt"));
   app.add_flag("--stats", o.stats,
-               "Print only load_s=<seconds of ExecutePlugIn> verts=<n> faces=<n>, for timing");
-  app.add_flag("--no-normals", o.noNormals, "Untick \"Import Normals\" (obj)");
-  app.add_flag("--no-smooth", o.noSmooth, "Untick \"Smooth all Normal Group\" (obj)");
-  app.add_flag("--no-autosmooth", o.noAutoSmooth, "Untick \"Auto Normals Smoothing\" (3ds)");
+               help("Print only load_s=<seconds of the imports> verts=<n> faces=<n>",
+                    "vlmhost --stats big.obj"));
+  app.add_flag("-q,--quiet", o.quiet,
+               help("No hints on stderr about why an import brought little or nothing",
+                    "vlmhost --quiet model.inc"));
+}
+
+void defineDialogOptions(CLI::App& app, Options& o) {
+  app.add_option("--format", o.format,
+                 help("File format of every FILE (default: each FILE's extension)",
+                      "vlmhost --format obj model.txt"))
+      ->check(CLI::IsMember({"obj", "dxf", "3ds", "inc", "ply"}, CLI::ignore_case));
+  app.add_flag("--no-normals", o.noNormals,
+               help("Untick \"Import Normals\" (obj)", "vlmhost --no-normals model.obj"));
+  app.add_flag("--no-smooth", o.noSmooth,
+               help("Untick \"Smooth all Normal Group\" (obj)", "vlmhost --no-smooth model.obj"));
+  app.add_flag("--no-autosmooth", o.noAutoSmooth,
+               help("Untick \"Auto Normals Smoothing\" (3ds)",
+                    "vlmhost --no-autosmooth model.3ds"));
   app.add_option("--cancel-after", o.cancelAfter,
-                 "Press Cancel and answer Yes at the N-th yield of the import")
+                 help("Press Cancel and answer Yes at the N-th yield of the import",
+                      "vlmhost --cancel-after 1000 big.obj"))
       ->check(CLI::PositiveNumber);
-  app.add_option("--plugin", o.plugin, "The plug-in library (default: beside vlmhost)");
-  app.add_option("FILE", o.file, "The file to import; without it the dialog is cancelled");
+}
+
+void defineProgramOptions(CLI::App& app, Options& o) {
+  app.add_option("--plugin", o.plugin,
+                 help("The plug-in library (default: beside vlmhost, installed, or registered)",
+                      "vlmhost --plugin /opt/vlm/libVLMImport.so model.obj"));
+  app.add_flag_callback(
+      "--register", [&o] { o.command = Command::Register; },
+      help("Register the plug-in (DllRegisterServer) and show what was written where",
+           "vlmhost --register"));
+  app.add_flag_callback(
+      "--unregister", [&o] { o.command = Command::Unregister; },
+      help("Remove the plug-in's registration (DllUnregisterServer)", "vlmhost --unregister"));
+  app.add_flag_callback(
+      "--version", [&o] { o.command = Command::Version; },
+      help("Print the plug-in's name and this program's version", "vlmhost --version"));
+  app.add_option("FILE", o.files,
+                 help("Files to import into one scene, one import each; none: the dialog is "
+                      "cancelled",
+                      "vlmhost house.dxf table.obj"));
 }
 
 }  // namespace
@@ -48,9 +88,8 @@ int formatIndex(std::string_view extension) {
   return -1;
 }
 
-std::string resolveFormat(const Options& options) {
-  std::string format = options.format;
-  if (format.empty() && options.file) format = extensionOf(*options.file);
+std::string resolveFormat(const Options& options, const std::string& file) {
+  std::string format = options.format.empty() ? extensionOf(file) : options.format;
   if (formatIndex(format) < 0) return {};
   for (char& c : format) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   return format;
@@ -58,11 +97,17 @@ std::string resolveFormat(const Options& options) {
 
 ParseResult parseOptions(int argc, char** argv) {
   CLI::App app{
-      "Loads the VLMImport plug-in, imports FILE into a reference scene through a "
+      "Loads the VLMImport plug-in, imports each FILE into one reference scene through a "
       "scripted user and reports the scene.",
       "vlmhost"};
+  app.set_help_flag("-h,--help", help("Print this help and exit", "vlmhost --help | less"));
   Options options;
-  defineOptions(app, options);
+  defineReportOptions(app, options);
+  defineDialogOptions(app, options);
+  defineProgramOptions(app, options);
+  app.footer(
+      "Exit status: 0 when every import brought objects, 1 when one did not (or a file or the "
+      "plug-in could not be used), 2 for a usage error.");
   ParseResult result;
   try {
     app.parse(argc, argv);

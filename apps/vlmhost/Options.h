@@ -4,21 +4,28 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vlm::vlmhost {
 
+// What vlmhost does besides importing.
+enum class Command : uint8_t { Import, Register, Unregister, Version };
+
 struct Options {
-  std::string format;  // obj, dxf, 3ds, inc or ply; empty: from FILE's extension
+  Command command = Command::Import;
+  std::string format;  // obj, dxf, 3ds, inc or ply; empty: from each FILE's extension
   bool json = false;
   bool geometry = false;
   bool trace = false;
   bool stats = false;  // one line of timing and counts instead of the report
+  bool quiet = false;  // no hints on stderr
   bool noNormals = false;
   bool noSmooth = false;
   bool noAutoSmooth = false;
   uint64_t cancelAfter = 0;  // 0: never
-  std::string plugin;        // empty: libVLMImport.so beside the program
-  std::optional<std::string> file;
+  std::string plugin;        // empty: found beside the program, installed, or registered
+  std::vector<std::string> files;  // imported one after another into one scene
 };
 
 // What parsing decided: run with the options, or leave at once with `exitCode` after
@@ -36,7 +43,8 @@ ParseResult parseOptions(int argc, char** argv);
 // "ply" 4), or -1. Letter case does not matter.
 int formatIndex(std::string_view extension);
 
-// The format the import uses: --format, else FILE's extension; "" when neither names one.
-std::string resolveFormat(const Options& options);
+// The format used for `file`: --format, else the file's extension in lower case; ""
+// when neither names one.
+std::string resolveFormat(const Options& options, const std::string& file);
 
 }  // namespace vlm::vlmhost

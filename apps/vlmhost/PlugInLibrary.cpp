@@ -6,17 +6,10 @@
 
 #include <cstdio>
 
-#include "shell/VLMImportIds.h"
 
 namespace vlm::vlmhost {
 
 namespace {
-
-std::string hex(HResult result) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
-  return text;
-}
 
 template <class Fn>
 Fn entryPoint(void* handle, const char* name, const std::string& path) {
@@ -36,9 +29,8 @@ PlugInLibrary::PlugInLibrary(const std::string& path) {
     throw HostError("cannot load the plug-in: " + std::string(reason ? reason : path));
   }
   try {
-    // A component library exports all four; the host itself uses two of them.
-    entryPoint<DllRegisterServerFn>(handle_, "DllRegisterServer", path);
-    entryPoint<DllUnregisterServerFn>(handle_, "DllUnregisterServer", path);
+    registerServer_ = entryPoint<DllRegisterServerFn>(handle_, "DllRegisterServer", path);
+    unregisterServer_ = entryPoint<DllUnregisterServerFn>(handle_, "DllUnregisterServer", path);
     getClassObject_ = entryPoint<DllGetClassObjectFn>(handle_, "DllGetClassObject", path);
     canUnloadNow_ = entryPoint<DllCanUnloadNowFn>(handle_, "DllCanUnloadNow", path);
   } catch (...) {
@@ -76,13 +68,18 @@ bool PlugInLibrary::unload() {
   return true;
 }
 
-std::string defaultPlugInPath() {
+std::string hex(HResult result) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
+  return text;
+}
+
+std::string programFolder() {
   char buffer[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   std::string program = n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
   const size_t slash = program.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : program.substr(0, slash);
-  return folder + "/" + std::string(vlmimport::kLibraryFile);
+  return slash == std::string::npos ? "." : program.substr(0, slash);
 }
 
 }  // namespace vlm::vlmhost

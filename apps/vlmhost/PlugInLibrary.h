@@ -26,6 +26,9 @@ class PlugInLibrary {
 
   // A new object of class `clsid` through DllGetClassObject and the class factory.
   ObjectRef create(const Guid& clsid);
+  // DllRegisterServer / DllUnregisterServer.
+  HResult registerServer() { return registerServer_(); }
+  HResult unregisterServer() { return unregisterServer_(); }
   // DllCanUnloadNow said yes.
   bool canUnloadNow() const;
   // Unloads the library when DllCanUnloadNow says yes; returns whether it is unloaded.
@@ -33,11 +36,16 @@ class PlugInLibrary {
 
  private:
   void* handle_ = nullptr;
+  DllRegisterServerFn registerServer_ = nullptr;
+  DllUnregisterServerFn unregisterServer_ = nullptr;
   DllGetClassObjectFn getClassObject_ = nullptr;
   DllCanUnloadNowFn canUnloadNow_ = nullptr;
 };
 
-// libVLMImport.so in the folder of the running program.
-std::string defaultPlugInPath();
+// The folder of the running program, without a trailing separator.
+std::string programFolder();
+
+// "0x80004005" for a result code.
+std::string hex(HResult result);
 
 }  // namespace vlm::vlmhost

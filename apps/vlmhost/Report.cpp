@@ -34,6 +34,48 @@ void printMaterial(std::ostream& out, const Json& m) {
       << '\n';
 }
 
+Json messagesJson(const std::vector<ui::MessageRecord>& messages) {
+  Json shown = Json::array();
+  for (const ui::MessageRecord& m : messages) {
+    shown.push_back(Json{{"text", refhost::validUtf8(m.text)},
+                         {"icon", ui::iconName(m.icon)},
+                         {"buttons", ui::buttonsName(m.buttons)},
+                         {"title", refhost::validUtf8(m.title)}});
+  }
+  return shown;
+}
+
+Json importJson(const refhost::ReferenceScene& scene, const ImportRecord& record) {
+  Json keys = Json::array();
+  for (size_t i = record.firstObject; i < record.endObject; ++i) {
+    keys.push_back(scene.object(i).key());
+  }
+  return Json{{"file", refhost::validUtf8(record.file)},
+              {"format", record.format},
+              {"selectedObject", record.selectedObject},
+              {"objects", std::move(keys)},
+              {"messages", messagesJson(record.messages)}};
+}
+
+void printSelected(std::ostream& out, const refhost::ReferenceScene& scene,
+                   const std::vector<ImportRecord>& imports) {
+  if (imports.size() == 1) {
+    out << "SelectedObject: " << imports.front().selectedObject << '\n';
+    return;
+  }
+  out << "Imports: " << imports.size() << '\n';
+  for (const ImportRecord& r : imports) {
+    out << "  " << Json(refhost::validUtf8(r.file)).dump() << " (" << r.format << "): ";
+    if (r.endObject > r.firstObject) {
+      out << "objects " << scene.object(r.firstObject).key();
+      if (r.endObject - r.firstObject > 1) out << ".." << scene.object(r.endObject - 1).key();
+    } else {
+      out << "no objects";
+    }
+    out << ", SelectedObject " << r.selectedObject << '\n';
+  }
+}
+
 }  // namespace
 
 void printMessages(std::FILE* out, const std::vector<ui::MessageRecord>& messages) {
@@ -45,17 +87,20 @@ void printMessages(std::FILE* out, const std::vector<ui::MessageRecord>& message
 }
 
 void printSummary(std::ostream& out, const refhost::ReferenceScene& scene,
-                  const PlugInResult& plugIn) {
+                  const PlugInResult& plugIn, const std::vector<ImportRecord>& imports) {
   const Json report = scene.toJson(false);
   out << "Plug-in: " << plugIn.name << " (type " << plugIn.type << ")\n";
   out << "Objects: " << report["objects"].size() << '\n';
   for (const Json& o : report["objects"]) printObject(out, o);
   out << "Materials: " << report["materials"].size() << '\n';
   for (const Json& m : report["materials"]) printMaterial(out, m);
-  out << "SelectedObject: " << plugIn.selectedObject << '\n';
+  printSelected(out, scene, imports);
 }
 
-void printStats(std::ostream& out, const refhost::ReferenceScene& scene, double seconds) {
+void printStats(std::ostream& out, const refhost::ReferenceScene& scene,
+                const std::vector<ImportRecord>& imports) {
+  double seconds = 0;
+  for (const ImportRecord& r : imports) seconds += r.seconds;
   long long vertices = 0, triangles = 0;
   for (size_t i = 0; i < scene.objectCount(); ++i) {
     vertices += scene.object(i).mesh().vertexCount();
@@ -68,18 +113,18 @@ void printStats(std::ostream& out, const refhost::ReferenceScene& scene, double 
 }
 
 void printJson(std::ostream& out, const refhost::ReferenceScene& scene, const PlugInResult& plugIn,
-               const std::vector<ui::MessageRecord>& messages, bool geometry) {
-  Json shown = Json::array();
-  for (const ui::MessageRecord& m : messages) {
-    shown.push_back(Json{{"text", refhost::validUtf8(m.text)},
-                         {"icon", ui::iconName(m.icon)},
-                         {"buttons", ui::buttonsName(m.buttons)},
-                         {"title", refhost::validUtf8(m.title)}});
+               const std::vector<ImportRecord>& imports, bool geometry) {
+  std::vector<ui::MessageRecord> all;
+  Json perImport = Json::array();
+  for (const ImportRecord& r : imports) {
+    all.insert(all.end(), r.messages.begin(), r.messages.end());
+    perImport.push_back(importJson(scene, r));
   }
   const Json extra{
       {"plugin", Json{{"name", refhost::validUtf8(plugIn.name)}, {"type", plugIn.type}}},
-      {"selectedObject", plugIn.selectedObject},
-      {"messages", std::move(shown)}};
+      {"selectedObject", imports.empty() ? 0 : imports.back().selectedObject},
+      {"messages", messagesJson(all)},
+      {"imports", std::move(perImport)}};
   scene.writeJson(out, geometry, extra);
   out << '\n';
 }

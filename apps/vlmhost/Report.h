@@ -18,23 +18,37 @@ namespace vlm::vlmhost {
 struct PlugInResult {
   std::string name;
   int32_t type = 0;
+};
+
+// One ExecutePlugIn call.
+struct ImportRecord {
+  std::string file;    // as given; empty when the user cancelled the dialog at once
+  std::string format;  // the list entry chosen: "obj", "dxf", "3ds", "inc" or "ply"
   int32_t selectedObject = 0;
+  double seconds = 0;  // inside ExecutePlugIn
+  size_t firstObject = 0;  // the scene objects it added: [firstObject, endObject)
+  size_t endObject = 0;
+  std::vector<ui::MessageRecord> messages;
 };
 
 // One line per message box: message "VLMImport" (exclamation, ok): File not found ...
 void printMessages(std::FILE* out, const std::vector<ui::MessageRecord>& messages);
 
 // The plug-in's name and type; per object its key, name, parent, vertices, triangles,
-// normal records and material; per material its name and colours; SelectedObject.
+// normal records and material; per material its name and colours; then SelectedObject,
+// one line per import when there were several.
 void printSummary(std::ostream& out, const refhost::ReferenceScene& scene,
-                  const PlugInResult& plugIn);
+                  const PlugInResult& plugIn, const std::vector<ImportRecord>& imports);
 
-// One line for benchmarks: load_s=<seconds> verts=<vertices> faces=<triangles>, summed
-// over the scene's objects.
-void printStats(std::ostream& out, const refhost::ReferenceScene& scene, double seconds);
+// One line for benchmarks: load_s=<seconds of all imports> verts=<vertices>
+// faces=<triangles>, summed over the scene's objects.
+void printStats(std::ostream& out, const refhost::ReferenceScene& scene,
+                const std::vector<ImportRecord>& imports);
 
-// The scene's JSON report with "plugin", "selectedObject" and "messages" added.
+// The scene's JSON report with "plugin", "selectedObject" (the last import's), "messages"
+// (of every import) and "imports" (file, format, selectedObject, objects' keys and
+// messages of each) added.
 void printJson(std::ostream& out, const refhost::ReferenceScene& scene, const PlugInResult& plugIn,
-               const std::vector<ui::MessageRecord>& messages, bool geometry);
+               const std::vector<ImportRecord>& imports, bool geometry);
 
 }  // namespace vlm::vlmhost

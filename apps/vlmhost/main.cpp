@@ -1,10 +1,11 @@
 // vlmhost: a command-line host for the VLMImport plug-in.
 //
 // It loads libVLMImport.so through its entry points as a host application would,
-// creates CPlugIn, reads Name and PlugInType, hands a reference-host scene to
-// ExecutePlugIn while a scripted user plays the dialog, reads SelectedObject, and reports
-// the scene. Exit status: 0 when the scene received objects, 1 when it did not (or the
-// file or the plug-in could not be used), 2 for a usage error (see Options.cpp).
+// creates CPlugIn, reads Name and PlugInType, and for each FILE hands the same
+// reference-host scene to ExecutePlugIn while a scripted user plays the dialog, reading
+// SelectedObject after each; then it reports the scene. Exit status: 0 when every import
+// brought objects, 1 when one did not (or a file or the plug-in could not be used), 2 for
+// a usage error (see Options.cpp).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,8 +18,10 @@
 #include <iostream>
 #include <optional>
 
+#include "Hints.h"
 #include "Options.h"
 #include "PlugInLibrary.h"
+#include "PlugInLocation.h"
 #include "ProgressLine.h"
 #include "Report.h"
 #include "UserScript.h"
@@ -34,6 +37,7 @@ namespace {
 
 constexpr int kSceneReceivedObjects = 0;
 constexpr int kNoObjects = 1;
+constexpr int kUsageError = 2;
 
 // Raises HostError unless `file` is a regular file this process may read.
 void checkReadable(const std::string& file) {
@@ -54,78 +58,185 @@ class InstalledToolkit {
   InstalledToolkit& operator=(const InstalledToolkit&) = delete;
 };
 
-// Creates CPlugIn, reads its name and type, runs ExecutePlugIn on `scene` and reads
-// SelectedObject; every reference to the plug-in's objects is gone on return.
-PlugInResult executePlugIn(PlugInLibrary& library, const ObjectRef& scene) {
+// The imports to run, each file with its format, checked before the first one starts;
+// without files one import in which the user cancels at once.
+std::vector<ImportRecord> planImports(const Options& options) {
+  std::vector<ImportRecord> plan;
+  for (const std::string& file : options.files) {
+    ImportRecord record;
+    record.file = file;
+    record.format = resolveFormat(options, file);
+    if (record.format.empty()) {
+      throw HostError("unknown format of '" + file +
+                      "': name one with --format obj|dxf|3ds|inc|ply");
+    }
+    checkReadable(file);
+    plan.push_back(std::move(record));
+  }
+  if (plan.empty()) plan.emplace_back();
+  return plan;
+}
+
+PlugInResult readIdentity(IDispatch& plugIn) {
   PlugInResult result;
-  ObjectRef plugIn = library.create(vlmimport::kClsidCPlugIn);
-  IDispatch& object = *plugIn;
-  result.name = invokeByName(object, "Name", InvokeKind::PropertyGet, {}).toString();
-  result.type = invokeByName(object, "PlugInType", InvokeKind::PropertyGet, {}).toLong();
-  std::array<Variant, 1> args{Variant(scene)};
-  args[0].byRef();
-  invokeByName(object, "ExecutePlugIn", InvokeKind::Method, args);
-  result.selectedObject =
-      invokeByName(object, "SelectedObject", InvokeKind::PropertyGet, {}).toLong();
+  result.name = invokeByName(plugIn, "Name", InvokeKind::PropertyGet, {}).toString();
+  result.type = invokeByName(plugIn, "PlugInType", InvokeKind::PropertyGet, {}).toLong();
   return result;
 }
 
-int run(const Options& options) {
-  const std::string format = resolveFormat(options);
-  if (options.file) {
-    if (format.empty()) {
-      throw HostError("unknown format of '" + *options.file +
-                      "': name one with --format obj|dxf|3ds|inc|ply");
-    }
-    checkReadable(*options.file);
+// ExecutePlugIn with the scene passed by reference, then SelectedObject.
+int32_t executePlugIn(IDispatch& plugIn, const ObjectRef& scene) {
+  std::array<Variant, 1> args{Variant(scene)};
+  args[0].byRef();
+  try {
+    invokeByName(plugIn, "ExecutePlugIn", InvokeKind::Method, args);
+  } catch (const RuntimeError& e) {
+    throw HostError("the plug-in failed: " + e.description() + " (error " +
+                    std::to_string(e.number()) + ")");
   }
+  return invokeByName(plugIn, "SelectedObject", InvokeKind::PropertyGet, {}).toLong();
+}
 
-  registerSettingsComponent();
-  refhost::CallRecorder recorder;
-  if (options.trace) {
-    recorder.setKeepRecords(false);
-    recorder.setSink([](const refhost::CallRecord& r) { std::cerr << r.line() << '\n'; });
-    recorder.registerReferenceClasses();
-  } else {
-    refhost::registerReferenceHostClasses();
-  }
-
+// One import: a fresh scripted user plays the dialog that ExecutePlugIn shows.
+void runImport(IDispatch& plugIn, const ObjectRef& sceneRef, const refhost::ReferenceScene& scene,
+               const Options& options, ImportRecord& record) {
   ui::HeadlessToolkit toolkit;
-  scriptUser(toolkit, options, format);
-  refhost::ReferenceScene scene;
-  PlugInResult result;
-  double seconds = 0;
+  scriptUser(toolkit, options, record.file, record.format);
+  record.firstObject = scene.objectCount();
   {
     std::optional<ProgressLine> progress;
     if (::isatty(STDERR_FILENO)) progress.emplace(toolkit, stderr);
     InstalledToolkit installed(toolkit);
-    PlugInLibrary library(options.plugin.empty() ? defaultPlugInPath() : options.plugin);
-    const ObjectRef sceneRef =
-        options.trace ? recorder.wrapScene(scene.dispatch()) : scene.dispatch();
-    try {
-      const auto start = std::chrono::steady_clock::now();
-      result = executePlugIn(library, sceneRef);
-      seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    } catch (const RuntimeError& e) {
-      throw HostError("the plug-in failed: " + e.description() + " (error " +
-                      std::to_string(e.number()) + ")");
+    const auto start = std::chrono::steady_clock::now();
+    record.selectedObject = executePlugIn(plugIn, sceneRef);
+    record.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  record.endObject = scene.objectCount();
+  record.messages = toolkit.messages();
+  printMessages(stderr, record.messages);
+  for (const std::string& line : toolkit.log()) std::cerr << "vlmhost: note: " << line << '\n';
+}
+
+// The hints on why an import brought less than expected, on stderr.
+void printHints(const ImportRecord& record, const refhost::ReferenceScene& scene) {
+  if (record.file.empty()) return;
+  ImportFacts facts{record.file, record.format, record.messages, {}};
+  for (size_t i = record.firstObject; i < record.endObject; ++i) {
+    const refhost::CVLMObject& o = scene.object(i);
+    facts.objects.push_back(ArrivedObject{o.key(), o.name(),
+                                          static_cast<int64_t>(o.mesh().triangleCount()),
+                                          o.invalidPolygons()});
+  }
+  for (const std::string& hint : hintsFor(facts, sampleFile(record.file))) {
+    std::cerr << "vlmhost: hint: " << record.file << ": " << hint << '\n';
+  }
+}
+
+// The host's classes for the plug-in to create: the reference host, wrapped in the call
+// recorder with --trace; back to the plain reference host on destruction.
+class HostClasses {
+ public:
+  explicit HostClasses(bool trace) {
+    if (trace) {
+      recorder_.setKeepRecords(false);
+      recorder_.setSink([](const refhost::CallRecord& r) { std::cerr << r.line() << '\n'; });
+      recorder_.registerReferenceClasses();
+    } else {
+      refhost::registerReferenceHostClasses();
+    }
+  }
+  ~HostClasses() { refhost::registerReferenceHostClasses(); }
+  HostClasses(const HostClasses&) = delete;
+  HostClasses& operator=(const HostClasses&) = delete;
+
+  ObjectRef sceneRef(refhost::ReferenceScene& scene, bool trace) {
+    return trace ? recorder_.wrapScene(scene.dispatch()) : scene.dispatch();
+  }
+
+ private:
+  refhost::CallRecorder recorder_;
+};
+
+void printReport(const Options& options, const refhost::ReferenceScene& scene,
+                 const PlugInResult& identity, const std::vector<ImportRecord>& imports) {
+  if (options.stats) {
+    printStats(std::cout, scene, imports);
+  } else if (options.json) {
+    printJson(std::cout, scene, identity, imports, options.geometry);
+  } else {
+    printSummary(std::cout, scene, identity, imports);
+  }
+  std::cout.flush();
+}
+
+int runImports(const Options& options) {
+  std::vector<ImportRecord> imports = planImports(options);
+  registerSettingsComponent();
+  refhost::ReferenceScene scene;
+  PlugInResult identity;
+  {
+    HostClasses classes(options.trace);
+    PlugInLibrary library(locatePlugIn(options.plugin));
+    {
+      const ObjectRef plugIn = library.create(vlmimport::kClsidCPlugIn);
+      identity = readIdentity(*plugIn);
+      const ObjectRef sceneRef = classes.sceneRef(scene, options.trace);
+      for (ImportRecord& record : imports) {
+        runImport(*plugIn, sceneRef, scene, options, record);
+        if (!options.quiet) printHints(record, scene);
+      }
     }
     if (!library.unload())
       std::cerr << "vlmhost: the plug-in still holds objects; it stays loaded\n";
   }
-  refhost::registerReferenceHostClasses();  // drops the recorder's class wrappers
-
-  printMessages(stderr, toolkit.messages());
-  for (const std::string& line : toolkit.log()) std::cerr << "vlmhost: note: " << line << '\n';
-  if (options.stats) {
-    printStats(std::cout, scene, seconds);
-  } else if (options.json) {
-    printJson(std::cout, scene, result, toolkit.messages(), options.geometry);
-  } else {
-    printSummary(std::cout, scene, result);
+  printReport(options, scene, identity, imports);
+  for (const ImportRecord& record : imports) {
+    if (record.endObject == record.firstObject) return kNoObjects;
   }
-  std::cout.flush();
-  return scene.objectCount() > 0 ? kSceneReceivedObjects : kNoObjects;
+  return kSceneReceivedObjects;
+}
+
+int runRegistration(const Options& options, bool unregister) {
+  const std::string path = locatePlugIn(options.plugin);
+  char resolved[PATH_MAX];
+  const std::string library = ::realpath(path.c_str(), resolved) ? resolved : path;
+  const RegistrationChange change = registerPlugIn(library, unregister);
+  std::cout << (unregister ? "Unregistered " : "Registered ") << library << " in "
+            << change.storeFile << '\n';
+  const auto& keys = unregister ? change.removed : change.added;
+  if (keys.empty()) std::cout << "  nothing changed: it was " << (unregister ? "not " : "already ")
+                              << "registered\n";
+  for (const std::string& key : keys) std::cout << (unregister ? "  removed " : "  wrote ") << key << '\n';
+  return kSceneReceivedObjects;
+}
+
+int runVersion(const Options& options) {
+  PlugInLibrary library(locatePlugIn(options.plugin));
+  std::string name;
+  {
+    const ObjectRef plugIn = library.create(vlmimport::kClsidCPlugIn);
+    name = readIdentity(*plugIn).name;
+  }
+  std::cout << "vlmhost " << VLMHOST_VERSION << '\n' << "plug-in: " << name << '\n';
+  return kSceneReceivedObjects;
+}
+
+int run(const Options& options) {
+  if (options.command != Command::Import && !options.files.empty()) {
+    std::cerr << "vlmhost: --register, --unregister and --version take no FILE\n";
+    return kUsageError;
+  }
+  switch (options.command) {
+    case Command::Register:
+      return runRegistration(options, false);
+    case Command::Unregister:
+      return runRegistration(options, true);
+    case Command::Version:
+      return runVersion(options);
+    case Command::Import:
+      break;
+  }
+  return runImports(options);
 }
 
 }  // namespace

@@ -82,9 +82,16 @@ class VlmHost : public ::testing::Test {
 TEST_F(VlmHost, HelpListsTheOptionsAndSucceeds) {
   const Outcome o = run({"--help"});
   EXPECT_EQ(o.status, 0);
-  for (const char* option : {"--format", "--json", "--geometry", "--trace", "--no-normals",
-                             "--no-smooth", "--no-autosmooth", "--cancel-after", "--plugin"}) {
-    EXPECT_NE(o.out.find(option), std::string::npos) << option;
+  for (const char* option :
+       {"--format", "--json", "--geometry", "--trace", "--stats", "--quiet", "--no-normals",
+        "--no-smooth", "--no-autosmooth", "--cancel-after", "--plugin", "--register",
+        "--unregister", "--version"}) {
+    // Each option comes with an example of its use on the next line.
+    const size_t at = o.out.find(std::string(option) + " ");
+    ASSERT_NE(at, std::string::npos) << option;
+    const size_t example = o.out.find("e.g. vlmhost", at);
+    ASSERT_NE(example, std::string::npos) << option;
+    EXPECT_LT(lineCount(o.out.substr(at, example - at)), 3u) << option;
   }
 }
 
@@ -113,7 +120,10 @@ TEST_F(VlmHost, JsonCarriesPluginSelectedObjectAndMessages) {
 
 TEST_F(VlmHost, UsageErrorsGiveOneLineAndStatusTwo) {
   for (const auto& args : std::vector<std::vector<std::string>>{
-           {"--format", "stl", "a.stl"}, {"--cancel-after", "0"}, {"--bogus"}, {"a", "b"}}) {
+           {"--format", "stl", "a.stl"},
+           {"--cancel-after", "0"},
+           {"--bogus"},
+           {"--version", "a.obj"}}) {
     const Outcome o = run(args);
     EXPECT_EQ(o.status, 2) << args[0];
     EXPECT_EQ(lineCount(o.err), 1u) << o.err;
@@ -250,4 +260,80 @@ TEST_F(VlmHost, StatsPrintsOneLineOfTimingAndCounts) {
   ASSERT_EQ(o.status, 0) << o.err;
   // Five boxes of 8 corners and a shade of 13; six objects of 12 triangles.
   EXPECT_THAT(o.out, ::testing::MatchesRegex("load_s=[0-9]+\\.[0-9]{4} verts=53 faces=72\n"));
+}
+
+TEST_F(VlmHost, SeveralFilesArriveInOneSceneWithOneSelectionEach) {
+  const std::string table = VLM_EXAMPLES_DIR "/table.obj";
+  const std::string house = VLM_EXAMPLES_DIR "/house.dxf";
+  const Outcome o = run({"--json", table, house});
+  ASSERT_EQ(o.status, 0) << o.err;
+  const auto report = nlohmann::json::parse(o.out);
+  ASSERT_EQ(report["objects"].size(), 7u);
+  const auto& imports = report["imports"];
+  ASSERT_EQ(imports.size(), 2u);
+  EXPECT_EQ(imports[0]["file"], table);
+  EXPECT_EQ(imports[0]["format"], "obj");
+  EXPECT_EQ(imports[0]["objects"].size(), 6u);
+  EXPECT_EQ(imports[1]["format"], "dxf");
+  EXPECT_EQ(imports[1]["objects"], nlohmann::json::parse(R"(["Obj7"])"));
+  // Each import's selection is its own; the last one's is the report's.
+  EXPECT_EQ(imports[0]["selectedObject"], 1);
+  EXPECT_EQ(imports[1]["selectedObject"], 7);
+  EXPECT_EQ(report["selectedObject"], 7);
+  // The dialog closed after each import and saved the format of the last one.
+  EXPECT_NE(settingsText().find("FileFormat=int16:1"), std::string::npos) << settingsText();
+}
+
+TEST_F(VlmHost, OneImportBringingNothingMakesTheRunFail) {
+  const Outcome o = run({VLM_EXAMPLES_DIR "/table.obj", file("empty.obj", "")});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.out.find("Imports: 2"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("(obj): no objects, SelectedObject -1"), std::string::npos) << o.out;
+}
+
+TEST_F(VlmHost, LfOnlyDxfGetsOneHintUnlessQuiet) {
+  std::string lf = slurp(VLM_EXAMPLES_DIR "/house.dxf");
+  std::erase(lf, '\r');
+  const std::string path = file("house_lf.dxf", lf);
+  const Outcome hinted = run({path});
+  EXPECT_EQ(lineCount(hinted.err), 1u) << hinted.err;
+  EXPECT_NE(hinted.err.find("vlmhost: hint: " + path + ": the file's lines end in LF only"),
+            std::string::npos)
+      << hinted.err;
+  EXPECT_NE(hinted.err.find("unix2dos"), std::string::npos);
+  EXPECT_EQ(run({"--quiet", path}).err, "");
+  // The sample as shipped, with CR LF, imports as expected and gets no hint.
+  EXPECT_EQ(run({VLM_EXAMPLES_DIR "/house.dxf"}).err, "");
+}
+
+TEST_F(VlmHost, VersionNamesProgramAndPlugIn) {
+  const Outcome o = run({"--version"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_THAT(o.out, ::testing::MatchesRegex(
+                         "vlmhost [0-9]+\\.[0-9]+\\.[0-9]+\nplug-in: Import Object v1\\.5\n"));
+}
+
+TEST_F(VlmHost, RegistrationIsWrittenReportedAndFoundByAHostWithoutThePlugInBeside) {
+  const Outcome reg = run({"--register"});
+  ASSERT_EQ(reg.status, 0) << reg.err;
+  EXPECT_NE(reg.out.find("registry.ini"), std::string::npos) << reg.out;
+  EXPECT_NE(reg.out.find("wrote HKEY_CLASSES_ROOT\\VLMImport.CPlugIn\n"), std::string::npos)
+      << reg.out;
+  EXPECT_NE(settingsText().find("libVLMImport.so"), std::string::npos);
+
+  // A copy of the program in a folder of its own finds the plug-in by its registration.
+  fs::create_directory(folder_ / "alone");
+  fs::copy_file(VLMHOST_PATH, folder_ / "alone" / "vlmhost");
+  const std::string alone = (folder_ / "alone" / "vlmhost").string();
+  const std::string env = "XDG_CONFIG_HOME=" + quoted((folder_ / "config").string()) + " ";
+  const std::string table = quoted(VLM_EXAMPLES_DIR "/table.obj");
+  EXPECT_EQ(std::system((env + quoted(alone) + " " + table + " >/dev/null 2>&1").c_str()), 0);
+
+  const Outcome unreg = run({"--unregister"});
+  EXPECT_EQ(unreg.status, 0) << unreg.err;
+  EXPECT_NE(unreg.out.find("removed HKEY_CLASSES_ROOT\\VLMImport.CPlugIn\n"), std::string::npos);
+  const std::string errFile = quoted((folder_ / "alone.err").string());
+  const int status = std::system((env + quoted(alone) + " " + table + " >/dev/null 2>" + errFile).c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(slurp(folder_ / "alone.err").find("cannot find the plug-in"), std::string::npos);
 }

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and imports a sample with the installed
+# vlmhost: it must find its plug-in and runtime in the install layout alone.
+# Usage: install_test.sh CMAKE BUILD_DIR
+set -euo pipefail
+cmake_command=$1
+build_dir=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+"$cmake_command" --install "$build_dir" --prefix "$prefix" >/dev/null
+
+for path in bin/vlmhost lib/vlmimport/libVLMImport.so lib/vlmimport/libvlmplatform.so \
+            share/doc/vlmimport/README.md share/doc/vlmimport/examples/table.obj; do
+  [[ -e "$prefix/$path" ]] || { echo "not installed: $path"; exit 1; }
+done
+
+# Nothing of the build tree may be needed: hide it from the loader's search.
+if ldd "$prefix/bin/vlmhost" | grep -q "$build_dir"; then
+  echo "the installed vlmhost still loads libraries from the build tree:"
+  ldd "$prefix/bin/vlmhost"
+  exit 1
+fi
+
+export XDG_CONFIG_HOME="$prefix/config"
+out=$("$prefix/bin/vlmhost" "$prefix/share/doc/vlmimport/examples/table.obj")
+grep -q '^Objects: 6$' <<<"$out" || { echo "unexpected report:"; echo "$out"; exit 1; }
+"$prefix/bin/vlmhost" --version | grep -q '^plug-in: Import Object v1.5$'
+echo "installed and imported: OK"
