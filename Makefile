@@ -6,7 +6,8 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 PREFIX   ?= /usr/local
 
 DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-                   libfast-float-dev libcli11-dev nlohmann-json3-dev
+                   libfast-float-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev xvfb \
+                   libpng-dev
 
 .PHONY: all deps configure build test test-sanitize run install clean
 

@@ -60,6 +60,9 @@ void defineDialogOptions(CLI::App& app, Options& o) {
 }
 
 void defineProgramOptions(CLI::App& app, Options& o) {
+  app.add_flag("--gui", o.gui,
+               help("Show the real import dialog; a FILE only preselects its format and folder",
+                    "vlmhost --gui ~/models/house.dxf"));
   app.add_option("--plugin", o.plugin,
                  help("The plug-in library (default: beside vlmhost, installed, or registered)",
                       "vlmhost --plugin /opt/vlm/libVLMImport.so model.obj"));
@@ -77,6 +80,16 @@ void defineProgramOptions(CLI::App& app, Options& o) {
                  help("Files to import into one scene, one import each; none: the dialog is "
                       "cancelled",
                       "vlmhost house.dxf table.obj"));
+}
+
+// With --gui the person at the window makes the choices the scripted user would.
+std::string guiClash(const Options& o) {
+  if (!o.gui) return {};
+  if (o.files.size() > 1) return "--gui takes at most one FILE";
+  if (o.noNormals || o.noSmooth || o.noAutoSmooth || o.cancelAfter > 0) {
+    return "--gui leaves the dialog's options and Cancel to the person at the window";
+  }
+  return {};
 }
 
 }  // namespace
@@ -122,6 +135,11 @@ ParseResult parseOptions(int argc, char** argv) {
     return result;
   }
   if (options.geometry) options.json = true;
+  if (const std::string clash = guiClash(options); !clash.empty()) {
+    result.exitCode = 2;
+    result.error = clash;
+    return result;
+  }
   result.options = std::move(options);
   return result;
 }

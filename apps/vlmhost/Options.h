@@ -20,6 +20,7 @@ struct Options {
   bool trace = false;
   bool stats = false;  // one line of timing and counts instead of the report
   bool quiet = false;  // no hints on stderr
+  bool gui = false;    // the real dialog window instead of the scripted user
   bool noNormals = false;
   bool noSmooth = false;
   bool noAutoSmooth = false;

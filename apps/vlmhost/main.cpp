@@ -2,8 +2,9 @@
 //
 // It loads libVLMImport.so through its entry points as a host application would,
 // creates CPlugIn, reads Name and PlugInType, and for each FILE hands the same
-// reference-host scene to ExecutePlugIn while a scripted user plays the dialog, reading
-// SelectedObject after each; then it reports the scene. Exit status: 0 when every import
+// reference-host scene to ExecutePlugIn while a scripted user plays the dialog (or, with
+// --gui, a person at the real dialog window), reading SelectedObject after each; then it
+// reports the scene. Exit status: 0 when every import
 // brought objects, 1 when one did not (or a file or the plug-in could not be used), 2 for
 // a usage error (see Options.cpp).
 #include <fcntl.h>
@@ -18,6 +19,7 @@
 #include <iostream>
 #include <optional>
 
+#include "GuiDialog.h"
 #include "Hints.h"
 #include "Options.h"
 #include "PlugInLibrary.h"
@@ -97,29 +99,48 @@ int32_t executePlugIn(IDispatch& plugIn, const ObjectRef& scene) {
   return invokeByName(plugIn, "SelectedObject", InvokeKind::PropertyGet, {}).toLong();
 }
 
-// One import: a fresh scripted user plays the dialog that ExecutePlugIn shows.
-void runImport(IDispatch& plugIn, const ObjectRef& sceneRef, const refhost::ReferenceScene& scene,
-               const Options& options, ImportRecord& record) {
-  ui::HeadlessToolkit toolkit;
-  scriptUser(toolkit, options, record.file, record.format);
+// ExecutePlugIn with `toolkit` installed, timed, noting the scene objects it added.
+void executeWith(ui::Toolkit& toolkit, IDispatch& plugIn, const ObjectRef& sceneRef,
+                 const refhost::ReferenceScene& scene, ImportRecord& record) {
   record.firstObject = scene.objectCount();
   {
-    std::optional<ProgressLine> progress;
-    if (::isatty(STDERR_FILENO)) progress.emplace(toolkit, stderr);
     InstalledToolkit installed(toolkit);
     const auto start = std::chrono::steady_clock::now();
     record.selectedObject = executePlugIn(plugIn, sceneRef);
     record.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
   record.endObject = scene.objectCount();
+}
+
+// One import: a fresh scripted user plays the dialog that ExecutePlugIn shows.
+void runScripted(IDispatch& plugIn, const ObjectRef& sceneRef, const refhost::ReferenceScene& scene,
+                 const Options& options, ImportRecord& record) {
+  ui::HeadlessToolkit toolkit;
+  scriptUser(toolkit, options, record.file, record.format);
+  {
+    std::optional<ProgressLine> progress;
+    if (::isatty(STDERR_FILENO)) progress.emplace(toolkit, stderr);
+    executeWith(toolkit, plugIn, sceneRef, scene, record);
+  }
   record.messages = toolkit.messages();
   printMessages(stderr, record.messages);
   for (const std::string& line : toolkit.log()) std::cerr << "vlmhost: note: " << line << '\n';
 }
 
+// One import in the real dialog window: the person there chooses format and file.
+void runInWindow(ui::FltkToolkit& toolkit, IDispatch& plugIn, const ObjectRef& sceneRef,
+                 const refhost::ReferenceScene& scene, const Options& options,
+                 ImportRecord& record) {
+  if (!record.file.empty()) preselect(record.file, record.format);
+  executeWith(toolkit, plugIn, sceneRef, scene, record);
+  record.file = chosenFile(toolkit);
+  record.format = record.file.empty() ? std::string() : resolveFormat(options, record.file);
+  record.messages = toolkit.messages();
+}
+
 // The hints on why an import brought less than expected, on stderr.
 void printHints(const ImportRecord& record, const refhost::ReferenceScene& scene) {
-  if (record.file.empty()) return;
+  if (record.file.empty() || record.format.empty()) return;
   ImportFacts facts{record.file, record.format, record.messages, {}};
   for (size_t i = record.firstObject; i < record.endObject; ++i) {
     const refhost::CVLMObject& o = scene.object(i);
@@ -171,6 +192,8 @@ void printReport(const Options& options, const refhost::ReferenceScene& scene,
 
 int runImports(const Options& options) {
   std::vector<ImportRecord> imports = planImports(options);
+  std::unique_ptr<ui::FltkToolkit> window;
+  if (options.gui) window = openDisplay();
   registerSettingsComponent();
   refhost::ReferenceScene scene;
   PlugInResult identity;
@@ -182,7 +205,11 @@ int runImports(const Options& options) {
       identity = readIdentity(*plugIn);
       const ObjectRef sceneRef = classes.sceneRef(scene, options.trace);
       for (ImportRecord& record : imports) {
-        runImport(*plugIn, sceneRef, scene, options, record);
+        if (window) {
+          runInWindow(*window, *plugIn, sceneRef, scene, options, record);
+        } else {
+          runScripted(*plugIn, sceneRef, scene, options, record);
+        }
         if (!options.quiet) printHints(record, scene);
       }
     }
@@ -252,6 +279,9 @@ int main(int argc, char** argv) {
   }
   try {
     return run(*parsed.options);
+  } catch (const NoDisplay& e) {
+    std::cerr << "vlmhost: " << e.what() << '\n';
+    return 2;
   } catch (const HostError& e) {
     std::cerr << "vlmhost: " << e.what() << '\n';
   } catch (const vlm::RuntimeError& e) {

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/DialogRecords.h"
 #include "ui/FormModel.h"
 #include "ui/Toolkit.h"
 
@@ -43,21 +44,6 @@ struct UserAction {
   static UserAction click(std::string control);
   static UserAction closeBox();
   static UserAction call(std::function<void()> probe);
-};
-
-struct MessageRecord {
-  std::string text;
-  MsgIcon icon = MsgIcon::None;
-  MsgButtons buttons = MsgButtons::Ok;
-  std::string title;
-  MsgResult answer = MsgResult::Ok;
-};
-
-struct FileDialogRecord {
-  std::string filter;
-  std::string initDir;
-  bool cancelled = false;
-  std::string fileName;  // the answer, when not cancelled
 };
 
 class HeadlessForm;

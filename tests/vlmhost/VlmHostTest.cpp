@@ -337,3 +337,30 @@ TEST_F(VlmHost, RegistrationIsWrittenReportedAndFoundByAHostWithoutThePlugInBesi
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_NE(slurp(folder_ / "alone.err").find("cannot find the plug-in"), std::string::npos);
 }
+
+TEST_F(VlmHost, GuiWithoutADisplaySaysSoInOneLine) {
+  for (const char* display : {"", ":99999"}) {
+    const std::string env = std::string("DISPLAY=") + display;
+    const std::string command = "cd " + quoted(folder_.string()) + " && env " +
+                                (*display ? env : std::string("-u DISPLAY")) + " " +
+                                quoted(VLMHOST_PATH) + " --gui " +
+                                quoted(VLM_EXAMPLES_DIR "/house.dxf") + " >" +
+                                quoted((folder_ / "out").string()) + " 2>" +
+                                quoted((folder_ / "err").string());
+    const int raw = std::system(command.c_str());
+    EXPECT_EQ(WEXITSTATUS(raw), 2) << display;
+    const std::string err = slurp(folder_ / "err");
+    EXPECT_EQ(lineCount(err), 1u) << err;
+    EXPECT_NE(err.find("cannot show the dialog"), std::string::npos) << err;
+    EXPECT_EQ(slurp(folder_ / "out"), "");
+  }
+}
+
+TEST_F(VlmHost, GuiLeavesTheChoicesToThePerson) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--gui", "a.obj", "b.obj"}, {"--gui", "--no-normals"}, {"--gui", "--cancel-after", "3"}}) {
+    const Outcome o = run(args);
+    EXPECT_EQ(o.status, 2) << args[1];
+    EXPECT_EQ(lineCount(o.err), 1u) << o.err;
+  }
+}

@@ -1,0 +1,28 @@
+// vlmhost --gui: the real import dialog on the X display, answered by the person there.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "PlugInLibrary.h"
+#include "ui/fltk/FltkToolkit.h"
+
+namespace vlm::vlmhost {
+
+// No display could be opened; the message is one line.
+class NoDisplay : public HostError {
+ public:
+  using HostError::HostError;
+};
+
+// The window toolkit on $DISPLAY; NoDisplay when there is none.
+std::unique_ptr<ui::FltkToolkit> openDisplay();
+
+// Makes the dialog open with `format` chosen and its file dialog in `file`'s folder, by
+// storing both as the choices the dialog remembers.
+void preselect(const std::string& file, const std::string& format);
+
+// The file the person chose in the last open-file dialog, or "" when none was chosen.
+std::string chosenFile(const ui::FltkToolkit& toolkit);
+
+}  // namespace vlm::vlmhost
