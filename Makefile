@@ -9,7 +9,7 @@ DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchm
                    libfast-float-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev xvfb \
                    libpng-dev
 
-.PHONY: all deps configure build test test-sanitize run install clean
+.PHONY: all deps configure build test test-sanitize fuzz fuzz-smoke run install clean
 
 all: build
 
@@ -42,6 +42,18 @@ test-sanitize: deps
 	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	ctest --test-dir $(BUILD)-sanitize --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (clang) for every importer and the settings file: FUZZ_SECONDS each
+# (default 60); the smoke run gives each 30 s.
+FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
+
+fuzz: deps
+	@$(MAKE) --no-print-directory deps DEBIAN_PACKAGES="$(FUZZ_PACKAGES)"
+	FUZZ_BUILD=$(BUILD)-fuzz fuzz/run.sh
+
+fuzz-smoke: deps
+	@$(MAKE) --no-print-directory deps DEBIAN_PACKAGES="$(FUZZ_PACKAGES)"
+	FUZZ_BUILD=$(BUILD)-fuzz fuzz/run.sh smoke
 
 # The main job: the command-line host imports the bundled sample and prints the scene.
 run: build

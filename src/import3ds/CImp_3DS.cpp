@@ -64,6 +64,7 @@ void CImp_3DS::openFile(const std::string& fileName) {
                          " bytes, a 3DS file can have at most " + std::to_string(kLargestFile) +
                          " bytes");
   }
+  resetHostBudget(length);
 }
 
 // The MAIN3DS header and the optional version chunk after it. Returns the failure text

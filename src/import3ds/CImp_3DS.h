@@ -67,6 +67,14 @@ class CImp_3DS {
   void passOver(int32_t& pos, const ChunkHeader& header);
   bool trapWithTrace();
   bool trapWithPrefix(std::string_view prefix);
+  // What a damaged file can make the host hold (ChunkWalk.cpp). Lists and names of a
+  // sound file lie apart, so together they are no longer than the file; chunks that a
+  // cut-back makes overlap could hand the same bytes over again and again. What the host
+  // is handed is capped at the file's length plus one longest list (the one that may run
+  // past the end of a cut-short file).
+  void resetHostBudget(int64_t fileLength);
+  size_t takeFromBudget(size_t records, size_t recordBytes);
+  int64_t nameLength(int32_t pos);
 
   // Main and editor levels (CImp_3DS.cpp).
   bool Read_Main(int32_t& pos);
@@ -116,7 +124,12 @@ class CImp_3DS {
   std::vector<float> m_Vertices;        // x, z, y per vertex: what Add_Vertices gets
   std::vector<uint16_t> m_FaceRecords;  // a, b, c, flags per face, as stored
   std::vector<int32_t> m_Indices;       // c, b, a per face: what Add_Poligons gets
-  std::vector<uint16_t> m_Scratch;      // lists that are read and not used
+
+  int64_t m_HostBudget = 0;  // bytes of lists and names the host may still be handed
+  // The last name scan: no zero byte from m_ScanFrom up to m_ScanZero, which holds one;
+  // names that start in that stretch end there without a second scan.
+  int32_t m_ScanFrom = 0;
+  int32_t m_ScanZero = -1;
 };
 
 }  // namespace vlm

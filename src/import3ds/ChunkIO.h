@@ -21,6 +21,8 @@ static_assert(std::endian::native == std::endian::little, "3DS values are read i
 
 inline constexpr int16_t kImportFile = 1;
 inline constexpr int32_t kHeaderSize = 6;
+// The longest list a chunk can hold: 65535 vertices of 12 bytes.
+inline constexpr int64_t kLongestList = int64_t{65535} * 12;
 // Every byte of a file up to this length has a position.
 inline constexpr int64_t kLargestFile = std::numeric_limits<int32_t>::max();
 

@@ -34,31 +34,61 @@ void CImp_3DS::Read_ChunkHeader(int32_t& pos, ChunkHeader& header) {
   ui::DoEvents();
 }
 
-// The name is taken from the file's buffer a block at a time, so a long name costs one
-// pass; the end of the file ends it, as the zero byte read there would.
+// The name ends at the next zero byte or at the end of the file; the position moves past
+// the whole name even when the host budget cuts the text handed over.
 std::string CImp_3DS::Read_String(int32_t& pos) {
   try {
-    NumberedFile& file = fileTable().file(kImportFile);
-    file.seek(pos - int64_t{1});
-    std::string name;
-    for (;;) {
-      const std::string_view bytes = file.peek();
-      if (bytes.empty()) {
-        file.noticeEnd();
-        break;
-      }
-      const size_t zero = bytes.find('\0');
-      name.append(bytes.substr(0, zero));
-      if (zero != std::string_view::npos) break;
-      file.consume(bytes.size());
-    }
-    pos = movePos(pos, static_cast<int64_t>(name.size()) + 1);
+    const int64_t length = nameLength(pos);
+    std::string name(takeFromBudget(static_cast<size_t>(length), 1), '\0');
+    readAt(pos, name.data(), name.size());
+    pos = movePos(pos, length + 1);
     m_Trace.clear();
     return name;
   } catch (...) {
     m_Trace = currentError().description();
     return {};
   }
+}
+
+// The bytes from `pos` to the next zero byte, scanned in the file's buffer a block at a
+// time; the end of the file ends the name and marks the end, as the zero byte read there
+// would. A name inside the stretch of the last scan is answered without scanning.
+int64_t CImp_3DS::nameLength(int32_t pos) {
+  if (pos >= m_ScanFrom && pos <= m_ScanZero) return m_ScanZero - int64_t{pos};
+  NumberedFile& file = fileTable().file(kImportFile);
+  file.seek(pos - int64_t{1});
+  int64_t length = 0;
+  for (;;) {
+    const std::string_view bytes = file.peek();
+    if (bytes.empty()) {
+      file.noticeEnd();
+      return length;
+    }
+    const size_t zero = bytes.find('\0');
+    if (zero != std::string_view::npos) {
+      length += static_cast<int64_t>(zero);
+      m_ScanFrom = pos;
+      m_ScanZero = movePos(pos, length);
+      return length;
+    }
+    length += static_cast<int64_t>(bytes.size());
+    file.consume(bytes.size());
+  }
+}
+
+void CImp_3DS::resetHostBudget(int64_t fileLength) {
+  m_HostBudget = fileLength + kLongestList;
+  m_ScanFrom = 0;
+  m_ScanZero = -1;
+}
+
+// How many of `records` records of `recordBytes` bytes the budget still allows; they
+// are taken from it.
+size_t CImp_3DS::takeFromBudget(size_t records, size_t recordBytes) {
+  const auto allowed = static_cast<size_t>(m_HostBudget) / recordBytes;
+  const size_t taken = records < allowed ? records : allowed;
+  m_HostBudget -= static_cast<int64_t>(taken * recordBytes);
+  return taken;
 }
 
 // One parent's sub-chunks, from `start` for `length` bytes. A chunk whose length is

@@ -16,6 +16,13 @@ namespace {
 
 constexpr int16_t kPlainTriples = 3;  // Add_Poligons' second argument
 
+// A list of `bytes` bytes at `pos` that is not read: its last byte is, so that a list
+// running past the end of the file marks the end as reading all of it would.
+void markEndOfList(int32_t pos, int64_t bytes) {
+  uint8_t last = 0;
+  if (bytes > 0) fileTable().Get(kImportFile, pos + bytes - 1, &last, 1);
+}
+
 // The position after a chunk whose data starts at `dataStart`.
 int32_t chunkEnd(int32_t dataStart, int32_t length) {
   return movePos(dataStart, int64_t{length} - kHeaderSize);
@@ -118,10 +125,14 @@ bool CImp_3DS::readHidden(const ChunkHeader& header, int32_t& pos) {
 }
 
 // The count is a claim: the 3n numbers are read at the position whatever the chunk's
-// length, bytes past the end of the file reading as zero.
+// length, bytes past the end of the file reading as zero. Only the vertices the host
+// budget allows are read and handed over; the end of the file is marked as the whole
+// read would mark it.
 bool CImp_3DS::Read_Vertices(int32_t pos) {
   try {
-    const auto count = readValue<uint16_t>(pos);
+    const auto claimed = readValue<uint16_t>(pos);
+    const size_t count = takeFromBudget(claimed, 3 * sizeof(float));
+    if (count < claimed) markEndOfList(movePos(pos, 2), int64_t{12} * claimed);
     if (count > 0) {
       m_Vertices.resize(size_t{3} * count);
       readAt(movePos(pos, 2), m_Vertices.data(), m_Vertices.size() * sizeof(float));
@@ -141,8 +152,7 @@ bool CImp_3DS::Read_Vertices(int32_t pos) {
 bool CImp_3DS::Read_PointFlags(int32_t pos) {
   try {
     const auto count = readValue<uint16_t>(pos);
-    m_Scratch.resize(count);
-    readAt(movePos(pos, 2), m_Scratch.data(), m_Scratch.size() * sizeof(uint16_t));
+    markEndOfList(movePos(pos, 2), int64_t{2} * count);
     m_Trace.clear();
     return true;
   } catch (...) {
@@ -185,12 +195,16 @@ bool CImp_3DS::faceChunk(const ChunkHeader& header, int32_t& pos, bool& ok) {
 // n records a, b, c, flags in one read; the host gets c, b, a of each.
 bool CImp_3DS::Read_FaceList(int32_t& pos) {
   try {
-    const auto count = readValue<uint16_t>(pos);
+    const auto claimed = readValue<uint16_t>(pos);
     pos = movePos(pos, 2);
+    const size_t count = takeFromBudget(claimed, 4 * sizeof(uint16_t));
+    if (count < claimed) markEndOfList(pos, int64_t{8} * claimed);
     if (count > 0) {
       m_FaceRecords.resize(size_t{4} * count);
       readAt(pos, m_FaceRecords.data(), m_FaceRecords.size() * sizeof(uint16_t));
-      pos = movePos(pos, int64_t{8} * count);
+    }
+    pos = movePos(pos, int64_t{8} * claimed);
+    if (count > 0) {
       m_Indices.resize(size_t{3} * count);
       for (size_t face = 0; face < count; ++face) {
         const uint16_t* record = &m_FaceRecords[4 * face];

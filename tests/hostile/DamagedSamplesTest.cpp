@@ -1,0 +1,66 @@
+// Every sample, cut short at many lengths and with bytes flipped at random (fixed seed):
+// each import ends with its defined outcome or one clear message, the dialog idle, the
+// scene bounded by the file's size and its report valid JSON.
+#include <random>
+
+#include "HostileImport.h"
+
+namespace vlm::hostile {
+namespace {
+
+class DamagedSample : public HostileImport, public ::testing::WithParamInterface<Sample> {};
+
+// Every length up to 256 bytes, then about 250 lengths spread over the rest.
+std::vector<size_t> cutLengths(size_t size) {
+  std::vector<size_t> lengths;
+  for (size_t n = 0; n < size && n <= 256; ++n) lengths.push_back(n);
+  const size_t step = std::max<size_t>(1, size / 250);
+  for (size_t n = 257; n < size; n += step) lengths.push_back(n);
+  return lengths;
+}
+
+TEST_P(DamagedSample, CutShortAtManyLengthsStaysContained) {
+  const Sample& sample = GetParam();
+  for (size_t length : cutLengths(sample.bytes.size())) {
+    SCOPED_TRACE("cut at " + std::to_string(length));
+    const Outcome outcome = importBytes(sample.name, std::string_view(sample.bytes).substr(0, length));
+    expectContained(outcome, length);
+    if (HasFailure()) return;
+  }
+}
+
+TEST_P(DamagedSample, RandomByteFlipsStayContained) {
+  const Sample& sample = GetParam();
+  std::mt19937 random(20240611);
+  for (int mutant = 0; mutant < 150; ++mutant) {
+    std::string bytes = sample.bytes;
+    const int flips = 1 + static_cast<int>(random() % 8);
+    for (int i = 0; i < flips && !bytes.empty(); ++i) {
+      bytes[random() % bytes.size()] ^= static_cast<char>(1 + random() % 255);
+    }
+    SCOPED_TRACE("mutant " + std::to_string(mutant));
+    expectContained(importBytes(sample.name, bytes), bytes.size());
+    if (HasFailure()) return;
+  }
+}
+
+// The undamaged sample imports without a failure, so the damaged runs start from a file
+// that reaches the scene.
+TEST_P(DamagedSample, WholeSampleImports) {
+  const Outcome outcome = importBytes(GetParam().name, GetParam().bytes);
+  EXPECT_TRUE(outcome.failures().empty()) << ::testing::PrintToString(outcome.failures());
+  EXPECT_GT(outcome.objects, 0u);
+}
+
+std::string sampleName(const ::testing::TestParamInfo<Sample>& info) {
+  std::string name = info.param.name;
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, DamagedSample, ::testing::ValuesIn(samples()), sampleName);
+
+}  // namespace
+}  // namespace vlm::hostile
