@@ -7,9 +7,9 @@ PREFIX   ?= /usr/local
 
 DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
                    libfast-float-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev xvfb \
-                   libpng-dev
+                   libpng-dev valgrind
 
-.PHONY: all deps configure build test test-sanitize fuzz fuzz-smoke run install clean
+.PHONY: all deps configure build test test-sanitize fuzz fuzz-smoke bench run install clean
 
 all: build
 
@@ -54,6 +54,11 @@ fuzz: deps
 fuzz-smoke: deps
 	@$(MAKE) --no-print-directory deps DEBIAN_PACKAGES="$(FUZZ_PACKAGES)"
 	FUZZ_BUILD=$(BUILD)-fuzz fuzz/run.sh smoke
+
+# The import benchmark: a Release build with the peer importers in build-bench, ~100 MB
+# generated files, ours against the peers, a table of medians and ratios (bench/README.md).
+bench: deps
+	bench/make-bench.sh $(BENCH_ARGS)
 
 # The main job: the command-line host imports the bundled sample and prints the scene.
 run: build
