@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "SceneOutputs.h"
 #include "platform/Dispatch.h"
 
 namespace vlm::vlmhost {
@@ -57,6 +58,25 @@ void defineDialogOptions(CLI::App& app, Options& o) {
                  help("Press Cancel and answer Yes at the N-th yield of the import",
                       "vlmhost --cancel-after 1000 big.obj"))
       ->check(CLI::PositiveNumber);
+}
+
+// --preview, --size and --export: files written from the scene after the imports.
+void defineOutputOptions(CLI::App& app, Options& o) {
+  const auto validator = [](std::string (*check)(const std::string&)) {
+    return CLI::Validator([check](std::string& value) { return check(value); }, "", "");
+  };
+  app.add_option("--preview", o.preview,
+                 help("Draw the imported scene into a PNG picture",
+                      "vlmhost --preview house.png house.dxf"));
+  app.add_option("--size", o.previewSize,
+                 help("Size of the --preview picture, WIDTHxHEIGHT, 16 to 8192 each "
+                      "(default 1024x768)",
+                      "vlmhost --preview gem.png --size 480x360 gem.inc"))
+      ->check(validator(checkPreviewSize));
+  app.add_option("--export", o.exportFile,
+                 help("Write the imported scene as OBJ (with an MTL beside it) or binary PLY",
+                      "vlmhost --export tower.obj tower_le.ply"))
+      ->check(validator(checkExportName));
 }
 
 void defineProgramOptions(CLI::App& app, Options& o) {
@@ -117,6 +137,7 @@ ParseResult parseOptions(int argc, char** argv) {
   Options options;
   defineReportOptions(app, options);
   defineDialogOptions(app, options);
+  defineOutputOptions(app, options);
   defineProgramOptions(app, options);
   app.footer(
       "Exit status: 0 when every import brought objects, 1 when one did not (or a file or the "
@@ -135,6 +156,7 @@ ParseResult parseOptions(int argc, char** argv) {
     return result;
   }
   if (options.geometry) options.json = true;
+  options.startFolder = currentFolder();
   if (const std::string clash = guiClash(options); !clash.empty()) {
     result.exitCode = 2;
     result.error = clash;

@@ -27,6 +27,10 @@ struct Options {
   uint64_t cancelAfter = 0;  // 0: never
   std::string plugin;        // empty: found beside the program, installed, or registered
   std::vector<std::string> files;  // imported one after another into one scene
+  std::string preview;                   // --preview: a PNG picture of the scene, or ""
+  std::string previewSize = "1024x768";  // --size of that picture, WIDTHxHEIGHT
+  std::string exportFile;                // --export: the scene as .obj or .ply, or ""
+  std::string startFolder;               // where vlmhost started; output names start there
 };
 
 // What parsing decided: run with the options, or leave at once with `exitCode` after

@@ -23,6 +23,7 @@ struct PlugInResult {
 // One ExecutePlugIn call.
 struct ImportRecord {
   std::string file;    // as given; empty when the user cancelled the dialog at once
+  std::string path;    // the file's full path, fixed before the first import
   std::string format;  // the list entry chosen: "obj", "dxf", "3ds", "inc" or "ply"
   int32_t selectedObject = 0;
   double seconds = 0;  // inside ExecutePlugIn

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 
@@ -26,6 +27,7 @@
 #include "PlugInLocation.h"
 #include "ProgressLine.h"
 #include "Report.h"
+#include "SceneOutputs.h"
 #include "UserScript.h"
 #include "platform/Dispatch.h"
 #include "refhost/CallRecorder.h"
@@ -67,6 +69,8 @@ std::vector<ImportRecord> planImports(const Options& options) {
   for (const std::string& file : options.files) {
     ImportRecord record;
     record.file = file;
+    // An import may change the current folder, so later files are found by full path.
+    record.path = std::filesystem::absolute(file).string();
     record.format = resolveFormat(options, file);
     if (record.format.empty()) {
       throw HostError("unknown format of '" + file +
@@ -116,7 +120,7 @@ void executeWith(ui::Toolkit& toolkit, IDispatch& plugIn, const ObjectRef& scene
 void runScripted(IDispatch& plugIn, const ObjectRef& sceneRef, const refhost::ReferenceScene& scene,
                  const Options& options, ImportRecord& record) {
   ui::HeadlessToolkit toolkit;
-  scriptUser(toolkit, options, record.file, record.format);
+  scriptUser(toolkit, options, record.path, record.format);
   {
     std::optional<ProgressLine> progress;
     if (::isatty(STDERR_FILENO)) progress.emplace(toolkit, stderr);
@@ -131,9 +135,10 @@ void runScripted(IDispatch& plugIn, const ObjectRef& sceneRef, const refhost::Re
 void runInWindow(ui::FltkToolkit& toolkit, IDispatch& plugIn, const ObjectRef& sceneRef,
                  const refhost::ReferenceScene& scene, const Options& options,
                  ImportRecord& record) {
-  if (!record.file.empty()) preselect(record.file, record.format);
+  if (!record.path.empty()) preselect(record.path, record.format);
   executeWith(toolkit, plugIn, sceneRef, scene, record);
   record.file = chosenFile(toolkit);
+  record.path = record.file;
   record.format = record.file.empty() ? std::string() : resolveFormat(options, record.file);
   record.messages = toolkit.messages();
 }
@@ -148,7 +153,7 @@ void printHints(const ImportRecord& record, const refhost::ReferenceScene& scene
                                           static_cast<int64_t>(o.mesh().triangleCount()),
                                           o.invalidPolygons()});
   }
-  for (const std::string& hint : hintsFor(facts, sampleFile(record.file))) {
+  for (const std::string& hint : hintsFor(facts, sampleFile(record.path))) {
     std::cerr << "vlmhost: hint: " << record.file << ": " << hint << '\n';
   }
 }
@@ -217,6 +222,7 @@ int runImports(const Options& options) {
       std::cerr << "vlmhost: the plug-in still holds objects; it stays loaded\n";
   }
   printReport(options, scene, identity, imports);
+  writeSceneOutputs(options, scene, imports);
   for (const ImportRecord& record : imports) {
     if (record.endObject == record.firstObject) return kNoObjects;
   }

@@ -364,3 +364,12 @@ TEST_F(VlmHost, GuiLeavesTheChoicesToThePerson) {
     EXPECT_EQ(lineCount(o.err), 1u) << o.err;
   }
 }
+
+TEST_F(VlmHost, RelativeNamesStillResolveAfterAnImportThatChangedTheFolder) {
+  // The 3DS import leaves the process in another folder; the next file must still be found.
+  fs::copy_file(VLM_EXAMPLES_DIR "/sample.3ds", folder_ / "sample.3ds");
+  fs::copy_file(VLM_EXAMPLES_DIR "/table.obj", folder_ / "table.obj");
+  const Outcome o = run({"sample.3ds", "table.obj"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("\"table.obj\" (obj): objects Obj4..Obj9"), std::string::npos) << o.out;
+}

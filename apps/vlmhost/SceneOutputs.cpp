@@ -1,0 +1,92 @@
+#include "SceneOutputs.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <iostream>
+#include <stdexcept>
+
+#include "export/Export.h"
+#include "export/OutputFile.h"
+#include "preview/Preview.h"
+
+namespace vlm::vlmhost {
+
+namespace {
+
+std::string_view fileNameOf(std::string_view path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// The imported files' names, for the legend and the exported file's comment.
+std::string sourceNames(const std::vector<ImportRecord>& imports) {
+  std::string names;
+  for (const ImportRecord& record : imports) {
+    if (record.file.empty()) continue;
+    if (!names.empty()) names += " + ";
+    names += fileNameOf(record.file);
+  }
+  return names;
+}
+
+// Runs `write` on `name` resolved against `folder`; a failure names the file as given.
+template <class Write>
+void writeRelativeTo(const std::string& folder, const std::string& name, Write&& write) {
+  const bool relative = !folder.empty() && !name.empty() && name.front() != '/';
+  const std::string prefix = relative ? (folder.back() == '/' ? folder : folder + "/") : "";
+  try {
+    write(prefix + name);
+  } catch (const exporter::CannotWrite& e) {
+    if (prefix.empty() || e.path().rfind(prefix, 0) != 0) throw;
+    throw exporter::CannotWrite(e.path().substr(prefix.size()), e.reason());
+  }
+}
+
+}  // namespace
+
+std::string currentFolder() {
+  char buffer[PATH_MAX];
+  return ::getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string();
+}
+
+std::string checkPreviewSize(const std::string& size) {
+  try {
+    preview::parseImageSize(size);
+  } catch (const std::invalid_argument& e) {
+    return e.what();
+  }
+  return {};
+}
+
+std::string checkExportName(const std::string& path) {
+  if (exporter::canExport(path)) return {};
+  return "'" + path + "' must end in .obj or .ply";
+}
+
+void writeSceneOutputs(const Options& options, const refhost::ReferenceScene& scene,
+                       const std::vector<ImportRecord>& imports) {
+  if (options.preview.empty() && options.exportFile.empty()) return;
+  if (scene.objectCount() == 0) {
+    std::cerr << "vlmhost: note: the scene has no objects: nothing to preview or export\n";
+    return;
+  }
+  const std::string source = sourceNames(imports);
+  if (!options.preview.empty()) {
+    const preview::ImageSize size = preview::parseImageSize(options.previewSize);
+    preview::PreviewOptions view;
+    view.width = size.width;
+    view.height = size.height;
+    view.legendTitle = source;
+    const preview::Image image = preview::renderScene(scene, view);
+    writeRelativeTo(options.startFolder, options.preview,
+                    [&](const std::string& path) { preview::writePng(image, path); });
+  }
+  if (!options.exportFile.empty()) {
+    writeRelativeTo(options.startFolder, options.exportFile, [&](const std::string& path) {
+      exporter::exportScene(scene, path, exporter::ExportOptions{source});
+    });
+  }
+}
+
+}  // namespace vlm::vlmhost

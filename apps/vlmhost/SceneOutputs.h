@@ -1,0 +1,29 @@
+// What vlmhost keeps of an imported scene besides its report: --preview's PNG picture
+// and --export's OBJ or PLY file, written after the imports when the scene has objects.
+//
+// Output names are taken relative to the folder vlmhost started in, since an import may
+// change the current folder (the 3DS importer moves to the plug-in's own folder).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Options.h"
+#include "Report.h"
+#include "refhost/ReferenceScene.h"
+
+namespace vlm::vlmhost {
+
+// A reason --size or --export is unusable (for the command line's check), or "".
+std::string checkPreviewSize(const std::string& size);
+std::string checkExportName(const std::string& path);
+
+// The current folder, or "" when it cannot be named.
+std::string currentFolder();
+
+// Writes what the options ask for. Throws exporter::CannotWrite ("cannot write '<name>':
+// <reason>", the name as given on the command line) when a file cannot be written.
+void writeSceneOutputs(const Options& options, const refhost::ReferenceScene& scene,
+                       const std::vector<ImportRecord>& imports);
+
+}  // namespace vlm::vlmhost

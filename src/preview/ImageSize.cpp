@@ -1,0 +1,41 @@
+#include <charconv>
+#include <stdexcept>
+#include <string>
+
+#include "preview/Preview.h"
+
+namespace vlm::preview {
+
+namespace {
+
+// A whole decimal number filling all of `text`, or -1.
+int wholeNumber(std::string_view text) {
+  int value = -1;
+  if (text.empty() || text.size() > 9) return -1;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 0) return -1;
+  return value;
+}
+
+}  // namespace
+
+ImageSize parseImageSize(std::string_view text) {
+  const size_t x = text.find_first_of("xX");
+  const std::string quoted = "'" + std::string(text) + "'";
+  if (x == std::string_view::npos) {
+    throw std::invalid_argument(quoted + " is not WIDTHxHEIGHT (for example 1024x768)");
+  }
+  const ImageSize size{wholeNumber(text.substr(0, x)), wholeNumber(text.substr(x + 1))};
+  if (size.width < 0 || size.height < 0) {
+    throw std::invalid_argument(quoted + " is not WIDTHxHEIGHT (for example 1024x768)");
+  }
+  if (size.width < kMinImageSide || size.width > kMaxImageSide || size.height < kMinImageSide ||
+      size.height > kMaxImageSide) {
+    throw std::invalid_argument("image size " + quoted + " is outside " +
+                                std::to_string(kMinImageSide) + ".." +
+                                std::to_string(kMaxImageSide) + " pixels per side");
+  }
+  return size;
+}
+
+}  // namespace vlm::preview

@@ -1,0 +1,28 @@
+#include "preview/SceneView.h"
+
+#include "preview/Legend.h"
+
+namespace vlm::preview {
+
+Box sceneBox(const refhost::ReferenceScene& scene) {
+  Box box;
+  for (size_t i = 0; i < scene.objectCount(); ++i) {
+    const refhost::CVLMObject& object = scene.object(i);
+    if (!object.visible()) continue;
+    const auto vertices = static_cast<size_t>(object.mesh().vertexCount());
+    for (size_t v = 0; v < vertices; ++v) {
+      const exporter::Vec3 p = worldVertex(object, v);
+      if (isFinite(p)) box.include(p[0], p[1], p[2]);
+    }
+  }
+  return box;
+}
+
+Camera previewCamera(const refhost::ReferenceScene& scene, const PreviewOptions& options) {
+  const Legend legend = makeLegend(scene, options);
+  const Viewport viewport{options.width,
+                          options.height - legend.reservedHeight(options.width, options.height)};
+  return frameBox(sceneBox(scene), viewport);
+}
+
+}  // namespace vlm::preview

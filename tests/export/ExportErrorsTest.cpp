@@ -1,0 +1,238 @@
+// Export failures and the pieces they rest on: unwritable paths, unknown extensions, the
+// write-then-rename file, object colours and corner normals.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <bit>
+#include <limits>
+#include <set>
+
+#include "export/CornerNormals.h"
+#include "export/Export.h"
+#include "export/ExportFiles.h"
+#include "export/OutputFile.h"
+#include "export/SceneColors.h"
+#include "export/UniqueNames.h"
+#include "preview/SceneBuilder.h"
+
+namespace vlm::exporter {
+namespace {
+
+using test::colorNumber;
+using test::SceneBuilder;
+
+class ExportTo : public ::testing::Test {
+ protected:
+  ExportTo() {
+    builder.add("cube", test::box({0, 0, 0}, {1, 1, 1}), 0);
+    std::filesystem::create_directory(folder.file("folder"));
+    std::ofstream(folder.file("plain")) << "x";
+  }
+  // The message of the error exporting to `name` inside the folder, or "".
+  std::string failure(const std::string& name) {
+    try {
+      exportScene(builder.scene, folder.file(name));
+    } catch (const std::runtime_error& e) {
+      return e.what();
+    }
+    return "";
+  }
+  SceneBuilder builder;
+  test::TempFolder folder;
+  const std::vector<std::string> before = {"folder", "plain"};
+};
+
+struct BadPath {
+  const char* name;
+  const char* reason;
+};
+
+class UnwritablePath : public ExportTo, public ::testing::WithParamInterface<BadPath> {};
+
+TEST_P(UnwritablePath, ClearErrorAndNothingLeftBehind) {
+  const std::string path = folder.file(GetParam().name);
+  EXPECT_EQ(failure(GetParam().name), "cannot write '" + path + "': " + GetParam().reason);
+  EXPECT_EQ(folder.names(), before);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.file("folder")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, UnwritablePath,
+                         ::testing::Values(BadPath{"missing/x.obj", "No such file or directory"},
+                                           BadPath{"missing/x.ply", "No such file or directory"},
+                                           BadPath{"plain/x.obj", "Not a directory"},
+                                           BadPath{"plain/x.ply", "Not a directory"}),
+                         [](const ::testing::TestParamInfo<BadPath>& info) {
+                           return std::to_string(info.index);
+                         });
+
+TEST_F(ExportTo, FolderNamedLikeTheFileIsRefused) {
+  std::filesystem::create_directory(folder.file("dir.ply"));
+  EXPECT_EQ(failure("dir.ply"), "cannot write '" + folder.file("dir.ply") + "': Is a directory");
+  EXPECT_TRUE(std::filesystem::is_empty(folder.file("dir.ply")));
+}
+
+TEST_F(ExportTo, UnwritableMtlLeavesTheOldObjUntouched) {
+  std::filesystem::create_directory(folder.file("scene.mtl"));
+  std::ofstream(folder.file("scene.obj")) << "old";
+  EXPECT_EQ(failure("scene.obj"),
+            "cannot write '" + folder.file("scene.mtl") + "': Is a directory");
+  EXPECT_EQ(test::slurp(folder.file("scene.obj")), "old");
+  EXPECT_EQ(folder.names(),
+            (std::vector<std::string>{"folder", "plain", "scene.mtl", "scene.obj"}));
+}
+
+TEST_F(ExportTo, ReadOnlyFolderIsRefused) {
+  if (::geteuid() == 0) GTEST_SKIP() << "the superuser may write anywhere";
+  ::chmod(folder.file("folder").c_str(), 0555);
+  EXPECT_EQ(failure("folder/x.obj"),
+            "cannot write '" + folder.file("folder/x.obj") + "': Permission denied");
+  ::chmod(folder.file("folder").c_str(), 0755);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.file("folder")));
+}
+
+TEST_F(ExportTo, ExtensionChoosesTheFormatInAnyLetterCase) {
+  for (const char* name : {"a.obj", "b.OBJ", "c.Obj", "d.ply", "e.PLY", "f.pLy"}) {
+    EXPECT_TRUE(canExport(name)) << name;
+    EXPECT_EQ(failure(name), "") << name;
+  }
+  EXPECT_EQ(test::slurp(folder.file("e.PLY")).rfind("ply\n", 0), 0u);
+  EXPECT_EQ(test::slurp(folder.file("b.OBJ")).rfind("# Exported", 0), 0u);
+}
+
+TEST_F(ExportTo, OtherExtensionsAreRefusedBeforeAnyFileIsMade) {
+  for (const char* name : {"a.stl", "noextension", "a.obj.bak", "a.plyx", "obj", "a.ob j"}) {
+    EXPECT_FALSE(canExport(name)) << name;
+    EXPECT_EQ(failure(name), "cannot export to '" + folder.file(name) +
+                                 "': the file name must end in .obj or .ply")
+        << name;
+  }
+  EXPECT_EQ(folder.names(), before);
+}
+
+TEST(OutputFile, BytesAcrossManyBuffersArriveInOrder) {
+  test::TempFolder folder;
+  std::string expected;
+  {
+    OutputFile out(folder.file("big"));
+    for (int i = 0; expected.size() < 3 * OutputFile::kBufferSize; ++i) {
+      const std::string piece = std::to_string(i) + ",";
+      if (i % 3 == 0) {
+        out.write(piece);
+      } else {
+        char* room = out.room(piece.size());
+        std::memcpy(room, piece.data(), piece.size());
+        out.advance(piece.size());
+      }
+      expected += piece;
+    }
+    out.write(std::string(OutputFile::kBufferSize + 17, 'z'));
+    expected += std::string(OutputFile::kBufferSize + 17, 'z');
+    out.commit();
+  }
+  EXPECT_EQ(test::slurp(folder.file("big")), expected);
+  EXPECT_EQ(folder.names(), std::vector<std::string>{"big"});
+}
+
+TEST(OutputFile, AbandonedFileLeavesTheOldOneAndNoTemporary) {
+  test::TempFolder folder;
+  std::ofstream(folder.file("target")) << "old";
+  {
+    OutputFile out(folder.file("target"));
+    out.write(std::string(OutputFile::kBufferSize * 2, 'n'));  // partly on disk already
+  }
+  EXPECT_EQ(test::slurp(folder.file("target")), "old");
+  EXPECT_EQ(folder.names(), std::vector<std::string>{"target"});
+}
+
+TEST(OutputFile, CommittedFileHasTheUsualPermissions) {
+  test::TempFolder folder;
+  const mode_t mask = ::umask(022);
+  OutputFile out(folder.file("f"));
+  out.commit();
+  ::umask(mask);
+  struct stat st {};
+  ASSERT_EQ(::stat(folder.file("f").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+TEST(UniqueNames, ThousandsOfOneNameStayUniqueAndNumberedInOrder) {
+  UniqueNames names;
+  EXPECT_EQ(names.take("Part_3", ""), "Part_3");
+  std::set<std::string> seen;
+  std::string last;
+  for (int i = 0; i < 3000; ++i) {
+    last = names.take("part", "");
+    EXPECT_TRUE(seen.insert(last).second) << last;
+  }
+  // "part", "part_2", then "part_3" is taken by "Part_3" in another case: "part_4" on.
+  EXPECT_EQ(last, "part_3001");
+  EXPECT_EQ(names.take("", "PART"), "PART_3002");
+}
+
+TEST(SceneColors, FileMaterialWinsDefaultMaterialAndNoneKeepDefaultColor) {
+  SceneBuilder builder;
+  builder.addMaterial("Green", colorNumber(0, 255, 0));
+  ObjectRef bound = builder.add("bound", test::Shape{}, colorNumber(255, 0, 0));
+  ObjectRef unmatched = builder.add("unmatched", test::Shape{}, colorNumber(1, 2, 3));
+  builder.add("unbound", test::Shape{}, colorNumber(4, 5, 6));
+  builder.bind(bound, "green");
+  builder.bind(unmatched, "blue");
+  const refhost::ReferenceScene& scene = builder.scene;
+  EXPECT_EQ(displayColor(scene, scene.object(0)), colorNumber(0, 255, 0));
+  EXPECT_EQ(displayColor(scene, scene.object(1)), colorNumber(1, 2, 3));
+  EXPECT_EQ(displayColor(scene, scene.object(2)), colorNumber(4, 5, 6));
+  EXPECT_EQ(colorMaterial(scene, scene.object(1)), nullptr);
+}
+
+TEST(SceneColors, ColourNumbersSplitIntoRedGreenBlue) {
+  const Rgb c = rgbOf(colorNumber(10, 20, 30) | static_cast<int32_t>(0x7F000000));
+  EXPECT_EQ(c.r, 10);
+  EXPECT_EQ(c.g, 20);
+  EXPECT_EQ(c.b, 30);
+}
+
+// A triangle in the z = 0 plane (face normal +z) with the given corner normals.
+refhost::Mesh flatTriangle(const std::vector<float>& normals) {
+  refhost::Mesh mesh;
+  mesh.appendVertices(std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0});
+  const int32_t corners[3] = {0, 1, 2};
+  mesh.appendPolygon(corners);
+  if (!normals.empty()) {
+    auto slot = mesh.cornerNormalsOf(0);
+    std::copy(normals.begin(), normals.end(), slot.begin());
+  }
+  return mesh;
+}
+
+TEST(CornerNormals, SetNormalsAreMadeUnitOthersFallBackToTheFaceNormal) {
+  constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  const auto n = cornerNormals(flatTriangle({0, 0, -10, 0, 0, 0, kNan, 0, 1}), 0);
+  EXPECT_EQ(n[0], (Vec3{0, 0, -1}));
+  EXPECT_EQ(n[1], (Vec3{0, 0, 1}));  // zero: the face normal
+  EXPECT_EQ(n[2], (Vec3{0, 0, 1}));  // not finite: the face normal
+  const auto huge = cornerNormals(flatTriangle({3e38f, 0, 0, kInf, 0, 0, 0, 1e-30f, 0}), 0);
+  EXPECT_EQ(huge[0], (Vec3{1, 0, 0}));
+  EXPECT_EQ(huge[1], (Vec3{0, 0, 1}));
+  EXPECT_EQ(huge[2], (Vec3{0, 1, 0}));
+  const auto none = cornerNormals(flatTriangle({}), 0);
+  for (const Vec3& v : none) EXPECT_EQ(v, (Vec3{0, 0, 1}));
+}
+
+TEST(CornerNormals, NegativeZeroIsWrittenAsZeroSoEqualNormalsHaveEqualBits) {
+  const auto n = cornerNormals(flatTriangle({-0.0f, -0.0f, 2, 0, 0, 2, 0, -0.0f, 1}), 0);
+  for (const Vec3& v : n) {
+    for (float f : v) EXPECT_FALSE(std::signbit(f)) << f;
+  }
+}
+
+TEST(CornerNormals, TriangleWithoutAreaHasZeroNormals) {
+  refhost::Mesh mesh;
+  mesh.appendVertices(std::vector<float>{1, 1, 1, 2, 2, 2, 3, 3, 3});
+  const int32_t corners[3] = {0, 1, 2};
+  mesh.appendPolygon(corners);
+  for (const Vec3& v : cornerNormals(mesh, 0)) EXPECT_EQ(v, (Vec3{0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace vlm::exporter

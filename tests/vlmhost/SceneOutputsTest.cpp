@@ -1,0 +1,272 @@
+// vlmhost --preview, --size and --export through the built program: pictures of every
+// sample, exports that the plug-in imports again with the same counts and the import's
+// scale, and clear failures.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+constexpr uint8_t kBackground[3] = {58, 62, 70};
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string quoted(const std::string& arg) {
+  std::string q = "'";
+  for (char c : arg) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string sample(const std::string& name) { return std::string(VLM_EXAMPLES_DIR) + "/" + name; }
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;
+  bool background(int x, int y) const {
+    return std::memcmp(&rgb[3 * (static_cast<size_t>(y) * static_cast<size_t>(width) +
+                                 static_cast<size_t>(x))],
+                       kBackground, 3) == 0;
+  }
+};
+
+Picture readPng(const fs::path& path) {
+  png_image png;
+  std::memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  Picture picture;
+  if (png_image_begin_read_from_file(&png, path.c_str()) == 0) return picture;
+  png.format = PNG_FORMAT_RGB;
+  picture.rgb.resize(PNG_IMAGE_SIZE(png));
+  if (png_image_finish_read(&png, nullptr, picture.rgb.data(), 0, nullptr) == 0) return picture;
+  picture.width = static_cast<int>(png.width);
+  picture.height = static_cast<int>(png.height);
+  return picture;
+}
+
+// The world box of every object of a report: its stored box moved by its position.
+std::vector<std::array<double, 6>> worldBoxes(const Json& report) {
+  std::vector<std::array<double, 6>> boxes;
+  for (const Json& o : report["objects"]) {
+    if (o["bbox"].is_null()) continue;
+    std::array<double, 6> box{};
+    for (int axis = 0; axis < 3; ++axis) {
+      box[axis] = o["bbox"][0][axis].get<double>() + o["position"][axis].get<double>();
+      box[axis + 3] = o["bbox"][1][axis].get<double>() + o["position"][axis].get<double>();
+    }
+    boxes.push_back(box);
+  }
+  return boxes;
+}
+
+class SceneOutputs : public ::testing::Test {
+ protected:
+  SceneOutputs() {
+    std::string pattern = (fs::temp_directory_path() / "vlmhost-out-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+  }
+  ~SceneOutputs() override {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+  // Runs vlmhost in the test's folder with a private settings folder.
+  Outcome run(const std::vector<std::string>& args) {
+    std::string command = "cd " + quoted(folder_.string()) +
+                          " && XDG_CONFIG_HOME=" + quoted((folder_ / "config").string()) + " " +
+                          quoted(VLMHOST_PATH) + " --quiet";
+    for (const std::string& a : args) command += " " + quoted(a);
+    command += " >" + quoted((folder_ / "out").string()) + " 2>" +
+               quoted((folder_ / "err").string()) + " </dev/null";
+    Outcome o;
+    const int raw = std::system(command.c_str());
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    o.out = slurp(folder_ / "out");
+    o.err = slurp(folder_ / "err");
+    fs::remove(folder_ / "out");
+    fs::remove(folder_ / "err");
+    return o;
+  }
+
+  Json importReport(const std::string& file) {
+    const Outcome o = run({"--json", file});
+    EXPECT_EQ(o.status, 0) << o.err;
+    return Json::parse(o.out);
+  }
+
+  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+
+  // The files the test made, settings aside.
+  std::vector<std::string> made() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+      if (entry.path().filename() != "config") names.push_back(entry.path().filename());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path folder_;
+};
+
+class EverySample : public SceneOutputs, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EverySample, PreviewShowsTheSceneFramedOnTheBackground) {
+  const Outcome o = run({"--preview", "p.png", "--size", "200x150", sample(GetParam())});
+  ASSERT_EQ(o.status, 0) << o.err;
+  const Picture picture = readPng(folder_ / "p.png");
+  ASSERT_EQ(picture.width, 200);
+  ASSERT_EQ(picture.height, 150);
+  int painted = 0;
+  for (int y = 0; y < 120; ++y) {
+    for (int x = 0; x < 200; ++x) painted += !picture.background(x, y);
+  }
+  EXPECT_GT(painted, 200 * 120 / 20) << "the scene takes a fair part of the picture";
+  // Framed: nothing touches the picture's top row or its sides.
+  for (int x = 0; x < 200; ++x) EXPECT_TRUE(picture.background(x, 0)) << x;
+  for (int y = 0; y < 150; ++y)
+    EXPECT_TRUE(picture.background(0, y) && picture.background(199, y)) << y;
+}
+
+TEST_P(EverySample, ObjExportImportsAgainWithTheSameCountsAndTheImportsScale) {
+  const Outcome exported = run({"--json", "--export", "round.obj", sample(GetParam())});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  const Json original = Json::parse(exported.out);
+  const Json again = importReport(path("round.obj"));
+  ASSERT_EQ(again["objects"].size(), original["objects"].size());
+  for (size_t i = 0; i < original["objects"].size(); ++i) {
+    EXPECT_EQ(again["objects"][i]["vertexCount"], original["objects"][i]["vertexCount"]) << i;
+    EXPECT_EQ(again["objects"][i]["triangleCount"], original["objects"][i]["triangleCount"]) << i;
+    EXPECT_EQ(again["objects"][i]["invalidPolygons"], 0) << i;
+  }
+  // The file holds the scene's coordinates; the OBJ importer reads them times 10.
+  const auto before = worldBoxes(original);
+  const auto after = worldBoxes(again);
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) {
+    for (int k = 0; k < 6; ++k)
+      EXPECT_NEAR(after[i][k], 10 * before[i][k], 1e-4 * (1 + std::abs(10 * before[i][k])));
+  }
+}
+
+TEST_P(EverySample, PlyExportImportsAgainAsOneMeshOfAllTriangles) {
+  const Outcome exported = run({"--json", "--export", "round.ply", sample(GetParam())});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  const Json original = Json::parse(exported.out);
+  int64_t triangles = 0;
+  for (const Json& o : original["objects"]) triangles += o["triangleCount"].get<int64_t>();
+  const Json again = importReport(path("round.ply"));
+  ASSERT_EQ(again["objects"].size(), 1u);
+  EXPECT_EQ(again["objects"][0]["triangleCount"], triangles);
+  EXPECT_EQ(again["objects"][0]["invalidPolygons"], 0);
+  const std::string header = slurp(folder_ / "round.ply").substr(0, 400);
+  const std::string declared =
+      "element vertex " + std::to_string(again["objects"][0]["vertexCount"].get<int64_t>()) + "\n";
+  EXPECT_NE(header.find(declared), std::string::npos) << header;
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, EverySample,
+                         ::testing::Values("table.obj", "sample.3ds", "tower_le.ply", "house.dxf",
+                                           "gem.inc"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string name = info.param;
+                           return name.substr(0, name.find('.'));
+                         });
+
+TEST_F(SceneOutputs, PreviewAndExportTogetherFromSeveralFiles) {
+  const Outcome o = run(
+      {"--preview", "both.png", "--export", "both.OBJ", sample("table.obj"), sample("gem.inc")});
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(readPng(folder_ / "both.png").width, 1024);
+  EXPECT_EQ(made(), (std::vector<std::string>{"both.OBJ", "both.mtl", "both.png"}));
+  EXPECT_EQ(slurp(folder_ / "both.OBJ").rfind("# Exported from table.obj + gem.inc\n", 0), 0u);
+}
+
+struct Unwritable {
+  const char* option;
+  const char* target;
+  const char* reason;
+};
+
+class UnwritableOutput : public SceneOutputs, public ::testing::WithParamInterface<Unwritable> {};
+
+TEST_P(UnwritableOutput, ExitsWithOneClearLineAndLeavesNoFile) {
+  fs::create_directory(folder_ / "sub.png");
+  fs::create_directory(folder_ / "sub.obj");
+  std::ofstream(folder_ / "plain") << "x";
+  const Outcome o = run({GetParam().option, GetParam().target, sample("sample.3ds")});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, std::string("vlmhost: cannot write '") + GetParam().target +
+                       "': " + GetParam().reason + "\n");
+  EXPECT_NE(o.out.find("Objects: 3"), std::string::npos) << "the report comes first";
+  EXPECT_EQ(made(), (std::vector<std::string>{"plain", "sub.obj", "sub.png"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, UnwritableOutput,
+    ::testing::Values(Unwritable{"--preview", "missing/p.png", "No such file or directory"},
+                      Unwritable{"--preview", "sub.png", "Is a directory"},
+                      Unwritable{"--preview", "plain/p.png", "Not a directory"},
+                      Unwritable{"--export", "missing/x.obj", "No such file or directory"},
+                      Unwritable{"--export", "sub.obj", "Is a directory"},
+                      Unwritable{"--export", "plain/x.ply", "Not a directory"}),
+    [](const ::testing::TestParamInfo<Unwritable>& info) { return std::to_string(info.index); });
+
+TEST_F(SceneOutputs, BadSizeOrExportNameIsAUsageErrorBeforeAnyImport) {
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"--preview", "p.png", "--size", "15x100"},
+                                             {"--preview", "p.png", "--size", "big"},
+                                             {"--preview", "p.png", "--size", "100x9000"},
+                                             {"--export", "scene.stl"},
+                                             {"--export", "scene"}}) {
+    std::vector<std::string> withFile = args;
+    withFile.push_back(sample("table.obj"));
+    const Outcome o = run(withFile);
+    EXPECT_EQ(o.status, 2) << args.back();
+    EXPECT_EQ(o.err.rfind("vlmhost: ", 0), 0u) << o.err;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+    EXPECT_EQ(o.out, "");
+  }
+  EXPECT_TRUE(made().empty());
+}
+
+TEST_F(SceneOutputs, SceneWithoutObjectsWritesNothing) {
+  const Outcome o = run({"--preview", "p.png", "--export", "x.ply"});  // the dialog is cancelled
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("nothing to preview or export"), std::string::npos) << o.err;
+  EXPECT_TRUE(made().empty());
+}
+
+TEST_F(SceneOutputs, HelpNamesTheOutputOptions) {
+  const Outcome o = run({"--help"});
+  EXPECT_EQ(o.status, 0);
+  for (const char* option : {"--preview", "--size", "--export"}) {
+    EXPECT_NE(o.out.find(option), std::string::npos) << option;
+  }
+}
+
+}  // namespace
