@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "vlmhost/VlmHostRun.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -21,24 +23,9 @@ using Json = nlohmann::json;
 
 constexpr uint8_t kBackground[3] = {58, 62, 70};
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string quoted(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using vlm::testing::Outcome;
+using vlm::testing::quoted;
+using vlm::testing::slurp;
 
 std::string sample(const std::string& name) { return std::string(VLM_EXAMPLES_DIR) + "/" + name; }
 
@@ -82,34 +69,12 @@ std::vector<std::array<double, 6>> worldBoxes(const Json& report) {
   return boxes;
 }
 
-class SceneOutputs : public ::testing::Test {
+class SceneOutputs : public vlm::testing::VlmHostFolder {
  protected:
-  SceneOutputs() {
-    std::string pattern = (fs::temp_directory_path() / "vlmhost-out-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-  }
-  ~SceneOutputs() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-
-  // Runs vlmhost in the test's folder with a private settings folder.
-  Outcome run(const std::vector<std::string>& args) {
-    std::string command = "cd " + quoted(folder_.string()) +
-                          " && XDG_CONFIG_HOME=" + quoted((folder_ / "config").string()) + " " +
-                          quoted(VLMHOST_PATH) + " --quiet";
-    for (const std::string& a : args) command += " " + quoted(a);
-    command += " >" + quoted((folder_ / "out").string()) + " 2>" +
-               quoted((folder_ / "err").string()) + " </dev/null";
-    Outcome o;
-    const int raw = std::system(command.c_str());
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    o.out = slurp(folder_ / "out");
-    o.err = slurp(folder_ / "err");
-    fs::remove(folder_ / "out");
-    fs::remove(folder_ / "err");
-    return o;
+  // Runs vlmhost without hints, which these tests do not look at.
+  Outcome run(std::vector<std::string> args) {
+    args.insert(args.begin(), "--quiet");
+    return VlmHostFolder::run(args);
   }
 
   Json importReport(const std::string& file) {
@@ -129,8 +94,6 @@ class SceneOutputs : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-
-  fs::path folder_;
 };
 
 class EverySample : public SceneOutputs, public ::testing::WithParamInterface<const char*> {};

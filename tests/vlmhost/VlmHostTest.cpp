@@ -10,28 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "vlmhost/VlmHostRun.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string quoted(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using vlm::testing::Outcome;
+using vlm::testing::quoted;
+using vlm::testing::slurp;
 
 size_t lineCount(const std::string& text) {
   size_t n = 0;
@@ -39,35 +26,8 @@ size_t lineCount(const std::string& text) {
   return n;
 }
 
-class VlmHost : public ::testing::Test {
+class VlmHost : public vlm::testing::VlmHostFolder {
  protected:
-  VlmHost() {
-    std::string pattern = (fs::temp_directory_path() / "vlmhost-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-  }
-  ~VlmHost() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-
-  // Runs vlmhost in the test's folder with a private settings folder; stdout and stderr
-  // kept apart.
-  Outcome run(const std::vector<std::string>& args) {
-    std::string command = "cd " + quoted(folder_.string()) +
-                          " && XDG_CONFIG_HOME=" + quoted((folder_ / "config").string()) + " " +
-                          quoted(VLMHOST_PATH);
-    for (const std::string& a : args) command += " " + quoted(a);
-    command += " >" + quoted((folder_ / "out").string()) + " 2>" +
-               quoted((folder_ / "err").string()) + " </dev/null";
-    Outcome o;
-    const int raw = std::system(command.c_str());
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    o.out = slurp(folder_ / "out");
-    o.err = slurp(folder_ / "err");
-    return o;
-  }
-
   std::string file(const std::string& name, const std::string& bytes = "data\n") {
     const fs::path path = folder_ / name;
     std::ofstream(path, std::ios::binary) << bytes;
@@ -76,7 +36,6 @@ class VlmHost : public ::testing::Test {
 
   std::string settingsText() { return slurp(folder_ / "config" / "vlmimport" / "registry.ini"); }
 
-  fs::path folder_;
 };
 
 TEST_F(VlmHost, HelpListsTheOptionsAndSucceeds) {
