@@ -161,7 +161,7 @@ class ObjectWriter {
   }
 
   void writeVertices(const CVLMObject& object) {
-    const std::vector<float>& v = object.mesh().vertices();
+    const auto& v = object.mesh().vertices();
     const auto& pos = object.position();
     for (size_t i = 0; i + 2 < v.size(); i += 3) {
       writeTriple(out_, "v", v[i] + pos[0], v[i + 1] + pos[1], v[i + 2] + pos[2]);
@@ -180,7 +180,7 @@ class ObjectWriter {
   }
 
   void writeFaces(const refhost::Mesh& mesh) {
-    const std::vector<int32_t>& corners = mesh.triangles();
+    const auto& corners = mesh.triangles();
     for (size_t i = 0; i < corners.size(); i += 3) {
       char* start = out_.room(3 + 3 * (2 * kMaxNumberText + 3));
       char* p = start;

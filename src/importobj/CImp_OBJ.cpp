@@ -5,6 +5,7 @@
 #include "platform/Convert.h"
 #include "platform/Error.h"
 #include "platform/FileTable.h"
+#include "platform/LargeArrays.h"
 #include "textio/modImport.h"
 #include "ui/ImportDialog.h"
 
@@ -153,7 +154,7 @@ void CImp_OBJ::readVertex(std::string_view rest) {
   const float x = readScaled(rest);
   const float y = readScaled(rest);
   const float z = readScaled(rest);
-  VertexCoords.insert(VertexCoords.end(), {x, y, z});
+  append(VertexCoords, {x, y, z});
   VerticesRead = checkedSum(int64_t{VerticesRead} + 1);
 }
 
@@ -162,7 +163,7 @@ void CImp_OBJ::readNormal(std::string_view rest) {
   n[0] = readScaled(rest);
   n[1] = readScaled(rest);
   n[2] = readScaled(rest);
-  FileNormals.push_back(n);
+  append(FileNormals, {n});
   HasNormals = true;
 }
 
@@ -194,10 +195,10 @@ void CImp_OBJ::readFace(std::string_view rest) {
   }
 
   if (quad) {
-    PolygonData.insert(PolygonData.end(), {4, v[0], v[1], v[2], v[3]});
+    append(PolygonData, {4, v[0], v[1], v[2], v[3]});
     PolygonIndex = checkedSum(int64_t{PolygonIndex} + 2);
   } else {
-    PolygonData.insert(PolygonData.end(), {3, v[0], v[1], v[2]});
+    append(PolygonData, {3, v[0], v[1], v[2]});
     PolygonIndex = checkedSum(int64_t{PolygonIndex} + 1);
   }
 
@@ -220,8 +221,8 @@ void CImp_OBJ::appendNormalRecord(int32_t polygon, int32_t a, int32_t b, int32_t
   const Vector3& na = fileNormal(a);
   const Vector3& nb = fileNormal(b);
   const Vector3& nc = fileNormal(c);
-  NormalData.insert(NormalData.end(), {static_cast<float>(polygon), na[0], na[1], na[2], nb[0],
-                                       nb[1], nb[2], nc[0], nc[1], nc[2]});
+  append(NormalData, {static_cast<float>(polygon), na[0], na[1], na[2], nb[0], nb[1], nb[2], nc[0],
+                      nc[1], nc[2]});
 }
 
 void CImp_OBJ::readGroup() {

@@ -10,10 +10,15 @@ Collection& CImp_OBJ::objects() {
   return **m_colObject3D;
 }
 
+// The host keeps its own copy of each list, so each is let go as soon as it is handed
+// over: the host's next arrays then find that memory ready instead of fresh pages.
 void CImp_OBJ::handOverLists() {
   if (!VertexCoords.empty()) m_Object.Add_Vertices(VertexCoords);
+  std::vector<float>().swap(VertexCoords);
   if (!PolygonData.empty()) m_Object.Add_Poligons(PolygonData);
+  std::vector<int32_t>().swap(PolygonData);
   if (!NormalData.empty()) m_Object.Set_PoligonNormals(NormalData);
+  std::vector<float>().swap(NormalData);
 }
 
 // Used at every object mark after the first and at the end of a file with marks.

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "importply/ArrayRoom.h"
 #include "importply/CImp_PLY.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
 #include "platform/FileTable.h"
+#include "platform/LargeArrays.h"
 #include "textio/modImport.h"
 
 namespace vlm {
@@ -75,8 +75,8 @@ bool CImp_PLY::nextBodyLine(std::string_view& line) {
 
 void CImp_PLY::readAsciiVertices() {
   const FileTable& files = fileTable();
-  ply::makeRoom(VertexCoords,
-                3 * linesToExpect(int64_t{VertexUpper} - VerticesRead, kShortestVertexLine));
+  makeRoom(VertexCoords,
+           3 * linesToExpect(int64_t{VertexUpper} - VerticesRead, kShortestVertexLine));
   std::string_view line;
   while (!files.Eof(kImportFile) && !StopImport && VerticesRead < VertexUpper) {
     if (!nextBodyLine(line)) break;
@@ -92,7 +92,7 @@ void CImp_PLY::readAsciiVertices() {
 void CImp_PLY::readAsciiFaces() {
   const FileTable& files = fileTable();
   const int64_t declared = int64_t{FaceUpper} + 1;
-  ply::makeRoom(PolygonData, 4 * linesToExpect(declared, kShortestFaceLine));
+  makeRoom(PolygonData, 4 * linesToExpect(declared, kShortestFaceLine));
   std::string_view line;
   for (int64_t read = 0; !files.Eof(kImportFile) && !StopImport && read < declared; ++read) {
     if (!nextBodyLine(line)) break;

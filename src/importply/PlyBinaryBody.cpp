@@ -7,11 +7,11 @@
 #include <bit>
 #include <cmath>
 
-#include "importply/ArrayRoom.h"
 #include "importply/CImp_PLY.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
 #include "platform/FileTable.h"
+#include "platform/LargeArrays.h"
 #include "textio/modImport.h"
 
 namespace vlm {
@@ -93,8 +93,8 @@ void CImp_PLY::readBinaryVertices() {
   if (VertexProps.empty()) return;
   const ply::VertexLayout layout = ply::VertexLayout::of(VertexProps);
   const int64_t toRead = int64_t{VertexUpper} - VerticesRead;
-  ply::makeRoom(VertexCoords,
-                3 * recordsToExpect(toRead, m_Cursor->remaining(), layout.size));
+  makeRoom(VertexCoords,
+           3 * recordsToExpect(toRead, m_Cursor->remaining(), layout.size));
   while (!m_Cursor->atEnd() && !StopImport && VerticesRead < VertexUpper) {
     if (readVertexBatch(layout) == 0) readVertexRecord(layout);
   }
@@ -142,7 +142,7 @@ void CImp_PLY::readBinaryFaces() {
   const ply::FaceLayout layout = ply::FaceLayout::of(FaceProps);
   const int64_t declared = int64_t{FaceUpper} + 1;
   const size_t expected = recordsToExpect(declared, m_Cursor->remaining(), layout.minSize);
-  ply::makeRoom(PolygonData, 4 * expected + kBatch * layout.maxEntriesPerRecord());
+  makeRoom(PolygonData, 4 * expected + kBatch * layout.maxEntriesPerRecord());
   for (int64_t read = 0; !m_Cursor->atEnd() && !StopImport && read < declared;) {
     size_t records = readFaceBatch(layout, declared - read);
     if (records == 0) {

@@ -4,9 +4,9 @@
 // one turned round so that all face the same way.
 #include <algorithm>
 
-#include "importply/ArrayRoom.h"
 #include "importply/CImp_PLY.h"
 #include "platform/Convert.h"
+#include "platform/LargeArrays.h"
 #include "textio/modImport.h"
 
 namespace vlm {
@@ -32,8 +32,8 @@ void CImp_PLY::readStrips() {
     passBytes += ply::binarySize(p.isList() ? p.ItemType : p.PropType);
     lists += p.isList() ? 1 : 0;
   }
-  ply::makeRoom(PolygonData,
-                4 * lists * static_cast<size_t>(m_Cursor->remaining() / passBytes) + 4 * kBatch);
+  makeRoom(PolygonData,
+           4 * lists * static_cast<size_t>(m_Cursor->remaining() / passBytes) + 4 * kBatch);
   ply::StripState state;
   while (!m_Cursor->atEnd() && !StopImport) {
     if (!oneList || readStripBatch(state) == 0) readStripPass(state);

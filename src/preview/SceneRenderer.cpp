@@ -68,7 +68,7 @@ class ObjectPainter {
   void paint(const CVLMObject& object, int32_t colorNumber) {
     project(object);
     const ShadeTable shades = shadesOf(colorNumber);
-    const std::vector<int32_t>& corners = object.mesh().triangles();
+    const auto& corners = object.mesh().triangles();
     TriangleSetup setup;
     for (size_t i = 0; i < corners.size(); i += 3) {
       const ScreenCorner& a = screen_[static_cast<size_t>(corners[i])];

@@ -13,6 +13,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/LargeArrays.h"
+
 namespace vlm::refhost {
 
 struct Bounds {
@@ -34,10 +36,10 @@ class Mesh {
   int64_t invalidNumbers() const noexcept { return static_cast<int64_t>(invalidSlots_.size()); }
 
   // Flat x, y, z per vertex and flat index triples per stored triangle.
-  const std::vector<float>& vertices() const noexcept { return coords_; }
-  const std::vector<int32_t>& triangles() const noexcept { return corners_; }
+  const LargeVector<float>& vertices() const noexcept { return coords_; }
+  const LargeVector<int32_t>& triangles() const noexcept { return corners_; }
   // Nine values per stored triangle, or empty while no triangle has normals.
-  const std::vector<float>& cornerNormals() const noexcept { return normals_; }
+  const LargeVector<float>& cornerNormals() const noexcept { return normals_; }
   bool hasCornerNormals() const noexcept { return !normals_.empty(); }
 
   void reserveVertices(size_t count) { coords_.reserve(coords_.size() + 3 * count); }
@@ -68,9 +70,9 @@ class Mesh {
   void appendTriangle(int32_t a, int32_t b, int32_t c);
   int64_t invalidBelow(int64_t polygon) const noexcept;
 
-  std::vector<float> coords_;
-  std::vector<int32_t> corners_;
-  std::vector<float> normals_;
+  LargeVector<float> coords_;
+  LargeVector<int32_t> corners_;
+  LargeVector<float> normals_;
   std::vector<int64_t> invalidSlots_;  // ascending
   int64_t polygonNumbers_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <ostream>
+#include <span>
 #include <string>
 #include <type_traits>
 
@@ -69,7 +70,7 @@ Json objectSummary(const CVLMObject& object) {
   };
 }
 
-Json floats(const std::vector<float>& values) {
+Json floats(std::span<const float> values) {
   Json list = Json::array();
   for (float v : values) list.push_back(number(v));
   return list;
@@ -85,7 +86,7 @@ Json materialReport(const CVLMMaterial& material) {
 }
 
 template <class T>
-void writeArray(std::ostream& out, const char* key, const std::vector<T>& values) {
+void writeArray(std::ostream& out, const char* key, std::span<const T> values) {
   out << ",\"" << key << "\":[";
   char buffer[64 * 1024];
   char* at = buffer;
@@ -137,9 +138,9 @@ void ReferenceScene::writeJson(std::ostream& out, bool geometry, const Json& ext
     summary.pop_back();  // the closing brace: the arrays follow inside the object
     out << summary;
     if (geometry) {
-      writeArray(out, "vertices", object->mesh().vertices());
-      writeArray(out, "triangles", object->mesh().triangles());
-      writeArray(out, "cornerNormals", object->mesh().cornerNormals());
+      writeArray<float>(out, "vertices", object->mesh().vertices());
+      writeArray<int32_t>(out, "triangles", object->mesh().triangles());
+      writeArray<float>(out, "cornerNormals", object->mesh().cornerNormals());
     }
     out << '}';
   }

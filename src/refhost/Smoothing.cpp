@@ -74,7 +74,7 @@ PositionGroups::PositionGroups(std::span<const float> coords) : group_(coords.si
   const size_t count = group_.size();
   const size_t capacity = std::bit_ceil(std::max<size_t>(16, 2 * count));
   const size_t mask = capacity - 1;
-  std::vector<int32_t> slots(capacity, -1);  // a representative vertex per position
+  LargeVector<int32_t> slots(capacity, -1);  // a representative vertex per position
   for (size_t v = 0; v < count; ++v) {
     const float* p = coords.data() + 3 * v;
     size_t slot = (positionHash(p) >> 1) & mask;

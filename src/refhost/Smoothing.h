@@ -21,7 +21,7 @@ class PositionGroups {
   int32_t groupCount() const noexcept { return groupCount_; }
 
  private:
-  std::vector<int32_t> group_;
+  LargeVector<int32_t> group_;
   int32_t groupCount_ = 0;
 };
 
@@ -36,7 +36,7 @@ class SurfaceSmoother {
 
  private:
   PositionGroups groups_;
-  std::vector<float> sums_;  // three per group, all zero between runs
+  LargeVector<float> sums_;  // three per group, all zero between runs
 };
 
 // Every corner gets the area-weighted average of the face normals at its position whose

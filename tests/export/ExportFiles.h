@@ -182,7 +182,7 @@ inline PlyFile readPly(const std::string& path) {
 // The world position of each vertex of an object: stored plus the object's position.
 inline std::vector<Float3> worldVertices(const refhost::CVLMObject& object) {
   std::vector<Float3> out;
-  const std::vector<float>& v = object.mesh().vertices();
+  const auto& v = object.mesh().vertices();
   for (size_t i = 0; i + 2 < v.size(); i += 3) {
     out.push_back({v[i] + object.position()[0], v[i + 1] + object.position()[1],
                    v[i + 2] + object.position()[2]});

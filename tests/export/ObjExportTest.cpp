@@ -67,7 +67,7 @@ TEST_F(TwoParts, EveryObjectKeepsItsWorldVerticesAndTriangles) {
     const refhost::CVLMObject& object = builder.scene.object(i);
     const test::ObjObject& o = file.objects[i];
     EXPECT_EQ(o.vertices, test::worldVertices(object)) << "object " << i;
-    const std::vector<int32_t>& triangles = object.mesh().triangles();
+    const auto& triangles = object.mesh().triangles();
     ASSERT_EQ(o.triangles.size() * 3, triangles.size());
     for (size_t t = 0; t < o.triangles.size(); ++t) {
       for (size_t k = 0; k < 3; ++k) EXPECT_EQ(o.triangles[t][k] - base - 1, triangles[3 * t + k]);

@@ -67,7 +67,7 @@ TEST_F(TwoObjects, EveryCornerKeepsItsWorldPositionNormalAndColour) {
   for (size_t i = 0; i < 2; ++i) {
     const refhost::CVLMObject& object = builder.scene.object(i);
     const std::vector<Float3> world = test::worldVertices(object);
-    const std::vector<int32_t>& corners = object.mesh().triangles();
+    const auto& corners = object.mesh().triangles();
     for (size_t t = 0; t < corners.size() / 3; ++t, ++triangle) {
       const auto& written = ply.triangles[triangle];
       const Float3 face = {0, 0, 0};

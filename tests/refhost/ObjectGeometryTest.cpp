@@ -23,7 +23,10 @@ class ObjectGeometry : public ::testing::Test {
   void addRecords(std::vector<int32_t> records) {
     call(ref, "Add_Poligons", {Variant(&records).byRef()});
   }
-  std::vector<int32_t> triangles() const { return object->mesh().triangles(); }
+  std::vector<int32_t> triangles() const {
+    const auto& t = object->mesh().triangles();
+    return {t.begin(), t.end()};
+  }
 
   std::shared_ptr<CVLMObject> object = std::make_shared<CVLMObject>();
   ObjectRef ref = object;
@@ -149,7 +152,8 @@ TEST_F(ObjectGeometry, NormalRecordsNamingNoStoredPolygonAreCountedAndIgnored) {
   call(ref, "Set_PoligonNormals", {Variant(&records).byRef()});
   EXPECT_EQ(object->normalRecords(), 6);
   EXPECT_EQ(object->invalidNormals(), 5);
-  EXPECT_EQ(object->mesh().cornerNormals(), std::vector<float>(9, 1.0f));
+  const auto& n = object->mesh().cornerNormals();
+  EXPECT_EQ(std::vector<float>(n.begin(), n.end()), std::vector<float>(9, 1.0f));
 }
 
 TEST_F(ObjectGeometry, SurfacesAreRecordedAsAskedWithAnOmittedLastResolved) {
@@ -172,7 +176,7 @@ TEST_F(ObjectGeometry, SurfaceOnAnObjectWithoutPolygonsIsRecordedAsEmptyRun) {
 TEST_F(ObjectGeometry, SurfaceRunSkipsInvalidPolygonsAndSmoothsTheRest) {
   addRecords({3, 0, 1, 9, 3, 0, 1, 2, 3, 0, 2, 3});
   call(ref, "Get_Surface", {Variant(int32_t{0}), Variant(int32_t{1}).byRef()});
-  const std::vector<float>& n = object->mesh().cornerNormals();
+  const auto& n = object->mesh().cornerNormals();
   ASSERT_EQ(n.size(), 18u);
   EXPECT_FLOAT_EQ(n[2], 1.0f);   // triangle 0 (number 1) smoothed, facing +z
   EXPECT_FLOAT_EQ(n[11], 0.0f);  // triangle 1 (number 2) outside the run

@@ -1,20 +1,15 @@
-#include "importply/ArrayRoom.h"
+#include "platform/LargeArrays.h"
 
 #include <sys/mman.h>
 
 #include <cstdint>
 
-namespace vlm::ply {
-
-namespace {
-constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
-// Smaller arrays are not worth a system call.
-constexpr size_t kAdviseFrom = 4 * kHugePage;
-}  // namespace
+namespace vlm {
 
 void adviseHugePages(void* data, size_t bytes) noexcept {
 #ifdef MADV_HUGEPAGE
-  if (bytes < kAdviseFrom) return;
+  constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+  if (data == nullptr || bytes < kLargeArrayBytes) return;
   const auto begin = reinterpret_cast<uintptr_t>(data);
   const uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
   const uintptr_t last = (begin + bytes) & ~(kHugePage - 1);
@@ -25,4 +20,4 @@ void adviseHugePages(void* data, size_t bytes) noexcept {
 #endif
 }
 
-}  // namespace vlm::ply
+}  // namespace vlm
