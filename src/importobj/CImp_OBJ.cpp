@@ -34,6 +34,13 @@ int32_t checkedSum(int64_t value) {
 
 }  // namespace
 
+template <class T>
+void CImp_OBJ::appendTo(FileFedGrowth& growth, std::vector<T>& list,
+                        std::initializer_list<T> values) {
+  growth.makeRoom(list, values.size(), CharsRead, FileLength);
+  list.insert(list.end(), values);
+}
+
 CImp_OBJ::CImp_OBJ() {
   ObjectColors = {0,
                   host::colorNumber(0, 128, 192),
@@ -59,6 +66,7 @@ void CImp_OBJ::Load(std::string p_FileName, CollectionRef& p_colObject3D) {
   files.CloseAll();
   CharsRead = 0;
   files.Open(kImportFile, p_FileName);
+  FileLength = files.Lof(kImportFile);
 
   trapAndRaiseAgain([&] { readLines(); }, [&] { files.Close(kImportFile); });
   files.Close(kImportFile);
@@ -154,7 +162,7 @@ void CImp_OBJ::readVertex(std::string_view rest) {
   const float x = readScaled(rest);
   const float y = readScaled(rest);
   const float z = readScaled(rest);
-  append(VertexCoords, {x, y, z});
+  appendTo(VertexGrowth, VertexCoords, {x, y, z});
   VerticesRead = checkedSum(int64_t{VerticesRead} + 1);
 }
 
@@ -163,7 +171,7 @@ void CImp_OBJ::readNormal(std::string_view rest) {
   n[0] = readScaled(rest);
   n[1] = readScaled(rest);
   n[2] = readScaled(rest);
-  append(FileNormals, {n});
+  appendTo(FileNormalGrowth, FileNormals, {n});
   HasNormals = true;
 }
 
@@ -195,10 +203,10 @@ void CImp_OBJ::readFace(std::string_view rest) {
   }
 
   if (quad) {
-    append(PolygonData, {4, v[0], v[1], v[2], v[3]});
+    appendTo(PolygonGrowth, PolygonData, {4, v[0], v[1], v[2], v[3]});
     PolygonIndex = checkedSum(int64_t{PolygonIndex} + 2);
   } else {
-    append(PolygonData, {3, v[0], v[1], v[2]});
+    appendTo(PolygonGrowth, PolygonData, {3, v[0], v[1], v[2]});
     PolygonIndex = checkedSum(int64_t{PolygonIndex} + 1);
   }
 
@@ -221,8 +229,9 @@ void CImp_OBJ::appendNormalRecord(int32_t polygon, int32_t a, int32_t b, int32_t
   const Vector3& na = fileNormal(a);
   const Vector3& nb = fileNormal(b);
   const Vector3& nc = fileNormal(c);
-  append(NormalData, {static_cast<float>(polygon), na[0], na[1], na[2], nb[0], nb[1], nb[2], nc[0],
-                      nc[1], nc[2]});
+  appendTo(NormalGrowth, NormalData,
+           {static_cast<float>(polygon), na[0], na[1], na[2], nb[0], nb[1], nb[2], nc[0], nc[1],
+            nc[2]});
 }
 
 void CImp_OBJ::readGroup() {

@@ -13,6 +13,7 @@
 
 #include "host/HostObjects.h"
 #include "platform/Collection.h"
+#include "platform/LargeArrays.h"
 
 namespace vlm {
 
@@ -43,6 +44,8 @@ class CImp_OBJ {
   void splitAtObjectMark(std::string_view rest);
   void appendNormalRecord(int32_t polygon, int32_t a, int32_t b, int32_t c);
   const Vector3& fileNormal(int64_t slot) const;
+  template <class T>
+  void appendTo(FileFedGrowth& growth, std::vector<T>& list, std::initializer_list<T> values);
 
   // Hand-over of the current object to the host and the collection.
   void handOverLists();
@@ -60,6 +63,12 @@ class CImp_OBJ {
   std::vector<float> NormalData;
   int32_t VerticesRead = -1;
   int32_t PolygonIndex = -1;
+  // How each list grows; lists fill from the file with no count to go by.
+  FileFedGrowth VertexGrowth;
+  FileFedGrowth PolygonGrowth;
+  FileFedGrowth NormalGrowth;
+  FileFedGrowth FileNormalGrowth;
+  int64_t FileLength = 0;
 
   // Working state of one Load.
   CollectionRef* m_colObject3D = nullptr;

@@ -49,19 +49,25 @@ struct LargeAllocator {
 template <class T>
 using LargeVector = std::vector<T, LargeAllocator<T>>;
 
-// Makes room for `more` elements after the current ones: at least double the capacity
-// when it must grow, so appending in steps stays linear, and the elements are moved into
-// room that was advised before they land in it.
+// Moves the elements of `array` into fresh room for `capacity` elements (at least its
+// size), advised before the elements land in it.
 template <class T>
-void makeRoom(std::vector<T>& array, size_t more) {
-  const size_t wanted = array.size() + more;
-  if (wanted <= array.capacity()) return;
+void moveToRoom(std::vector<T>& array, size_t capacity) {
   std::vector<T> room;
-  room.reserve(wanted > 2 * array.capacity() ? wanted : 2 * array.capacity());
+  room.reserve(capacity > array.size() ? capacity : array.size());
   adviseHugePages(room.data(), room.capacity() * sizeof(T));
   room.insert(room.end(), std::make_move_iterator(array.begin()),
               std::make_move_iterator(array.end()));
   array.swap(room);
+}
+
+// Makes room for `more` elements after the current ones: at least double the capacity
+// when it must grow, so appending in steps stays linear.
+template <class T>
+void makeRoom(std::vector<T>& array, size_t more) {
+  const size_t wanted = array.size() + more;
+  if (wanted <= array.capacity()) return;
+  moveToRoom(array, wanted > 2 * array.capacity() ? wanted : 2 * array.capacity());
 }
 
 // Appends `values`, growing through makeRoom.
@@ -70,5 +76,29 @@ void append(std::vector<T>& array, std::initializer_list<T> values) {
   makeRoom(array, values.size());
   array.insert(array.end(), values);
 }
+
+// Growth of an array that fills while a file is read, without any count to go by.
+// Doubling writes fresh memory about twice over, since every older copy was filled whole;
+// once a first stretch of the file is behind, the array's share of that stretch forecasts
+// its final size instead, so it moves about once. The forecast scales with the bytes the
+// file has left, never with a count the file claims.
+class FileFedGrowth {
+ public:
+  // Room for `more` elements, at `position` of a file of `length` bytes.
+  template <class T>
+  void makeRoom(std::vector<T>& array, size_t more, int64_t position, int64_t length) {
+    if (array.empty() || start_ < 0) start_ = position;
+    const size_t wanted = array.size() + more;
+    if (wanted <= array.capacity()) return;
+    moveToRoom(array, forecast(array.size(), array.capacity(), wanted, position, length));
+  }
+
+  // The capacity to grow to: doubling until enough of the file is behind to judge.
+  size_t forecast(size_t size, size_t capacity, size_t wanted, int64_t position,
+                  int64_t length) const noexcept;
+
+ private:
+  int64_t start_ = -1;  // where the array began to fill
+};
 
 }  // namespace vlm

@@ -41,6 +41,78 @@ TEST(LargeArrays, AppendingManyTimesMovesTheArrayOnlyLogarithmicallyOften) {
   EXPECT_LE(moves, 20);
 }
 
+// An array filled at a steady rate along a file, as a reader appends to it line by line.
+struct FilledAlong {
+  std::vector<float> array;
+  int largeMoves = 0;  // into room of kLargeArrayBytes or more
+  size_t bytesAllocated = 0;
+};
+
+FilledAlong fillAlong(int64_t length, int64_t start, int64_t lineBytes, size_t valuesPerLine) {
+  FilledAlong out;
+  FileFedGrowth growth;
+  for (int64_t position = start; position + lineBytes <= length; position += lineBytes) {
+    const float* before = out.array.data();
+    growth.makeRoom(out.array, valuesPerLine, position, length);
+    if (out.array.data() != before) {
+      const size_t bytes = out.array.capacity() * sizeof(float);
+      out.bytesAllocated += bytes;
+      if (bytes >= kLargeArrayBytes) ++out.largeMoves;
+    }
+    out.array.insert(out.array.end(), valuesPerLine, 1.0f);
+  }
+  return out;
+}
+
+TEST(LargeArrays, FileFedGrowthForecastsTheFinalSizeAndMovesAboutOnce) {
+  struct Case {
+    int64_t length, start, lineBytes;
+    size_t values;
+  };
+  for (const Case& c : {Case{64 << 20, 0, 32, 10}, Case{64 << 20, 40 << 20, 30, 4},
+                        Case{8 << 20, 1 << 20, 7, 3}}) {
+    const FilledAlong filled = fillAlong(c.length, c.start, c.lineBytes, c.values);
+    const size_t final = filled.array.size();
+    SCOPED_TRACE(final);
+    // Doubling alone would move a large array several times and allocate 3-4x the data.
+    EXPECT_LE(filled.largeMoves, 2);
+    EXPECT_LE(filled.bytesAllocated, 2 * final * sizeof(float));
+    EXPECT_LE(filled.array.capacity(), final + final / 8);
+  }
+}
+
+TEST(LargeArrays, FileFedGrowthGrowsOnWhenTheFileFillsFasterThanForecast) {
+  // A sparse first stretch forecasts little; the dense rest must still append in
+  // logarithmically many moves, never one per line.
+  std::vector<int32_t> array;
+  FileFedGrowth growth;
+  int moves = 0;
+  const int64_t length = 16 << 20;
+  for (int64_t position = 0; position < length; position += 16) {
+    const bool dense = position > (2 << 20);
+    const size_t more = dense ? 8 : (position % 4096 == 0 ? 1 : 0);
+    if (more == 0) continue;
+    const int32_t* before = array.data();
+    growth.makeRoom(array, more, position, length);
+    if (array.data() != before) ++moves;
+    array.insert(array.end(), more, 7);
+  }
+  EXPECT_EQ(array.back(), 7);
+  EXPECT_LE(moves, 40);
+}
+
+TEST(LargeArrays, FileFedGrowthNeverForecastsFromACountBeyondTheFile) {
+  FileFedGrowth growth;
+  // Past the end of the file (it shrank while read): growth falls back to a quarter more.
+  EXPECT_EQ(growth.forecast(1000, 1000, 1001, 0, 0), 2000u);
+  std::vector<float> array(1000, 0.0f);
+  array.shrink_to_fit();
+  growth.makeRoom(array, 1, 0, 100);        // starts the count at 0
+  growth.makeRoom(array, 1, 4 << 20, 100);  // file now shorter than the position
+  EXPECT_GE(array.capacity(), 1001u);
+  EXPECT_LE(array.capacity(), 4000u);
+}
+
 TEST(LargeArrays, LargeVectorIsAVectorAndSmallBlocksAreLeftAlone) {
   LargeVector<int32_t> small(5, 7);
   small.push_back(8);
