@@ -51,6 +51,7 @@ void OutBuffer::flush() {
 }
 
 void OutBuffer::text(std::string_view s) {
+  if (s.empty()) return;  // an empty view may carry no pointer, which memcpy must not see
   std::memcpy(data_.data() + fill_, s.data(), s.size());
   fill_ += s.size();
 }
