@@ -72,7 +72,7 @@ void CImp_OBJ::Load(std::string p_FileName, CollectionRef& p_colObject3D) {
   files.Close(kImportFile);
 
   if (ObjectMarkSeen) {
-    handOverSplit();
+    handOverSplit(true);
   } else {
     handOverPlain();
   }
@@ -256,7 +256,7 @@ void CImp_OBJ::readComment(std::string_view rest) {
 }
 
 void CImp_OBJ::splitAtObjectMark(std::string_view rest) {
-  handOverSplit();
+  handOverSplit(false);
   SplitBase = VerticesRead;
   resetObjectLists();
   objects().Add(m_Object.ref());

@@ -48,8 +48,9 @@ class CImp_OBJ {
   void appendTo(FileFedGrowth& growth, std::vector<T>& list, std::initializer_list<T> values);
 
   // Hand-over of the current object to the host and the collection.
-  void handOverLists();
-  void handOverSplit();
+  // `last`: no object follows, so the lists need not keep their room for the next one.
+  void handOverLists(bool last);
+  void handOverSplit(bool last);
   void handOverPlain();
   void requestSurfaces();
   void resetObjectLists();

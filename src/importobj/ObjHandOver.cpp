@@ -10,20 +10,21 @@ Collection& CImp_OBJ::objects() {
   return **m_colObject3D;
 }
 
-// The host keeps its own copy of each list, so each is let go as soon as it is handed
-// over: the host's next arrays then find that memory ready instead of fresh pages.
-void CImp_OBJ::handOverLists() {
+// The host keeps its own copy of each list. After the last object each list is let go as
+// soon as it is handed over, so the host's next arrays find that memory ready instead of
+// fresh pages; between objects the lists keep their room for the next object.
+void CImp_OBJ::handOverLists(bool last) {
   if (!VertexCoords.empty()) m_Object.Add_Vertices(VertexCoords);
-  std::vector<float>().swap(VertexCoords);
+  if (last) std::vector<float>().swap(VertexCoords);
   if (!PolygonData.empty()) m_Object.Add_Poligons(PolygonData);
-  std::vector<int32_t>().swap(PolygonData);
+  if (last) std::vector<int32_t>().swap(PolygonData);
   if (!NormalData.empty()) m_Object.Set_PoligonNormals(NormalData);
-  std::vector<float>().swap(NormalData);
+  if (last) std::vector<float>().swap(NormalData);
 }
 
 // Used at every object mark after the first and at the end of a file with marks.
-void CImp_OBJ::handOverSplit() {
-  handOverLists();
+void CImp_OBJ::handOverSplit(bool last) {
+  handOverLists(last);
   if (!HasNormals && SmoothAll) m_Object.Get_Surface(int16_t{0});
   m_Object.setName(m_Name);
   m_Object.setDefaultColor(ObjectColors[static_cast<size_t>(objects().Count() % 10) + 1]);
@@ -31,7 +32,7 @@ void CImp_OBJ::handOverSplit() {
 
 // Used at the end of a file without object marks.
 void CImp_OBJ::handOverPlain() {
-  handOverLists();
+  handOverLists(true);
   if (!HasNormals) requestSurfaces();
   m_Object.setName(m_Name);
   m_Object.setDefaultColor(host::kDefaultObjectColor);
