@@ -16,6 +16,10 @@ set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD:-$root/build-fuzz}"
+# Absolute: the 3DS import changes the current folder, and the fuzzer reads its corpus
+# and writes its findings by these paths while it runs.
+mkdir -p "$build"
+build="$(cd "$build" && pwd)"
 seconds="${FUZZ_SECONDS:-60}"
 all=(obj dxf 3ds inc ply settings)
 targets=()
@@ -35,18 +39,18 @@ CC="${CC:-clang-14}" CXX="${CXX:-clang++-14}" \
 nice -n 10 cmake --build "$build" -j 2 --target fuzz_seeds $(printf 'fuzz_%s ' "${targets[@]}")
 [ "$build_only" = 1 ] && exit 0
 
-# Seeds: the bundled samples, the test files, the kept hostile inputs and the built ones.
+# Seeds: the bundled samples and the inputs fuzz_seeds builds (test builders' files and the
+# kept hostile inputs).
 seeds="$build/seeds"
 rm -rf "$seeds"
 "$build/fuzz_seeds" "$seeds"
 for ext in obj dxf 3ds inc ply; do
   mkdir -p "$seeds/$ext"
-  find "$root/examples" "$root/tests/data" -type f -name "*.$ext" -exec cp {} "$seeds/$ext/" \;
+  find "$root/examples" -type f -name "*.$ext" -exec cp {} "$seeds/$ext/" \;
 done
 mkdir -p "$seeds/settings"
 printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport]\nFileFormat=int16:2\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport\\OBJ]\nPath=text:/home/me/models/\n' \
   >"$seeds/settings/registry.ini"
-find "$root/tests/data" -type f -name "*.ini" -exec cp {} "$seeds/settings/" \;
 
 mkdir -p "$build/artifacts"
 failed=()
