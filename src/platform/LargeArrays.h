@@ -11,7 +11,7 @@
 #pragma once
 
 #include <cstddef>
-#include <initializer_list>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -68,13 +68,6 @@ void makeRoom(std::vector<T>& array, size_t more) {
   const size_t wanted = array.size() + more;
   if (wanted <= array.capacity()) return;
   moveToRoom(array, wanted > 2 * array.capacity() ? wanted : 2 * array.capacity());
-}
-
-// Appends `values`, growing through makeRoom.
-template <class T>
-void append(std::vector<T>& array, std::initializer_list<T> values) {
-  makeRoom(array, values.size());
-  array.insert(array.end(), values);
 }
 
 // Growth of an array that fills while a file is read, without any count to go by.
