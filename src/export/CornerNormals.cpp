@@ -36,11 +36,10 @@ std::array<Vec3, 3> cornerNormals(const refhost::Mesh& mesh, int32_t triangle) n
   std::array<Vec3, 3> out{};
   bool faceDone = false;
   Vec3 face{};
-  const float* set = mesh.hasCornerNormals()
-                         ? mesh.cornerNormals().data() + 9 * static_cast<size_t>(triangle)
-                         : nullptr;
+  const bool given = mesh.hasCornerNormals();
+  const std::array<float, 9> set = given ? mesh.normalsOf(triangle) : std::array<float, 9>{};
   for (int k = 0; k < 3; ++k) {
-    if (set != nullptr && unit(set[3 * k], set[3 * k + 1], set[3 * k + 2], out[k])) continue;
+    if (given && unit(set[3 * k], set[3 * k + 1], set[3 * k + 2], out[k])) continue;
     if (!faceDone) face = faceNormal(mesh, triangle);
     faceDone = true;
     out[k] = face;

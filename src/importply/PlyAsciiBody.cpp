@@ -92,7 +92,8 @@ void CImp_PLY::readAsciiVertices() {
 void CImp_PLY::readAsciiFaces() {
   const FileTable& files = fileTable();
   const int64_t declared = int64_t{FaceUpper} + 1;
-  makeRoom(PolygonData, 4 * linesToExpect(declared, kShortestFaceLine));
+  // Five entries for a quadrilateral's line, so the array never moves while it fills.
+  makeRoom(PolygonData, 5 * linesToExpect(declared, kShortestFaceLine));
   std::string_view line;
   for (int64_t read = 0; !files.Eof(kImportFile) && !StopImport && read < declared; ++read) {
     if (!nextBodyLine(line)) break;

@@ -142,7 +142,10 @@ void CImp_PLY::readBinaryFaces() {
   const ply::FaceLayout layout = ply::FaceLayout::of(FaceProps);
   const int64_t declared = int64_t{FaceUpper} + 1;
   const size_t expected = recordsToExpect(declared, m_Cursor->remaining(), layout.minSize);
-  makeRoom(PolygonData, 4 * expected + kBatch * layout.maxEntriesPerRecord());
+  // Room for every polygon the records can hold, so the array never moves while it fills.
+  const size_t entries = std::min(expected * layout.maxEntriesPerRecord(),
+                                  layout.maxEntriesIn(static_cast<uint64_t>(m_Cursor->remaining())));
+  makeRoom(PolygonData, entries + kBatch * layout.maxEntriesPerRecord());
   for (int64_t read = 0; !m_Cursor->atEnd() && !StopImport && read < declared;) {
     size_t records = readFaceBatch(layout, declared - read);
     if (records == 0) {

@@ -1,5 +1,6 @@
 #include "importply/PlyRecords.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -254,6 +255,16 @@ FaceLayout FaceLayout::of(std::span<const PLYProperty> props) {
     if (e.list) ++layout.listCount;
   }
   return layout;
+}
+
+size_t FaceLayout::maxEntriesIn(uint64_t bytes) const noexcept {
+  double perByte = 0;
+  for (const Entry& e : entries) {
+    if (!e.list) continue;
+    const double item = binarySize(e.itemCode);
+    perByte = std::max({perByte, 4 / (e.size + 3 * item), 5 / (e.size + 4 * item)});
+  }
+  return static_cast<size_t>(static_cast<double>(bytes) * perByte) + 1;
 }
 
 size_t decodeFaces(const FaceLayout& layout, bool swap, const char* src, size_t avail,

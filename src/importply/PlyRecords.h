@@ -48,6 +48,9 @@ struct FaceLayout {
   static FaceLayout of(std::span<const PLYProperty> props);
   // Polygon entries one record can add at most (a quadrilateral per list).
   size_t maxEntriesPerRecord() const noexcept { return 5 * listCount; }
+  // Polygon entries `bytes` of records can add at most: a polygon of n corners adds n + 1
+  // entries and takes at least its count and n items.
+  size_t maxEntriesIn(uint64_t bytes) const noexcept;
 };
 
 // Where a batch of decoded records ends: for record i, the byte offset after it (from the

@@ -35,6 +35,35 @@ size_t numberPrefixLength(std::string_view s, char point) noexcept {
   return i;
 }
 
+// The common short number without exponent, digits with at most one `point` and at
+// most 15 significant digits before any trailing ones, read by hand: the whole value and
+// the power of ten are both exact in a double, so one division rounds correctly, giving
+// the bits the general reader would. Returns where it stopped, or `first` when the text
+// needs the general reader (an exponent, more digits, or no digit at all).
+const char* shortDecimal(const char* first, const char* last, char point, double& out) noexcept {
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  constexpr int kMaxDigits = 15;
+  uint64_t whole = 0;
+  int digits = 0, fraction = 0;
+  const char* p = first;
+  for (; p != last && isDigit(*p); ++p) {
+    whole = whole * 10 + static_cast<uint64_t>(*p - '0');
+    ++digits;
+  }
+  if (p != last && *p == point) {
+    for (++p; p != last && isDigit(*p); ++p) {
+      whole = whole * 10 + static_cast<uint64_t>(*p - '0');
+      ++digits;
+      ++fraction;
+    }
+  }
+  if (digits == 0 || digits > kMaxDigits) return first;
+  if (p != last && (*p == 'e' || *p == 'E')) return first;
+  out = static_cast<double>(whole) / kPowersOfTen[fraction];
+  return p;
+}
+
 // Converts a text already known to be a well-formed number of `len` characters.
 double convertPrefix(std::string_view s, char point) noexcept {
   bool negative = false;
@@ -44,8 +73,11 @@ double convertPrefix(std::string_view s, char point) noexcept {
     i = 1;
   }
   double value = 0;
-  fast_float::parse_options options(fast_float::chars_format::general, point);
-  fast_float::from_chars_advanced(s.data() + i, s.data() + s.size(), value, options);
+  const char* end = s.data() + s.size();
+  if (shortDecimal(s.data() + i, end, point, value) != end) {
+    fast_float::parse_options options(fast_float::chars_format::general, point);
+    fast_float::from_chars_advanced(s.data() + i, end, value, options);
+  }
   return negative ? -value : value;
 }
 
@@ -97,10 +129,12 @@ bool parseDecimal(std::string_view text, char decimalPoint, double& out) noexcep
   // it also knows "inf" and "nan", which start with neither. One pass, no pre-scan.
   if (i == t.size() || !(isDigit(t[i]) || t[i] == decimalPoint)) return false;
   double value = 0;
-  const fast_float::parse_options options(fast_float::chars_format::general, decimalPoint);
   const char* end = t.data() + t.size();
-  const auto result = fast_float::from_chars_advanced(t.data() + i, end, value, options);
-  if (result.ptr != end) return false;
+  if (shortDecimal(t.data() + i, end, decimalPoint, value) != end) {
+    const fast_float::parse_options options(fast_float::chars_format::general, decimalPoint);
+    const auto result = fast_float::from_chars_advanced(t.data() + i, end, value, options);
+    if (result.ptr != end) return false;
+  }
   out = negative ? -value : value;
   return true;
 }

@@ -9,7 +9,7 @@ namespace vlm {
 
 void adviseHugePages(void* data, size_t bytes) noexcept {
 #ifdef MADV_HUGEPAGE
-  constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+  constexpr uintptr_t kHugePage = kHugePageBytes;
   if (data == nullptr || bytes < kLargeArrayBytes) return;
   const auto begin = reinterpret_cast<uintptr_t>(data);
   const uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);

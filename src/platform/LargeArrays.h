@@ -13,18 +13,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace vlm {
 
+// Transparent huge pages come in this size, aligned to it.
+inline constexpr size_t kHugePageBytes = size_t{2} << 20;
 // Blocks below this size are not worth a system call.
-inline constexpr size_t kLargeArrayBytes = size_t{8} << 20;
+inline constexpr size_t kLargeArrayBytes = kHugePageBytes;
 
 // Asks the system to back the whole 2 MiB pages within [data, data + bytes) with huge
 // pages; small ranges and systems without the advice are left alone.
 void adviseHugePages(void* data, size_t bytes) noexcept;
 
 // std::allocator that advises each block of kLargeArrayBytes or more for huge pages.
+// Such blocks start on a huge page boundary, so that a block of a few MiB, like a mesh
+// among many in a file, gets whole huge pages too and not just the ones that happen to
+// fit inside it.
 template <class T>
 struct LargeAllocator {
   using value_type = T;
@@ -34,11 +40,16 @@ struct LargeAllocator {
   LargeAllocator(const LargeAllocator<U>&) noexcept {}
 
   T* allocate(size_t count) {
-    T* block = std::allocator<T>().allocate(count);
+    if (count * sizeof(T) < kLargeArrayBytes) return std::allocator<T>().allocate(count);
+    T* block = static_cast<T*>(
+        ::operator new(count * sizeof(T), std::align_val_t{kHugePageBytes}));
     adviseHugePages(block, count * sizeof(T));
     return block;
   }
-  void deallocate(T* block, size_t count) noexcept { std::allocator<T>().deallocate(block, count); }
+  void deallocate(T* block, size_t count) noexcept {
+    if (count * sizeof(T) < kLargeArrayBytes) return std::allocator<T>().deallocate(block, count);
+    ::operator delete(block, count * sizeof(T), std::align_val_t{kHugePageBytes});
+  }
 
   template <class U>
   bool operator==(const LargeAllocator<U>&) const noexcept {

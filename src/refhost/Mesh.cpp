@@ -93,9 +93,78 @@ std::pair<int32_t, int32_t> Mesh::triangleRange(int64_t first, int64_t last) con
   return {static_cast<int32_t>(begin), static_cast<int32_t>(end)};
 }
 
+std::array<float, 9> Mesh::normalsOf(int32_t triangle) const noexcept {
+  std::array<float, 9> out{};
+  const size_t first = 9 * static_cast<size_t>(triangle);
+  if (!normals_.empty()) {
+    std::copy_n(normals_.data() + first, 9, out.data());
+  } else if (isShared(triangle)) {
+    copySharedNormals(triangle, out.data());
+  }
+  return out;
+}
+
+void Mesh::copySharedNormals(int32_t triangle, float* out) const noexcept {
+  const int32_t* t = corners_.data() + 3 * static_cast<size_t>(triangle);
+  for (size_t k = 0; k < 3; ++k) {
+    std::copy_n(vertexNormals_.data() + 3 * static_cast<size_t>(t[k]), 3, out + 3 * k);
+  }
+}
+
 std::span<float, 9> Mesh::cornerNormalsOf(int32_t triangle) {
-  if (normals_.empty()) normals_.assign(corners_.size() * 3, 0.0f);
+  if (normals_.empty()) {
+    normals_.assign(corners_.size() * 3, 0.0f);
+    unshareNormals();
+  }
   return std::span<float, 9>(normals_.data() + 9 * static_cast<size_t>(triangle), 9);
+}
+
+bool Mesh::isShared(int32_t triangle) const noexcept {
+  // The last run starting at or before the triangle.
+  auto after = std::upper_bound(sharedRuns_.begin(), sharedRuns_.end(), triangle,
+                                [](int32_t t, const auto& run) { return t < run.first; });
+  return after != sharedRuns_.begin() && triangle < std::prev(after)->second;
+}
+
+bool Mesh::canShareNormals(int32_t begin, int32_t end) const noexcept {
+  if (!normals_.empty()) return false;
+  auto after = std::lower_bound(sharedRuns_.begin(), sharedRuns_.end(), begin,
+                                [](const auto& run, int32_t b) { return run.first < b; });
+  if (after != sharedRuns_.end() && after->first < end) return false;
+  return after == sharedRuns_.begin() || std::prev(after)->second <= begin;
+}
+
+bool Mesh::hasSharedNormal(int32_t vertex) const noexcept {
+  const size_t at = 3 * static_cast<size_t>(vertex);
+  if (at >= vertexNormals_.size()) return false;
+  return vertexNormals_[at] != 0 || vertexNormals_[at + 1] != 0 || vertexNormals_[at + 2] != 0;
+}
+
+void Mesh::setSharedNormal(int32_t vertex, const std::array<float, 3>& normal) {
+  if (vertexNormals_.size() < coords_.size()) vertexNormals_.resize(coords_.size(), 0.0f);
+  std::copy(normal.begin(), normal.end(),
+            vertexNormals_.begin() + 3 * static_cast<ptrdiff_t>(vertex));
+}
+
+void Mesh::adoptSharedNormals(LargeVector<float>&& normals, int32_t begin, int32_t end) {
+  vertexNormals_ = std::move(normals);
+  addSharedRun(begin, end);
+}
+
+void Mesh::addSharedRun(int32_t begin, int32_t end) {
+  const std::pair<int32_t, int32_t> run{begin, end};
+  sharedRuns_.insert(std::upper_bound(sharedRuns_.begin(), sharedRuns_.end(), run), run);
+}
+
+// Writes the shared normals out as nine values per triangle and lets the shared form go.
+// Called with normals_ already sized and zero.
+void Mesh::unshareNormals() {
+  for (const auto& [begin, end] : sharedRuns_) {
+    for (int32_t t = begin; t < end; ++t)
+      copySharedNormals(t, normals_.data() + 9 * static_cast<size_t>(t));
+  }
+  sharedRuns_.clear();
+  LargeVector<float>().swap(vertexNormals_);
 }
 
 Bounds Mesh::bounds() const noexcept {

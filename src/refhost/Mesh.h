@@ -1,5 +1,12 @@
 // The geometry of one reference-host object: vertices, triangles and corner normals.
 //
+// Corner normals take one of two forms. Set one by one or smoothed by angle, they are
+// nine values per triangle. Smoothed surfaces usually give every corner at a vertex the
+// same normal, so runs of smoothed triangles keep one normal per vertex instead: a third
+// of the memory, and nothing written per triangle. The first change that the shared form
+// cannot hold (a normal set on one triangle, or a run sharing a vertex with an earlier
+// run) turns it into the nine-value form, which reads the same.
+//
 // Polygon numbers are handed out in the order polygons arrive, one per triangle, and
 // they are handed out to invalid polygons too (whose corners fall outside the vertex
 // list): such a polygon is not stored, but its numbers stay used, so that the normal
@@ -11,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "platform/LargeArrays.h"
@@ -38,9 +46,10 @@ class Mesh {
   // Flat x, y, z per vertex and flat index triples per stored triangle.
   const LargeVector<float>& vertices() const noexcept { return coords_; }
   const LargeVector<int32_t>& triangles() const noexcept { return corners_; }
-  // Nine values per stored triangle, or empty while no triangle has normals.
-  const LargeVector<float>& cornerNormals() const noexcept { return normals_; }
-  bool hasCornerNormals() const noexcept { return !normals_.empty(); }
+  // Whether any triangle has corner normals; the others read as zero.
+  bool hasCornerNormals() const noexcept { return !normals_.empty() || !sharedRuns_.empty(); }
+  // The nine corner normal values of a stored triangle, zero where none were set.
+  std::array<float, 9> normalsOf(int32_t triangle) const noexcept;
 
   void reserveVertices(size_t count) { coords_.reserve(coords_.size() + 3 * count); }
   void reserveTriangles(size_t count);
@@ -58,8 +67,22 @@ class Mesh {
   // numbers handed out; empty when first > last.
   std::pair<int32_t, int32_t> triangleRange(int64_t first, int64_t last) const noexcept;
 
-  // The nine corner normal values of a stored triangle (created zero on first use).
+  // The nine corner normal values of a stored triangle, for writing (created zero on
+  // first use).
   std::span<float, 9> cornerNormalsOf(int32_t triangle);
+
+  // Shared normals, for smoothing. Whether the triangles [begin, end) may be a shared
+  // run: no normal was set per triangle and no earlier run overlaps them. The caller
+  // also checks that none of their vertices has a shared normal yet.
+  bool canShareNormals(int32_t begin, int32_t end) const noexcept;
+  bool hasSharedNormal(int32_t vertex) const noexcept;
+  // The run's vertices get their normals, then the run is added.
+  void setSharedNormal(int32_t vertex, const std::array<float, 3>& normal);
+  void addSharedRun(int32_t begin, int32_t end);
+  // The first shared run may hand over all vertex normals at once: three per vertex,
+  // zero for the vertices outside the run.
+  bool hasSharedNormals() const noexcept { return !vertexNormals_.empty(); }
+  void adoptSharedNormals(LargeVector<float>&& normals, int32_t begin, int32_t end);
 
   Bounds bounds() const noexcept;
   // Adds `offset` to every vertex.
@@ -69,11 +92,16 @@ class Mesh {
   bool cornersExist(std::span<const int32_t> corners) const noexcept;
   void appendTriangle(int32_t a, int32_t b, int32_t c);
   int64_t invalidBelow(int64_t polygon) const noexcept;
+  bool isShared(int32_t triangle) const noexcept;
+  void copySharedNormals(int32_t triangle, float* out) const noexcept;
+  void unshareNormals();
 
   LargeVector<float> coords_;
   LargeVector<int32_t> corners_;
-  LargeVector<float> normals_;
-  std::vector<int64_t> invalidSlots_;  // ascending
+  LargeVector<float> normals_;        // nine per triangle, or empty
+  LargeVector<float> vertexNormals_;  // three per vertex of the shared runs, zero elsewhere
+  std::vector<std::pair<int32_t, int32_t>> sharedRuns_;  // triangle ranges, ascending
+  std::vector<int64_t> invalidSlots_;                    // ascending
   int64_t polygonNumbers_ = 0;
 };
 

@@ -1,6 +1,7 @@
 // The scene report as JSON: a document for tests and small scenes, and a streaming
 // writer that never holds the geometry arrays as JSON values.
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <ostream>
@@ -85,27 +86,53 @@ Json materialReport(const CVLMMaterial& material) {
   };
 }
 
-template <class T>
-void writeArray(std::ostream& out, const char* key, std::span<const T> values) {
+// Writes `count` values, the i-th being `valueAt(i)`, as a JSON array member.
+template <class ValueAt>
+void writeArray(std::ostream& out, const char* key, size_t count, ValueAt valueAt) {
   out << ",\"" << key << "\":[";
   char buffer[64 * 1024];
   char* at = buffer;
-  for (size_t i = 0; i < values.size(); ++i) {
+  for (size_t i = 0; i < count; ++i) {
     if (buffer + sizeof buffer - at < 48) {
       out.write(buffer, at - buffer);
       at = buffer;
     }
     if (i > 0) *at++ = ',';
-    if constexpr (std::is_same_v<T, float>) {
-      if (!std::isfinite(values[i])) {
+    const auto value = valueAt(i);
+    if constexpr (std::is_floating_point_v<decltype(value)>) {
+      if (!std::isfinite(value)) {
         at = std::copy_n("null", 4, at);
         continue;
       }
     }
-    at = std::to_chars(at, buffer + sizeof buffer, values[i]).ptr;
+    at = std::to_chars(at, buffer + sizeof buffer, value).ptr;
   }
   out.write(buffer, at - buffer);
   out << ']';
+}
+
+template <class T>
+void writeArray(std::ostream& out, const char* key, std::span<const T> values) {
+  writeArray(out, key, values.size(), [values](size_t i) { return values[i]; });
+}
+
+// Nine values per triangle, zero where none were set; none when no triangle has normals.
+void writeCornerNormals(std::ostream& out, const Mesh& mesh) {
+  const size_t count = mesh.hasCornerNormals() ? 9 * static_cast<size_t>(mesh.triangleCount()) : 0;
+  std::array<float, 9> triangle{};
+  writeArray(out, "cornerNormals", count, [&](size_t i) {
+    if (i % 9 == 0) triangle = mesh.normalsOf(static_cast<int32_t>(i / 9));
+    return triangle[i % 9];
+  });
+}
+
+Json cornerNormals(const Mesh& mesh) {
+  Json list = Json::array();
+  if (!mesh.hasCornerNormals()) return list;
+  for (int32_t t = 0; t < mesh.triangleCount(); ++t) {
+    for (float v : mesh.normalsOf(t)) list.push_back(number(v));
+  }
+  return list;
 }
 
 }  // namespace
@@ -117,7 +144,7 @@ Json ReferenceScene::toJson(bool geometry) const {
     if (geometry) {
       report["vertices"] = floats(object->mesh().vertices());
       report["triangles"] = object->mesh().triangles();
-      report["cornerNormals"] = floats(object->mesh().cornerNormals());
+      report["cornerNormals"] = cornerNormals(object->mesh());
     }
     objects.push_back(std::move(report));
   }
@@ -140,7 +167,7 @@ void ReferenceScene::writeJson(std::ostream& out, bool geometry, const Json& ext
     if (geometry) {
       writeArray<float>(out, "vertices", object->mesh().vertices());
       writeArray<int32_t>(out, "triangles", object->mesh().triangles());
-      writeArray<float>(out, "cornerNormals", object->mesh().cornerNormals());
+      writeCornerNormals(out, object->mesh());
     }
     out << '}';
   }

@@ -90,29 +90,79 @@ PositionGroups::PositionGroups(std::span<const float> coords) : group_(coords.si
   }
 }
 
-SurfaceSmoother::SurfaceSmoother(const Mesh& mesh)
-    : groups_(mesh.vertices()), sums_(3 * static_cast<size_t>(groups_.groupCount()), 0.0f) {}
+SurfaceSmoother::SurfaceSmoother(const Mesh& mesh) : groups_(mesh.vertices()) {}
 
 void SurfaceSmoother::smooth(Mesh& mesh, int32_t begin, int32_t end) {
+  if (sums_.empty()) sums_.assign(3 * static_cast<size_t>(groups_.groupCount()), 0.0f);
   const int32_t* corners = mesh.triangles().data();
   for (int32_t t = begin; t < end; ++t) {
     const Vec cross = faceCross(mesh, t);
-    for (int k = 0; k < 3; ++k) add(&sums_[3 * groups_.groupOf(corners[3 * t + k])], cross);
+    for (int k = 0; k < 3; ++k) add(groupSum(corners[3 * t + k]), cross);
   }
+  if (canShare(mesh, begin, end)) {
+    if (!mesh.hasSharedNormals() && groups_.groupCount() == mesh.vertexCount()) {
+      handOverSums(mesh, begin, end);
+      return;
+    }
+    share(mesh, begin, end);
+  } else {
+    writeEachCorner(mesh, begin, end);
+  }
+  for (int32_t t = begin; t < end; ++t) {
+    for (int k = 0; k < 3; ++k) {
+      float* s = groupSum(corners[3 * t + k]);
+      s[0] = s[1] = s[2] = 0;
+    }
+  }
+}
+
+// Every corner's normal is its group's sum then, so each vertex can hold one, unless a
+// vertex already holds one from an earlier run or a sum is zero (its corners take their
+// own face's normal instead).
+bool SurfaceSmoother::canShare(const Mesh& mesh, int32_t begin, int32_t end) {
+  if (!mesh.canShareNormals(begin, end)) return false;
+  const int32_t* corners = mesh.triangles().data();
+  for (size_t c = 3 * static_cast<size_t>(begin); c < 3 * static_cast<size_t>(end); ++c) {
+    if (mesh.hasSharedNormal(corners[c])) return false;
+    const float* s = groupSum(corners[c]);
+    if (isZero(unit({s[0], s[1], s[2]}))) return false;
+  }
+  return true;
+}
+
+void SurfaceSmoother::share(Mesh& mesh, int32_t begin, int32_t end) {
+  const int32_t* corners = mesh.triangles().data();
+  for (size_t c = 3 * static_cast<size_t>(begin); c < 3 * static_cast<size_t>(end); ++c) {
+    const float* s = groupSum(corners[c]);
+    mesh.setSharedNormal(corners[c], unit({s[0], s[1], s[2]}));
+  }
+  mesh.addSharedRun(begin, end);
+}
+
+// With every vertex at a place of its own, groups are numbered like the vertices, so the
+// sums, scaled to unit length, are the vertex normals: the mesh takes them as they are.
+// Untouched groups stay zero, as vertices outside the run must.
+void SurfaceSmoother::handOverSums(Mesh& mesh, int32_t begin, int32_t end) {
+  for (size_t g = 0; g < sums_.size(); g += 3) {
+    const Vec sum{sums_[g], sums_[g + 1], sums_[g + 2]};
+    if (isZero(sum)) continue;
+    const Vec normal = unit(sum);
+    std::memcpy(&sums_[g], normal.data(), sizeof normal);
+  }
+  mesh.adoptSharedNormals(std::move(sums_), begin, end);
+  sums_.clear();  // the next run starts from fresh zero sums
+}
+
+void SurfaceSmoother::writeEachCorner(Mesh& mesh, int32_t begin, int32_t end) {
+  const int32_t* corners = mesh.triangles().data();
   for (int32_t t = begin; t < end; ++t) {
     const Vec own = unit(faceCross(mesh, t));
     std::span<float, 9> out = mesh.cornerNormalsOf(t);
     for (int k = 0; k < 3; ++k) {
-      const float* s = &sums_[3 * groups_.groupOf(corners[3 * t + k])];
+      const float* s = groupSum(corners[3 * t + k]);
       Vec normal = unit({s[0], s[1], s[2]});
       if (isZero(normal)) normal = own;  // only degenerate or cancelling faces here
       std::memcpy(&out[3 * k], normal.data(), sizeof normal);
-    }
-  }
-  for (int32_t t = begin; t < end; ++t) {
-    for (int k = 0; k < 3; ++k) {
-      float* s = &sums_[3 * groups_.groupOf(corners[3 * t + k])];
-      s[0] = s[1] = s[2] = 0;
     }
   }
 }

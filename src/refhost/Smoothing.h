@@ -35,8 +35,16 @@ class SurfaceSmoother {
   void smooth(Mesh& mesh, int32_t begin, int32_t end);
 
  private:
+  float* groupSum(int32_t vertex) noexcept {
+    return &sums_[3 * static_cast<size_t>(groups_.groupOf(vertex))];
+  }
+  bool canShare(const Mesh& mesh, int32_t begin, int32_t end);
+  void share(Mesh& mesh, int32_t begin, int32_t end);
+  void handOverSums(Mesh& mesh, int32_t begin, int32_t end);
+  void writeEachCorner(Mesh& mesh, int32_t begin, int32_t end);
+
   PositionGroups groups_;
-  LargeVector<float> sums_;  // three per group, all zero between runs
+  LargeVector<float> sums_;  // three per group, all zero between runs; empty before the first
 };
 
 // Every corner gets the area-weighted average of the face normals at its position whose

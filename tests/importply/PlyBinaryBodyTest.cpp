@@ -5,8 +5,10 @@
 
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "PlyTestSupport.h"
+#include "importply/PlyRecords.h"
 
 namespace vlm::test {
 namespace {
@@ -392,3 +394,32 @@ TEST_F(PlyImport, BinaryBodyBeginsAtTheByteAfterTheHeaderLineEnd) {
 
 }  // namespace
 }  // namespace vlm::test
+
+namespace vlm::ply {
+namespace {
+
+// The room made for the polygons of a binary body must hold files of quadrilaterals as
+// well as of triangles, or the array moves (and copies itself) near the end of the file.
+TEST(FaceLayoutRoom, HoldsEveryPolygonTheBytesCanCarry) {
+  for (int32_t countCode = 0; countCode <= 2; ++countCode) {
+    for (int32_t itemCode = 0; itemCode <= 4; ++itemCode) {
+      PLYProperty list;
+      list.PropType = kList;
+      list.CountType = countCode;
+      list.ItemType = itemCode;
+      const FaceLayout layout = FaceLayout::of(std::span<const PLYProperty>(&list, 1));
+      const uint64_t count = binarySize(countCode), item = binarySize(itemCode);
+      for (uint64_t corners : {3u, 4u}) {
+        const uint64_t records = 100000;
+        const uint64_t bytes = records * (count + corners * item);
+        const size_t room = layout.maxEntriesIn(bytes);
+        SCOPED_TRACE(testing::Message() << countCode << "/" << itemCode << " n=" << corners);
+        EXPECT_GE(room, records * (corners + 1));
+        EXPECT_LE(room, records * (corners + 1) * 3 / 2);  // a bound, not a blank cheque
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vlm::ply

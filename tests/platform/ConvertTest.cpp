@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
 
 #include "platform/Error.h"
 #include "support/ErrorOf.h"
@@ -44,6 +47,28 @@ TEST(TextToSingle, TextThatIsNotANumberIsATypeMismatch) {
   for (const char* text : {"", " ", "abc", "1.2.3", "1.5,2", "1e", "inf", "nan", "0x10", "1 2",
                            "--1", ".", "1\t"}) {
     EXPECT_EQ(errorOf([&] { textToSingle(text); }), err::kTypeMismatch) << '"' << text << '"';
+  }
+}
+
+// Short numbers take a quicker path than long ones or ones with an exponent; every
+// length must give the correctly rounded double, bit for bit what strtod gives.
+TEST(ParseDecimal, EveryDigitCountRoundsLikeStrtod) {
+  std::mt19937_64 random(20261206);
+  for (int i = 0; i < 200000; ++i) {
+    const int digits = 1 + static_cast<int>(random() % 20);
+    const int point = static_cast<int>(random() % (digits + 2));  // beyond: no point
+    std::string text = random() % 4 == 0 ? "-" : "";
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) text += '.';
+      text += static_cast<char>('0' + random() % 10);
+    }
+    if (random() % 8 == 0) text += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+    double parsed = 0;
+    ASSERT_TRUE(parseDecimal(text, '.', parsed)) << text;
+    const double expected = std::strtod(text.c_str(), nullptr);
+    ASSERT_EQ(std::signbit(parsed), std::signbit(expected)) << text;
+    ASSERT_EQ(parsed, expected) << text;
+    ASSERT_EQ(leadingValue(text + "/7"), expected) << text;
   }
 }
 

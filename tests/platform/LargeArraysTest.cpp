@@ -163,6 +163,10 @@ TEST(LargeArrays, LargeBlocksAreBackedByHugePagesWhenTheSystemOffersThem) {
   const long grownKb = hugePagesAround(grown.data() + grown.size() / 2);
   EXPECT_GE(largeKb, 2048);
   EXPECT_GE(grownKb, 2048);
+  // A block of a few MiB starts on a huge page, so its first 2 MiB are one.
+  LargeVector<float> modest(size_t{3} << 18, 3.0f);  // 3 MiB
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(modest.data()) % kHugePageBytes, 0u);
+  EXPECT_GE(hugePagesAround(modest.data()), 2048);
 }
 
 }  // namespace

@@ -58,8 +58,8 @@ TEST_F(ObjectGeometry, InvalidPolygonIsCountedNotStoredAndStillUsesItsNumbers) {
   std::vector<float> normals = {5, 1, 0, 0, 1, 0, 0, 1, 0, 0};
   call(ref, "Set_PoligonNormals", {Variant(&normals).byRef()});
   ASSERT_TRUE(object->mesh().hasCornerNormals());
-  EXPECT_EQ(object->mesh().cornerNormals()[2 * 9], 1.0f);
-  EXPECT_EQ(object->mesh().cornerNormals()[1 * 9], 0.0f);
+  EXPECT_EQ(object->mesh().normalsOf(2)[0], 1.0f);
+  EXPECT_EQ(object->mesh().normalsOf(1)[0], 0.0f);
 }
 
 TEST_F(ObjectGeometry, OneAtATimeCallsNumberLikeTheListForms) {
@@ -73,7 +73,7 @@ TEST_F(ObjectGeometry, OneAtATimeCallsNumberLikeTheListForms) {
   std::vector<Variant> normal = {Variant(int32_t{1}).byRef()};
   for (int i = 0; i < 9; ++i) normal.push_back(Variant(float(i)).byRef());
   invokeByName(*ref, "Set_PoligonNormal", InvokeKind::Method, normal);
-  EXPECT_EQ(object->mesh().cornerNormals()[8], 8.0f);
+  EXPECT_EQ(object->mesh().normalsOf(0)[8], 8.0f);
   EXPECT_EQ(object->normalRecords(), 1);
   EXPECT_EQ(object->invalidNormals(), 0);
 }
@@ -152,7 +152,8 @@ TEST_F(ObjectGeometry, NormalRecordsNamingNoStoredPolygonAreCountedAndIgnored) {
   call(ref, "Set_PoligonNormals", {Variant(&records).byRef()});
   EXPECT_EQ(object->normalRecords(), 6);
   EXPECT_EQ(object->invalidNormals(), 5);
-  const auto& n = object->mesh().cornerNormals();
+  ASSERT_EQ(object->mesh().triangleCount(), 1);
+  const auto n = object->mesh().normalsOf(0);
   EXPECT_EQ(std::vector<float>(n.begin(), n.end()), std::vector<float>(9, 1.0f));
 }
 
@@ -176,10 +177,9 @@ TEST_F(ObjectGeometry, SurfaceOnAnObjectWithoutPolygonsIsRecordedAsEmptyRun) {
 TEST_F(ObjectGeometry, SurfaceRunSkipsInvalidPolygonsAndSmoothsTheRest) {
   addRecords({3, 0, 1, 9, 3, 0, 1, 2, 3, 0, 2, 3});
   call(ref, "Get_Surface", {Variant(int32_t{0}), Variant(int32_t{1}).byRef()});
-  const auto& n = object->mesh().cornerNormals();
-  ASSERT_EQ(n.size(), 18u);
-  EXPECT_FLOAT_EQ(n[2], 1.0f);   // triangle 0 (number 1) smoothed, facing +z
-  EXPECT_FLOAT_EQ(n[11], 0.0f);  // triangle 1 (number 2) outside the run
+  ASSERT_EQ(object->mesh().triangleCount(), 2);
+  EXPECT_FLOAT_EQ(object->mesh().normalsOf(0)[2], 1.0f);  // number 1 smoothed, facing +z
+  EXPECT_FLOAT_EQ(object->mesh().normalsOf(1)[2], 0.0f);  // number 2 outside the run
 }
 
 }  // namespace

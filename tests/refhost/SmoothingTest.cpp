@@ -4,6 +4,9 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <ostream>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "refhost/Smoothing.h"
@@ -22,8 +25,8 @@ void addSeparateTriangle(Mesh& mesh, const Vec& a, const Vec& b, const Vec& c) {
 }
 
 Vec cornerNormal(const Mesh& mesh, int32_t triangle, int corner) {
-  const float* n = mesh.cornerNormals().data() + 9 * triangle + 3 * corner;
-  return {n[0], n[1], n[2]};
+  const std::array<float, 9> n = mesh.normalsOf(triangle);
+  return {n[3 * corner], n[3 * corner + 1], n[3 * corner + 2]};
 }
 
 float length(const Vec& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
@@ -102,6 +105,125 @@ TEST(SurfaceSmoothing, DegenerateTriangleGetsNoNanAndNeighboursStayUnit) {
     EXPECT_NEAR(length(cornerNormal(mesh, 0, c)), 1.0f, 1e-6f);
   }
   expectNear(cornerNormal(mesh, 1, 2), {0, 0, 0});
+}
+
+// What a run of smoothing must give, computed the slow way: each corner of the run gets
+// the unit sum of the run's face crosses at its position, or its own face's direction
+// where that sum is zero. The later of two runs wins on the triangles they share.
+std::vector<float> expectedAfterRuns(const Mesh& mesh,
+                                     const std::vector<std::pair<int32_t, int32_t>>& runs) {
+  std::vector<float> out(9 * static_cast<size_t>(mesh.triangleCount()), 0.0f);
+  const float* v = mesh.vertices().data();
+  const int32_t* t = mesh.triangles().data();
+  auto cross = [&](int32_t tri) {
+    const float *a = v + 3 * t[3 * tri], *b = v + 3 * t[3 * tri + 1], *c = v + 3 * t[3 * tri + 2];
+    const Vec e1{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const Vec e2{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    return Vec{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+               e1[0] * e2[1] - e1[1] * e2[0]};
+  };
+  auto unitOrZero = [](const Vec& s) { return length(s) > 0 ? normalized(s) : Vec{0, 0, 0}; };
+  for (const auto& [begin, end] : runs) {
+    for (int32_t tri = begin; tri < end; ++tri) {
+      for (int k = 0; k < 3; ++k) {
+        const float* p = v + 3 * t[3 * tri + k];
+        Vec sum{0, 0, 0};
+        for (int32_t other = begin; other < end; ++other) {
+          for (int j = 0; j < 3; ++j) {
+            const float* q = v + 3 * t[3 * other + j];
+            if (p[0] != q[0] || p[1] != q[1] || p[2] != q[2]) continue;
+            const Vec c = cross(other);
+            for (int i = 0; i < 3; ++i) sum[i] += c[i];
+            break;
+          }
+        }
+        Vec n = unitOrZero(sum);
+        if (length(n) == 0) n = unitOrZero(cross(tri));
+        std::copy(n.begin(), n.end(), out.begin() + 9 * tri + 3 * k);
+      }
+    }
+  }
+  return out;
+}
+
+// Vertices shared by index between neighbouring triangles, as in an indexed file, plus a
+// triangle of vertices of its own, either lying on the strip's first vertex or apart
+// (then every vertex has a place of its own).
+Mesh indexedStrip(bool touching = true) {
+  Mesh mesh;
+  const float apart = touching ? 0.0f : 5.0f;
+  const std::vector<float> coords = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1, 2, 0, 1,
+                                     apart, 0, 0, 0, -1, 0, -1, 0, 1};
+  mesh.appendVertices(coords);
+  for (const auto& tri : {std::array<int32_t, 3>{0, 1, 2}, {1, 3, 2}, {1, 4, 3}, {5, 6, 7}}) {
+    mesh.appendPolygon(tri);
+  }
+  return mesh;
+}
+
+struct RunCase {
+  const char* fault;
+  std::vector<std::pair<int32_t, int32_t>> runs;
+};
+
+void PrintTo(const RunCase& c, std::ostream* out) { *out << c.fault; }
+
+class SmoothingRuns : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(SmoothingRuns, EveryCornerReadsWhatItsLatestRunGives) {
+  for (const bool touching : {true, false}) {
+    Mesh mesh = indexedStrip(touching);
+    SurfaceSmoother smoother(mesh);
+    for (const auto& [begin, end] : GetParam().runs) smoother.smooth(mesh, begin, end);
+    const std::vector<float> expected = expectedAfterRuns(mesh, GetParam().runs);
+    for (int32_t tri = 0; tri < mesh.triangleCount(); ++tri) {
+      for (int k = 0; k < 3; ++k) {
+        const Vec want{expected[9 * tri + 3 * k], expected[9 * tri + 3 * k + 1],
+                       expected[9 * tri + 3 * k + 2]};
+        SCOPED_TRACE("touching " + std::to_string(touching) + " triangle " +
+                     std::to_string(tri) + " corner " + std::to_string(k));
+        expectNear(cornerNormal(mesh, tri, k), want);
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SharedAndPerTriangleForms, SmoothingRuns,
+    ::testing::Values(
+        RunCase{"one run over everything", {{0, 4}}},
+        RunCase{"a run leaves the triangles after it without normals", {{0, 2}}},
+        RunCase{"runs in reverse order keep each other's normals", {{2, 4}, {0, 1}}},
+        RunCase{"a vertex in two runs takes a different normal in each", {{0, 1}, {1, 3}}},
+        RunCase{"a later run over part of an earlier one wins there", {{0, 4}, {1, 2}}},
+        RunCase{"runs touching one position by different vertices", {{3, 4}, {0, 1}}}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST(SmoothingRuns, NormalSetOnOneTriangleKeepsTheSmoothedOthers) {
+  Mesh mesh = indexedStrip(false);
+  SurfaceSmoother(mesh).smooth(mesh, 0, 4);
+  const std::vector<float> smoothed = expectedAfterRuns(mesh, {{0, 4}});
+  std::span<float, 9> set = mesh.cornerNormalsOf(1);
+  std::fill(set.begin(), set.end(), 0.5f);
+  for (int32_t tri = 0; tri < 4; ++tri) {
+    const std::array<float, 9> n = mesh.normalsOf(tri);
+    for (size_t i = 0; i < 9; ++i) {
+      EXPECT_NEAR(n[i], tri == 1 ? 0.5f : smoothed[9 * tri + i], 1e-6f) << tri << " " << i;
+    }
+  }
+}
+
+TEST(SmoothingRuns, VerticesAddedAfterARunCanBeSmoothedByTheirOwnRun) {
+  Mesh mesh = indexedStrip();
+  SurfaceSmoother(mesh).smooth(mesh, 0, 1);
+  addSeparateTriangle(mesh, {0, 0, 0}, {0, 0, 1}, {1, 0, 0});
+  SurfaceSmoother(mesh).smooth(mesh, 4, 5);
+  const std::vector<float> expected = expectedAfterRuns(mesh, {{0, 1}, {4, 5}});
+  for (int32_t tri : {0, 4}) {
+    const std::array<float, 9> n = mesh.normalsOf(tri);
+    for (size_t i = 0; i < 9; ++i) EXPECT_NEAR(n[i], expected[9 * tri + i], 1e-6f);
+  }
+  EXPECT_EQ(mesh.normalsOf(2), (std::array<float, 9>{}));
 }
 
 // A cube of edge 2 around the origin, two triangles per face, vertices per face.
