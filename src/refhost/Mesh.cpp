@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace vlm::refhost {
 
@@ -134,10 +135,73 @@ bool Mesh::canShareNormals(int32_t begin, int32_t end) const noexcept {
   return after == sharedRuns_.begin() || std::prev(after)->second <= begin;
 }
 
+namespace {
+
+// A shared normal is set when any of its bits are: -0 components count, +0 ones do not.
+bool isSet(const float* normal) noexcept {
+  uint32_t bits[3];
+  std::memcpy(bits, normal, sizeof bits);
+  return (bits[0] | bits[1] | bits[2]) != 0;
+}
+
+bool sameBits(const float* a, const float* b) noexcept {
+  return std::memcmp(a, b, 3 * sizeof(float)) == 0;
+}
+
+// Beyond this many separate runs, normals set triangle by triangle in no useful order are
+// kept per triangle instead.
+constexpr size_t kMaxSharedRuns = 1024;
+
+}  // namespace
+
 bool Mesh::hasSharedNormal(int32_t vertex) const noexcept {
   const size_t at = 3 * static_cast<size_t>(vertex);
-  if (at >= vertexNormals_.size()) return false;
-  return vertexNormals_[at] != 0 || vertexNormals_[at + 1] != 0 || vertexNormals_[at + 2] != 0;
+  return at < vertexNormals_.size() && isSet(vertexNormals_.data() + at);
+}
+
+bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normals) {
+  if (!normals_.empty()) return false;
+  const int32_t* t = corners_.data() + 3 * static_cast<size_t>(triangle);
+  for (size_t k = 0; k < 3; ++k) {
+    const float* given = normals.data() + 3 * k;
+    if (!isSet(given)) return false;
+    if (hasSharedNormal(t[k]) && !sameBits(vertexNormals_.data() + 3 * size_t(t[k]), given)) {
+      return false;
+    }
+    for (size_t j = 0; j < k; ++j) {
+      if (t[j] == t[k] && !sameBits(normals.data() + 3 * j, given)) return false;
+    }
+  }
+  if (!coverTriangle(triangle)) return false;
+  if (vertexNormals_.size() < coords_.size()) vertexNormals_.resize(coords_.size(), 0.0f);
+  for (size_t k = 0; k < 3; ++k) {
+    std::copy_n(normals.data() + 3 * k, 3, vertexNormals_.data() + 3 * static_cast<size_t>(t[k]));
+  }
+  return true;
+}
+
+bool Mesh::coverTriangle(int32_t triangle) {
+  auto after = std::upper_bound(sharedRuns_.begin(), sharedRuns_.end(), triangle,
+                                [](int32_t t, const auto& run) { return t < run.first; });
+  if (after != sharedRuns_.begin()) {
+    auto& before = *std::prev(after);
+    if (triangle < before.second) return true;
+    if (triangle == before.second) {
+      ++before.second;
+      if (after != sharedRuns_.end() && after->first == before.second) {
+        before.second = after->second;
+        sharedRuns_.erase(after);
+      }
+      return true;
+    }
+  }
+  if (after != sharedRuns_.end() && after->first == triangle + 1) {
+    after->first = triangle;
+    return true;
+  }
+  if (sharedRuns_.size() >= kMaxSharedRuns) return false;
+  sharedRuns_.insert(after, {triangle, triangle + 1});
+  return true;
 }
 
 void Mesh::setSharedNormal(int32_t vertex, const std::array<float, 3>& normal) {

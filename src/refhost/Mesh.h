@@ -1,11 +1,12 @@
 // The geometry of one reference-host object: vertices, triangles and corner normals.
 //
-// Corner normals take one of two forms. Set one by one or smoothed by angle, they are
-// nine values per triangle. Smoothed surfaces usually give every corner at a vertex the
-// same normal, so runs of smoothed triangles keep one normal per vertex instead: a third
-// of the memory, and nothing written per triangle. The first change that the shared form
-// cannot hold (a normal set on one triangle, or a run sharing a vertex with an earlier
-// run) turns it into the nine-value form, which reads the same.
+// Corner normals take one of two forms: nine values per triangle, or one normal per
+// vertex for runs of triangles. Surface smoothing usually gives every corner at a vertex
+// the same normal, and so do files that carry a normal per vertex, so both start in the
+// shared form: a third of the memory or less, and nothing written per triangle. The
+// first change it cannot hold (a vertex given a second normal, a run sharing a vertex
+// with an earlier one, smoothing by angle) turns it into the nine-value form, which
+// reads the same.
 //
 // Polygon numbers are handed out in the order polygons arrive, one per triangle, and
 // they are handed out to invalid polygons too (whose corners fall outside the vertex
@@ -70,6 +71,10 @@ class Mesh {
   // The nine corner normal values of a stored triangle, for writing (created zero on
   // first use).
   std::span<float, 9> cornerNormalsOf(int32_t triangle);
+  // Sets them in the shared form when it can hold them: each corner's vertex has no
+  // shared normal yet or this very one, and none is zero. Returns false, changing
+  // nothing, when it cannot; cornerNormalsOf then takes them.
+  bool shareCornerNormals(int32_t triangle, std::span<const float, 9> normals);
 
   // Shared normals, for smoothing. Whether the triangles [begin, end) may be a shared
   // run: no normal was set per triangle and no earlier run overlaps them. The caller
@@ -93,6 +98,7 @@ class Mesh {
   void appendTriangle(int32_t a, int32_t b, int32_t c);
   int64_t invalidBelow(int64_t polygon) const noexcept;
   bool isShared(int32_t triangle) const noexcept;
+  bool coverTriangle(int32_t triangle);
   void copySharedNormals(int32_t triangle, float* out) const noexcept;
   void unshareNormals();
 

@@ -66,6 +66,7 @@ bool setPolygonNormal(Mesh& mesh, double polygon, std::span<const float, 9> norm
   if (polygon < 0 || polygon >= static_cast<double>(mesh.polygonNumbers())) return false;
   const int32_t triangle = mesh.triangleOf(static_cast<int64_t>(polygon));
   if (triangle < 0) return false;
+  if (mesh.shareCornerNormals(triangle, normals)) return true;
   std::span<float, 9> out = mesh.cornerNormalsOf(triangle);
   std::copy(normals.begin(), normals.end(), out.begin());
   return true;

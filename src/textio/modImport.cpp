@@ -31,34 +31,53 @@ int32_t roundedIfNumeric(std::string_view text) {
   return parseDecimal(text, '.', value) ? toLong(value) : 0;
 }
 
+// The common index field, an optional sign and at most nine digits, read directly; what
+// the general reading of such a text gives too.
+bool smallWhole(std::string_view text, int32_t& out) noexcept {
+  size_t i = text.empty() || (text[0] != '-' && text[0] != '+') ? 0 : 1;
+  const size_t digits = text.size() - i;
+  if (digits == 0 || digits > 9) return false;
+  int32_t value = 0;
+  for (; i < text.size(); ++i) {
+    const auto digit = static_cast<unsigned char>(text[i] - '0');
+    if (digit > 9) return false;
+    value = value * 10 + digit;
+  }
+  out = text[0] == '-' ? -value : value;
+  return true;
+}
+
 }  // namespace
 
+// Plain loops: tokens are a few characters long, shorter than a call to memchr costs.
 std::string_view Get_FirstToken(std::string_view& line) {
   line = trimBlanks(line);
-  const size_t blank = line.find(' ');
-  if (blank == std::string_view::npos) {
-    const std::string_view token = line;
-    line = {};
-    return token;
-  }
+  size_t blank = 0;
+  while (blank < line.size() && line[blank] != ' ') ++blank;
   const std::string_view token = line.substr(0, blank);
-  line.remove_prefix(blank + 1);
+  line.remove_prefix(blank < line.size() ? blank + 1 : blank);
   return token;
 }
 
 void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex) {
   const std::string_view token = Get_FirstToken(line);
-  std::string_view rest;
-  const size_t slash = token.find('/');
-  if (slash != std::string_view::npos) {
-    vertexIndex = toLong(leadingValue(token.substr(0, slash)));
-    rest = token.substr(slash + 1);
-  } else {
+  if (token.empty()) {
+    vertexIndex = normalIndex = 0;
+    return;
+  }
+  size_t slash = 0;
+  while (slash < token.size() && token[slash] != '/') ++slash;
+  std::string_view normal;
+  if (slash < token.size()) {
+    const std::string_view vertex = token.substr(0, slash);
+    if (!smallWhole(vertex, vertexIndex)) vertexIndex = toLong(leadingValue(vertex));
+    size_t second = slash + 1;
+    while (second < token.size() && token[second] != '/') ++second;
+    if (second < token.size()) normal = token.substr(second + 1);
+  } else if (!smallWhole(token, vertexIndex)) {
     vertexIndex = roundedIfNumeric(token);
   }
-  const size_t second = rest.find('/');
-  normalIndex = roundedIfNumeric(second == std::string_view::npos ? std::string_view{}
-                                                                  : rest.substr(second + 1));
+  if (!smallWhole(normal, normalIndex)) normalIndex = roundedIfNumeric(normal);
 }
 
 // A value beyond single range is not quietly turned into 0 or infinity: like the face

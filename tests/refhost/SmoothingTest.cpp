@@ -3,12 +3,14 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "refhost/PolygonLists.h"
 #include "refhost/Smoothing.h"
 
 namespace vlm::refhost {
@@ -152,8 +154,8 @@ std::vector<float> expectedAfterRuns(const Mesh& mesh,
 Mesh indexedStrip(bool touching = true) {
   Mesh mesh;
   const float apart = touching ? 0.0f : 5.0f;
-  const std::vector<float> coords = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1, 2, 0, 1,
-                                     apart, 0, 0, 0, -1, 0, -1, 0, 1};
+  const std::vector<float> coords = {0, 0, 0, 1,     0, 0, 0, 1,  0, 1,  1, 1,
+                                     2, 0, 1, apart, 0, 0, 0, -1, 0, -1, 0, 1};
   mesh.appendVertices(coords);
   for (const auto& tri : {std::array<int32_t, 3>{0, 1, 2}, {1, 3, 2}, {1, 4, 3}, {5, 6, 7}}) {
     mesh.appendPolygon(tri);
@@ -180,8 +182,8 @@ TEST_P(SmoothingRuns, EveryCornerReadsWhatItsLatestRunGives) {
       for (int k = 0; k < 3; ++k) {
         const Vec want{expected[9 * tri + 3 * k], expected[9 * tri + 3 * k + 1],
                        expected[9 * tri + 3 * k + 2]};
-        SCOPED_TRACE("touching " + std::to_string(touching) + " triangle " +
-                     std::to_string(tri) + " corner " + std::to_string(k));
+        SCOPED_TRACE("touching " + std::to_string(touching) + " triangle " + std::to_string(tri) +
+                     " corner " + std::to_string(k));
         expectNear(cornerNormal(mesh, tri, k), want);
       }
     }
@@ -225,6 +227,63 @@ TEST(SmoothingRuns, VerticesAddedAfterARunCanBeSmoothedByTheirOwnRun) {
   }
   EXPECT_EQ(mesh.normalsOf(2), (std::array<float, 9>{}));
 }
+
+// Normals set triangle by triangle read back bit for bit, whichever form holds them.
+struct SetCase {
+  const char* fault;
+  std::vector<std::pair<int32_t, std::array<float, 9>>> sets;  // triangle, normals
+  bool smoothAfter = false;                                    // then a surface run over triangle 3
+};
+
+void PrintTo(const SetCase& c, std::ostream* out) { *out << c.fault; }
+
+class NormalsSetOneByOne : public ::testing::TestWithParam<SetCase> {};
+
+// Normal values for corners at vertices a, b, c of indexedStrip, one normal per vertex.
+std::array<float, 9> perVertex(int32_t a, int32_t b, int32_t c) {
+  auto n = [](int32_t v) { return Vec{0.5f, 0.25f * static_cast<float>(v), 1}; };
+  const Vec na = n(a), nb = n(b), nc = n(c);
+  return {na[0], na[1], na[2], nb[0], nb[1], nb[2], nc[0], nc[1], nc[2]};
+}
+
+TEST_P(NormalsSetOneByOne, EveryTriangleReadsWhatWasLastSetOnIt) {
+  Mesh mesh = indexedStrip(false);
+  std::vector<std::array<float, 9>> expected(4, std::array<float, 9>{});
+  for (const auto& [triangle, normals] : GetParam().sets) {
+    ASSERT_TRUE(setPolygonNormal(mesh, triangle, normals));
+    expected[triangle] = normals;
+  }
+  if (GetParam().smoothAfter) {
+    SurfaceSmoother(mesh).smooth(mesh, 3, 4);
+    const std::vector<float> smoothed = expectedAfterRuns(mesh, {{3, 4}});
+    std::copy_n(smoothed.begin() + 27, 9, expected[3].begin());
+  }
+  for (int32_t t = 0; t < 4; ++t) {
+    const std::array<float, 9> got = mesh.normalsOf(t);
+    EXPECT_EQ(std::memcmp(got.data(), expected[t].data(), sizeof got), 0) << "triangle " << t;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SharedAndPerTriangleForms, NormalsSetOneByOne,
+    ::testing::Values(
+        SetCase{"one normal per vertex", {{0, perVertex(0, 1, 2)}, {1, perVertex(1, 3, 2)}}},
+        SetCase{"a vertex given a second normal",
+                {{0, perVertex(0, 1, 2)}, {2, perVertex(3, 4, 3)}}},
+        SetCase{"triangles out of order",
+                {{3, perVertex(5, 6, 7)},
+                 {0, perVertex(0, 1, 2)},
+                 {2, perVertex(1, 4, 3)},
+                 {1, perVertex(1, 3, 2)}}},
+        SetCase{"a zero normal", {{0, {0, 0, 0, 0, 0, 1, 0, 1, 0}}, {1, perVertex(1, 3, 2)}}},
+        SetCase{"minus zero differs from zero",
+                {{0, {0, 0, 1, 0, 0, 1, 0, 0, 1}}, {1, {-0.0f, 0, 1, 0, 0, 1, 0, 0, 1}}}},
+        SetCase{"one triangle set twice", {{1, perVertex(1, 3, 2)}, {1, perVertex(0, 0, 0)}}},
+        SetCase{"a smoothed run after, on vertices of its own",
+                {{0, perVertex(0, 1, 2)}, {1, perVertex(1, 3, 2)}},
+                true},
+        SetCase{"a smoothed run over a triangle already set", {{3, perVertex(5, 6, 7)}}, true}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 // A cube of edge 2 around the origin, two triangles per face, vertices per face.
 Mesh cube() {
