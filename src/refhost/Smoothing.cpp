@@ -75,7 +75,13 @@ PositionGroups::PositionGroups(std::span<const float> coords) : group_(coords.si
   const size_t capacity = std::bit_ceil(std::max<size_t>(16, 2 * count));
   const size_t mask = capacity - 1;
   LargeVector<int32_t> slots(capacity, -1);  // a representative vertex per position
+  // The table is far larger than the caches: the slot of a vertex some way ahead is
+  // fetched while this one is placed, so the misses overlap instead of queueing.
+  constexpr size_t kAhead = 16;
   for (size_t v = 0; v < count; ++v) {
+    if (v + kAhead < count) {
+      __builtin_prefetch(&slots[(positionHash(coords.data() + 3 * (v + kAhead)) >> 1) & mask]);
+    }
     const float* p = coords.data() + 3 * v;
     size_t slot = (positionHash(p) >> 1) & mask;
     while (slots[slot] >= 0 && !samePosition(coords.data() + 3 * slots[slot], p)) {
@@ -124,8 +130,10 @@ bool SurfaceSmoother::canShare(const Mesh& mesh, int32_t begin, int32_t end) {
   const int32_t* corners = mesh.triangles().data();
   for (size_t c = 3 * static_cast<size_t>(begin); c < 3 * static_cast<size_t>(end); ++c) {
     if (mesh.hasSharedNormal(corners[c])) return false;
+    // unit() gives zero exactly when this square is zero or not finite.
     const float* s = groupSum(corners[c]);
-    if (isZero(unit({s[0], s[1], s[2]}))) return false;
+    const float square = s[0] * s[0] + s[1] * s[1] + s[2] * s[2];
+    if (!(square > 0) || !std::isfinite(square)) return false;
   }
   return true;
 }
