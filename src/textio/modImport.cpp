@@ -2,6 +2,9 @@
 // importers use on the lines Read_Line (ReadLine.cpp) gives them.
 #include "textio/modImport.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -31,53 +34,82 @@ int32_t roundedIfNumeric(std::string_view text) {
   return parseDecimal(text, '.', value) ? toLong(value) : 0;
 }
 
-// The common index field, an optional sign and at most nine digits, read directly; what
-// the general reading of such a text gives too.
-bool smallWhole(std::string_view text, int32_t& out) noexcept {
-  size_t i = text.empty() || (text[0] != '-' && text[0] != '+') ? 0 : 1;
-  const size_t digits = text.size() - i;
-  if (digits == 0 || digits > 9) return false;
+// The first `c` in [p, end), or end. Eight bytes at a time while eight remain: tokens are
+// a few characters long, too short to pay for a call to memchr.
+const char* findByte(const char* p, const char* end, char c) noexcept {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHighs = 0x8080808080808080ull;
+  const uint64_t pattern = kOnes * static_cast<unsigned char>(c);
+  for (; end - p >= 8; p += 8) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    const uint64_t x = word ^ pattern;  // zero bytes where c is
+    // The lowest flagged byte is the first zero byte; flags above it may be false.
+    const uint64_t zeros = (x - kOnes) & ~x & kHighs;
+    if (zeros != 0) return p + std::countr_zero(zeros) / 8;
+  }
+  while (p < end && *p != c) ++p;
+  return p;
+}
+
+// A face corner's index field, when it is plain: an optional sign and one to nine
+// digits running up to `end` or a slash. Sets `out` and returns where it stopped, or
+// returns nullptr for any other text (the general reading decides then).
+const char* plainIndex(const char* p, const char* end, int32_t& out) noexcept {
+  const bool negative = p < end && *p == '-';
+  if (p < end && (*p == '-' || *p == '+')) ++p;
+  const char* first = p;
   int32_t value = 0;
-  for (; i < text.size(); ++i) {
-    const auto digit = static_cast<unsigned char>(text[i] - '0');
-    if (digit > 9) return false;
+  for (; p < end && p - first < 10; ++p) {
+    const auto digit = static_cast<unsigned char>(*p - '0');
+    if (digit > 9) break;
     value = value * 10 + digit;
   }
-  out = text[0] == '-' ? -value : value;
-  return true;
+  const auto digits = p - first;
+  if (digits == 0 || digits > 9 || (p < end && *p != '/')) return nullptr;
+  out = negative ? -value : value;
+  return p;
 }
 
 }  // namespace
 
-// Plain loops: tokens are a few characters long, shorter than a call to memchr costs.
 std::string_view Get_FirstToken(std::string_view& line) {
-  line = trimBlanks(line);
-  size_t blank = 0;
-  while (blank < line.size() && line[blank] != ' ') ++blank;
-  const std::string_view token = line.substr(0, blank);
-  line.remove_prefix(blank < line.size() ? blank + 1 : blank);
-  return token;
+  const char* begin = line.data();
+  const char* end = begin + line.size();
+  while (begin < end && *begin == ' ') ++begin;
+  while (end > begin && end[-1] == ' ') --end;
+  const char* blank = findByte(begin, end, ' ');
+  line = blank < end ? std::string_view(blank + 1, static_cast<size_t>(end - blank - 1))
+                     : std::string_view(end, 0);
+  return {begin, static_cast<size_t>(blank - begin)};
 }
 
 void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex) {
   const std::string_view token = Get_FirstToken(line);
+  const char* const end = token.data() + token.size();
+  // Plain forms ("7", "7/3", "7//5", "7/3/5") are read in one pass; any other text is
+  // read the general way, as it always was.
   if (token.empty()) {
     vertexIndex = normalIndex = 0;
     return;
   }
-  size_t slash = 0;
-  while (slash < token.size() && token[slash] != '/') ++slash;
-  std::string_view normal;
-  if (slash < token.size()) {
-    const std::string_view vertex = token.substr(0, slash);
-    if (!smallWhole(vertex, vertexIndex)) vertexIndex = toLong(leadingValue(vertex));
-    size_t second = slash + 1;
-    while (second < token.size() && token[second] != '/') ++second;
-    if (second < token.size()) normal = token.substr(second + 1);
-  } else if (!smallWhole(token, vertexIndex)) {
-    vertexIndex = roundedIfNumeric(token);
+  const char* slash = plainIndex(token.data(), end, vertexIndex);
+  if (slash == nullptr) {
+    slash = findByte(token.data(), end, '/');
+    const std::string_view vertex(token.data(), static_cast<size_t>(slash - token.data()));
+    vertexIndex = slash < end ? toLong(leadingValue(vertex)) : roundedIfNumeric(vertex);
   }
-  if (!smallWhole(normal, normalIndex)) normalIndex = roundedIfNumeric(normal);
+  std::string_view normal;
+  if (slash < end) {
+    const char* second = findByte(slash + 1, end, '/');
+    if (second < end) normal = std::string_view(second + 1, static_cast<size_t>(end - second - 1));
+  }
+  if (normal.empty()) {
+    normalIndex = 0;
+  } else if (const char* stop = plainIndex(normal.data(), end, normalIndex);
+             stop == nullptr || stop != end) {
+    normalIndex = roundedIfNumeric(normal);
+  }
 }
 
 // A value beyond single range is not quietly turned into 0 or infinity: like the face
