@@ -19,7 +19,7 @@ constexpr int16_t kImportFile = 1;
 
 // A coordinate or normal component: "." and "," both decimal separators, times 10.
 float readScaled(std::string_view& rest) {
-  const float value = textToSingle(Get_FirstToken(rest));
+  const float value = Get_FirstSingle(rest);
   const float scaled = value * 10.0f;
   if (std::isinf(scaled) && !std::isinf(value)) raise(err::kOverflow);
   return scaled;

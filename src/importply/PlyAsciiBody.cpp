@@ -25,7 +25,7 @@ constexpr int64_t kShortestFaceLine = 8;
 
 // A coordinate word: "." and "," both decimal separators, times 10.
 float scaledCoordinate(std::string_view& line) {
-  const float value = textToSingle(Get_FirstToken(line));
+  const float value = Get_FirstSingle(line);
   const float scaled = value * 10.0f;
   if (std::isinf(scaled) && !std::isinf(value)) raise(err::kOverflow);
   return scaled;

@@ -84,6 +84,19 @@ std::string_view Get_FirstToken(std::string_view& line) {
   return {begin, static_cast<size_t>(blank - begin)};
 }
 
+float Get_FirstSingle(std::string_view& line) {
+  const char* begin = line.data();
+  const char* end = begin + line.size();
+  while (begin < end && *begin == ' ') ++begin;
+  while (end > begin && end[-1] == ' ') --end;
+  double value = 0;
+  const char* stop = plainDecimal(begin, end, value);
+  if (stop == nullptr || (stop < end && *stop != ' ')) return textToSingle(Get_FirstToken(line));
+  line = stop < end ? std::string_view(stop + 1, static_cast<size_t>(end - stop - 1))
+                    : std::string_view(end, 0);
+  return static_cast<float>(value);  // at most 15 digits: well inside single range
+}
+
 void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex) {
   const std::string_view token = Get_FirstToken(line);
   const char* const end = token.data() + token.size();

@@ -36,6 +36,10 @@ std::string_view Read_Line();
 // keeps what follows that blank (or becomes empty when there is none).
 std::string_view Get_FirstToken(std::string_view& line);
 
+// textToSingle(Get_FirstToken(line)), with the common short number read in the same pass
+// that finds its end.
+float Get_FirstSingle(std::string_view& line);
+
 // Cuts the next face corner (v, v/t, v//n or v/t/n) off `line`; the vertex and normal
 // indices are rounded half to even (0 where missing or not a number). Error 6 when a
 // value does not fit 32 bits.

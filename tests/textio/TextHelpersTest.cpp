@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
+#include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "platform/Convert.h"
 #include "platform/Error.h"
 #include "support/ErrorOf.h"
 #include "textio/modImport.h"
@@ -50,6 +55,59 @@ TEST(GetFirstToken, SplitsAtTheFirstBlankOnlyAfterTrimming) {
     std::string_view line = c.line;
     EXPECT_EQ(Get_FirstToken(line), c.token) << '"' << c.line << '"';
     EXPECT_EQ(line, c.rest) << '"' << c.line << '"';
+  }
+}
+
+// The quick reading of a coordinate must give what the general one gives: the same bits
+// or the same error, and the same rest of the line.
+TEST(GetFirstSingle, ReadsLikeTextToSingleOfTheFirstToken) {
+  std::vector<std::string> lines = {"1.5 2 3",
+                                    " -0.25  7 ",
+                                    "5.",
+                                    ".5 x",
+                                    ".",
+                                    "-",
+                                    "",
+                                    "  ",
+                                    "1,5 2",
+                                    "1e3 x",
+                                    "1.2.3 4",
+                                    "abc 1",
+                                    "1 ",
+                                    "+2.5",
+                                    "-0 1",
+                                    "1\t2",
+                                    "0.1x",
+                                    "3.4e38",
+                                    "3.5e38 1",
+                                    "1.5,2",
+                                    "--1",
+                                    "123456789012345 1",
+                                    "1234567890123456 1",
+                                    "0.000000000000001",
+                                    "12345678.1234567"};
+  std::mt19937 random(7);
+  for (int i = 0; i < 2000; ++i) {
+    std::string line = random() % 3 == 0 ? " " : "";
+    if (random() % 4 == 0) line += '-';
+    for (int d = 0, n = 1 + static_cast<int>(random() % 18); d < n; ++d) {
+      line += static_cast<char>('0' + random() % 10);
+      if (d == 2 && random() % 2 == 0) line += '.';
+    }
+    line += random() % 2 == 0 ? " 9" : "";
+    lines.push_back(line);
+  }
+  for (const std::string& text : lines) {
+    std::string_view quick = text, general = text;
+    float quickValue = 0, generalValue = 0;
+    const int32_t quickError = errorOf([&] { quickValue = Get_FirstSingle(quick); });
+    const int32_t generalError =
+        errorOf([&] { generalValue = textToSingle(Get_FirstToken(general)); });
+    EXPECT_EQ(quickError, generalError) << '"' << text << '"';
+    if (quickError != 0 || generalError != 0) continue;
+    EXPECT_EQ(std::bit_cast<uint32_t>(quickValue), std::bit_cast<uint32_t>(generalValue))
+        << '"' << text << '"';
+    EXPECT_EQ(quick, general) << '"' << text << '"';
   }
 }
 
