@@ -70,6 +70,37 @@ bool Mesh::appendPolygon(std::span<const int32_t> corners) {
   return valid;
 }
 
+int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records, size_t triangles) {
+  const size_t start = corners_.size();
+  corners_.resize(start + 3 * triangles);
+  int32_t* out = corners_.data() + start;
+  const auto count = static_cast<uint32_t>(vertexCount());
+  auto exists = [count](int32_t v) { return static_cast<uint32_t>(v) < count; };
+  int64_t invalid = 0;
+  for (size_t at = 0; at < records.size();) {
+    const auto corners = static_cast<size_t>(records[at]);
+    const int32_t* c = records.data() + at + 1;
+    at += 1 + corners;
+    if (corners == 0) continue;
+    const int64_t numbers = corners == 4 ? 2 : 1;
+    if (exists(c[0]) && exists(c[1]) && exists(c[2]) && (corners == 3 || exists(c[3]))) {
+      out[0] = c[0], out[1] = c[1], out[2] = c[2];
+      out += 3;
+      if (corners == 4) {
+        out[0] = c[2], out[1] = c[3], out[2] = c[0];
+        out += 3;
+      }
+    } else {
+      for (int64_t i = 0; i < numbers; ++i) invalidSlots_.push_back(polygonNumbers_ + i);
+      ++invalid;
+    }
+    polygonNumbers_ += numbers;
+  }
+  corners_.resize(static_cast<size_t>(out - corners_.data()));
+  if (!normals_.empty()) normals_.resize(3 * corners_.size(), 0.0f);
+  return invalid;
+}
+
 int64_t Mesh::invalidBelow(int64_t polygon) const noexcept {
   if (invalidSlots_.empty()) return 0;
   return std::lower_bound(invalidSlots_.begin(), invalidSlots_.end(), polygon) -

@@ -62,6 +62,11 @@ class Mesh {
   // existing vertex; returns whether it was.
   bool appendPolygon(std::span<const int32_t> corners);
 
+  // appendPolygon for each record of a polygon list (corner count 0, 3 or 4, then the
+  // corners), already checked to be whole and to hold `triangles` triangles. Returns the
+  // number of invalid polygons.
+  int64_t appendPolygonRecords(std::span<const int32_t> records, size_t triangles);
+
   // The stored triangle with this polygon number, or -1 (out of range or invalid).
   int32_t triangleOf(int64_t polygon) const noexcept;
   // The stored triangles [begin, end) whose numbers lie in [first, last], clamped to the

@@ -36,15 +36,7 @@ size_t checkRecords(std::span<const int32_t> records) {
 }  // namespace
 
 int64_t addPolygonRecords(Mesh& mesh, std::span<const int32_t> records) {
-  mesh.reserveTriangles(checkRecords(records));
-  int64_t invalid = 0;
-  size_t at = 0;
-  while (at < records.size()) {
-    const size_t count = static_cast<size_t>(records[at]);
-    if (count > 0 && !mesh.appendPolygon(records.subspan(at + 1, count))) ++invalid;
-    at += 1 + count;
-  }
-  return invalid;
+  return mesh.appendPolygonRecords(records, checkRecords(records));
 }
 
 int64_t addTriangleTriples(Mesh& mesh, std::span<const int32_t> triples) {

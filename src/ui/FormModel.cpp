@@ -7,8 +7,6 @@ namespace vlm::ui {
 
 namespace {
 
-[[noreturn]] void invalidValue() { raise(kInvalidPropertyValue, "Invalid property value"); }
-
 ControlState stateFromSpec(const ControlSpec& layout, int32_t zOrder) {
   ControlState state;
   state.name = std::string(layout.name);
@@ -36,15 +34,11 @@ FormModel::FormModel(const FormSpec& layout)
   }
 }
 
-const ControlState& FormModel::control(ControlId id) const {
-  if (id < 0 || static_cast<size_t>(id) >= controls_.size()) raise(err::kSubscript);
-  return controls_[static_cast<size_t>(id)];
-}
+void FormModel::badId() { raise(err::kSubscript); }
 
-ControlState& FormModel::at(ControlId id) {
-  if (id < 0 || static_cast<size_t>(id) >= controls_.size()) raise(err::kSubscript);
-  return controls_[static_cast<size_t>(id)];
-}
+void FormModel::invalidValue() { raise(kInvalidPropertyValue, "Invalid property value"); }
+
+void FormModel::wrongKind() { raise(err::kNoSuchMember); }
 
 ControlId FormModel::find(std::string_view name) const noexcept {
   for (size_t i = 0; i < controls_.size(); ++i) {
@@ -57,12 +51,6 @@ const ControlState& FormModel::control(std::string_view name) const {
   const ControlId id = find(name);
   if (id == kNoControl) raise(err::kInvalidCall, "No control named " + std::string(name));
   return controls_[static_cast<size_t>(id)];
-}
-
-ControlState& FormModel::mutableControl(ControlId id, ControlKind expected) {
-  ControlState& state = at(id);
-  if (state.kind != expected) raise(err::kNoSuchMember);
-  return state;
 }
 
 void FormModel::setEnabled(ControlId id, bool enabled) { at(id).enabled = enabled; }
@@ -94,12 +82,6 @@ void FormModel::setProgressMax(ControlId id, float max) {
   if (!(max > bar.min)) invalidValue();
   bar.max = max;
   if (bar.progress > max) bar.progress = max;
-}
-
-void FormModel::setProgressValue(ControlId id, float value) {
-  ControlState& bar = mutableControl(id, ControlKind::ProgressBar);
-  if (!(value >= bar.min && value <= bar.max)) invalidValue();
-  bar.progress = value;
 }
 
 void FormModel::setDialogFilter(ControlId id, std::string_view filter) {

@@ -45,7 +45,11 @@ class FormModel {
 
   size_t controlCount() const noexcept { return controls_.size(); }
   // Error 9 for an id that names no control.
-  const ControlState& control(ControlId id) const;
+  // Inline: the importers read and set the progress bar once per record.
+  const ControlState& control(ControlId id) const {
+    if (id < 0 || static_cast<size_t>(id) >= controls_.size()) badId();
+    return controls_[static_cast<size_t>(id)];
+  }
   // The id of the control called `name` (case-insensitive), or kNoControl.
   ControlId find(std::string_view name) const noexcept;
   // The state of the control called `name`; error 5 when there is none.
@@ -64,7 +68,11 @@ class FormModel {
   bool setCheckValue(ControlId id, int16_t value);  // true when the value changed
   void bringToFront(ControlId id);
   void setProgressMax(ControlId id, float max);
-  void setProgressValue(ControlId id, float value);
+  void setProgressValue(ControlId id, float value) {
+    ControlState& bar = mutableControl(id, ControlKind::ProgressBar);
+    if (!(value >= bar.min && value <= bar.max)) invalidValue();
+    bar.progress = value;
+  }
   void setDialogFilter(ControlId id, std::string_view filter);
   void setDialogInitDir(ControlId id, std::string_view folder);
   void setDialogFileName(ControlId id, std::string_view file);
@@ -78,9 +86,19 @@ class FormModel {
   std::string_view listText(ControlId id) const;
 
  private:
-  ControlState& at(ControlId id);  // error 9 for an id that names no control
+  ControlState& at(ControlId id) {  // error 9 for an id that names no control
+    if (id < 0 || static_cast<size_t>(id) >= controls_.size()) badId();
+    return controls_[static_cast<size_t>(id)];
+  }
+  [[noreturn]] static void badId();
   // The control `id`; error 438 when it is not of the kind the property belongs to.
-  ControlState& mutableControl(ControlId id, ControlKind expected);
+  ControlState& mutableControl(ControlId id, ControlKind expected) {
+    ControlState& state = at(id);
+    if (state.kind != expected) wrongKind();
+    return state;
+  }
+  [[noreturn]] static void wrongKind();
+  [[noreturn]] static void invalidValue();
 
   std::string name_;
   std::string caption_;
