@@ -129,6 +129,7 @@ class CImp_PLY {
   ui::IImportDialog* m_Dialog = nullptr;  // the dialog, fetched when the body begins
   bool m_Swap = false;          // binary values need their bytes reversed
   ply::BatchMarks m_Marks;      // where the records of a decoded batch end
+  std::vector<int32_t> m_Batch; // a batch's polygon entries, before they are appended
 };
 
 }  // namespace vlm

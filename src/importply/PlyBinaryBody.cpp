@@ -76,8 +76,7 @@ void CImp_PLY::reportRecord() {
   ui::DoEvents();
 }
 
-size_t CImp_PLY::reportBatch(int64_t base, size_t count, const uint32_t* ends,
-                             uint32_t stride) {
+size_t CImp_PLY::reportBatch(int64_t base, size_t count, const uint32_t* ends, uint32_t stride) {
   for (size_t i = 0; i < count; ++i) {
     ply::setCharsRead(base + (ends != nullptr ? ends[i] : static_cast<int64_t>(i + 1) * stride));
     reportRecord();
@@ -93,8 +92,7 @@ void CImp_PLY::readBinaryVertices() {
   if (VertexProps.empty()) return;
   const ply::VertexLayout layout = ply::VertexLayout::of(VertexProps);
   const int64_t toRead = int64_t{VertexUpper} - VerticesRead;
-  makeRoom(VertexCoords,
-           3 * recordsToExpect(toRead, m_Cursor->remaining(), layout.size));
+  makeRoom(VertexCoords, 3 * recordsToExpect(toRead, m_Cursor->remaining(), layout.size));
   while (!m_Cursor->atEnd() && !StopImport && VerticesRead < VertexUpper) {
     if (readVertexBatch(layout) == 0) readVertexRecord(layout);
   }
@@ -102,9 +100,9 @@ void CImp_PLY::readBinaryVertices() {
 
 size_t CImp_PLY::readVertexBatch(const ply::VertexLayout& layout) {
   const std::string_view window = m_Cursor->window();
-  const auto count = static_cast<size_t>(std::min<int64_t>(
-      {static_cast<int64_t>(window.size() / layout.size), int64_t{VertexUpper} - VerticesRead,
-       static_cast<int64_t>(kBatch)}));
+  const auto count = static_cast<size_t>(
+      std::min<int64_t>({static_cast<int64_t>(window.size() / layout.size),
+                         int64_t{VertexUpper} - VerticesRead, static_cast<int64_t>(kBatch)}));
   if (count == 0) return 0;
   const size_t fill = VertexCoords.size();
   VertexCoords.resize(fill + 3 * count);
@@ -143,8 +141,9 @@ void CImp_PLY::readBinaryFaces() {
   const int64_t declared = int64_t{FaceUpper} + 1;
   const size_t expected = recordsToExpect(declared, m_Cursor->remaining(), layout.minSize);
   // Room for every polygon the records can hold, so the array never moves while it fills.
-  const size_t entries = std::min(expected * layout.maxEntriesPerRecord(),
-                                  layout.maxEntriesIn(static_cast<uint64_t>(m_Cursor->remaining())));
+  const size_t entries =
+      std::min(expected * layout.maxEntriesPerRecord(),
+               layout.maxEntriesIn(static_cast<uint64_t>(m_Cursor->remaining())));
   makeRoom(PolygonData, entries + kBatch * layout.maxEntriesPerRecord());
   for (int64_t read = 0; !m_Cursor->atEnd() && !StopImport && read < declared;) {
     size_t records = readFaceBatch(layout, declared - read);
@@ -160,14 +159,18 @@ size_t CImp_PLY::readFaceBatch(const ply::FaceLayout& layout, int64_t limit) {
   const std::string_view window = m_Cursor->window();
   const auto count = static_cast<size_t>(std::min<int64_t>(limit, kBatch));
   if (window.size() < layout.minSize) return 0;
-  const size_t start = PolygonData.size();
-  PolygonData.resize(start + count * layout.maxEntriesPerRecord());
-  size_t fill = start;
+  // Decoded into a small buffer that stays in the cache, then appended: the big array is
+  // written once, where widening it first for the batch's worst case would clear it too.
+  m_Batch.resize(count * layout.maxEntriesPerRecord());
+  size_t fill = 0;
   const size_t done = ply::decodeFaces(layout, m_Swap, window.data(), window.size(), count,
-                                       PolygonData.data(), fill, m_Marks);
+                                       m_Batch.data(), fill, m_Marks);
   const size_t kept = reportBatch(m_Cursor->offset(), done, m_Marks.ends.data(), 0);
-  PolygonData.resize(kept > 0 ? m_Marks.fills[kept - 1] : start);
-  if (kept > 0) m_Cursor->advance(m_Marks.ends[kept - 1]);
+  if (kept > 0) {
+    PolygonData.insert(PolygonData.end(), m_Batch.begin(),
+                       m_Batch.begin() + static_cast<ptrdiff_t>(m_Marks.fills[kept - 1]));
+    m_Cursor->advance(m_Marks.ends[kept - 1]);
+  }
   return kept;
 }
 

@@ -168,16 +168,17 @@ bool Mesh::canShareNormals(int32_t begin, int32_t end) const noexcept {
 
 namespace {
 
-// A shared normal is set when any of its bits are: -0 components count, +0 ones do not.
-bool isSet(const float* normal) noexcept {
-  uint32_t bits[3];
-  std::memcpy(bits, normal, sizeof bits);
-  return (bits[0] | bits[1] | bits[2]) != 0;
+// Normals compared and tested bit for bit: -0 is not +0, and a normal is set when any of
+// its bits are.
+using NormalBits = std::array<uint32_t, 3>;
+
+NormalBits bitsOf(const float* normal) noexcept {
+  NormalBits bits;
+  std::memcpy(bits.data(), normal, sizeof bits);
+  return bits;
 }
 
-bool sameBits(const float* a, const float* b) noexcept {
-  return std::memcmp(a, b, 3 * sizeof(float)) == 0;
-}
+bool isSet(const NormalBits& bits) noexcept { return (bits[0] | bits[1] | bits[2]) != 0; }
 
 // Beyond this many separate runs, normals set triangle by triangle in no useful order are
 // kept per triangle instead.
@@ -187,20 +188,23 @@ constexpr size_t kMaxSharedRuns = 1024;
 
 bool Mesh::hasSharedNormal(int32_t vertex) const noexcept {
   const size_t at = 3 * static_cast<size_t>(vertex);
-  return at < vertexNormals_.size() && isSet(vertexNormals_.data() + at);
+  return at < vertexNormals_.size() && isSet(bitsOf(vertexNormals_.data() + at));
 }
 
 bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normals) {
   if (!normals_.empty()) return false;
   const int32_t* t = corners_.data() + 3 * static_cast<size_t>(triangle);
+  NormalBits given[3];
   for (size_t k = 0; k < 3; ++k) {
-    const float* given = normals.data() + 3 * k;
-    if (!isSet(given)) return false;
-    if (hasSharedNormal(t[k]) && !sameBits(vertexNormals_.data() + 3 * size_t(t[k]), given)) {
-      return false;
+    given[k] = bitsOf(normals.data() + 3 * k);
+    if (!isSet(given[k])) return false;
+    const size_t at = 3 * static_cast<size_t>(t[k]);
+    if (at < vertexNormals_.size()) {
+      const NormalBits held = bitsOf(vertexNormals_.data() + at);
+      if (isSet(held) && held != given[k]) return false;
     }
     for (size_t j = 0; j < k; ++j) {
-      if (t[j] == t[k] && !sameBits(normals.data() + 3 * j, given)) return false;
+      if (t[j] == t[k] && given[j] != given[k]) return false;
     }
   }
   if (!coverTriangle(triangle)) return false;
@@ -212,6 +216,11 @@ bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normal
 }
 
 bool Mesh::coverTriangle(int32_t triangle) {
+  // Normals mostly come in triangle order, each extending the last run.
+  if (!sharedRuns_.empty() && sharedRuns_.back().second == triangle) {
+    ++sharedRuns_.back().second;
+    return true;
+  }
   auto after = std::upper_bound(sharedRuns_.begin(), sharedRuns_.end(), triangle,
                                 [](int32_t t, const auto& run) { return t < run.first; });
   if (after != sharedRuns_.begin()) {

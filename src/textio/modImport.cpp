@@ -59,7 +59,8 @@ const char* plainIndex(const char* p, const char* end, int32_t& out) noexcept {
   const bool negative = p < end && *p == '-';
   if (p < end && (*p == '-' || *p == '+')) ++p;
   const char* first = p;
-  int32_t value = 0;
+  // Ten digits at most are looked at, enough to tell a tenth: 64 bits hold them.
+  int64_t value = 0;
   for (; p < end && p - first < 10; ++p) {
     const auto digit = static_cast<unsigned char>(*p - '0');
     if (digit > 9) break;
@@ -67,7 +68,7 @@ const char* plainIndex(const char* p, const char* end, int32_t& out) noexcept {
   }
   const auto digits = p - first;
   if (digits == 0 || digits > 9 || (p < end && *p != '/')) return nullptr;
-  out = negative ? -value : value;
+  out = static_cast<int32_t>(negative ? -value : value);
   return p;
 }
 
