@@ -48,7 +48,7 @@ struct LargeAllocator {
   }
   void deallocate(T* block, size_t count) noexcept {
     if (count * sizeof(T) < kLargeArrayBytes) return std::allocator<T>().deallocate(block, count);
-    ::operator delete(block, count * sizeof(T), std::align_val_t{kHugePageBytes});
+    ::operator delete(block, std::align_val_t{kHugePageBytes});
   }
 
   template <class U>
