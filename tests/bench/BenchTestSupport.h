@@ -2,68 +2,27 @@
 // running vlmgen and vlmhost (paths compiled in) as separate programs.
 #pragma once
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "support/RunProgram.h"
 
 namespace vlm::benchtest {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "vlmbench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const fs::path& path() const { return path_; }
+using test::slurp;
+using Outcome = test::ProgramOutcome;
+using TempFolder = test::TempDir;
 
- private:
-  fs::path path_;
-};
-
-inline std::string quoted(const std::string& arg) {
-  std::string q = "'";
-  for (const char c : arg) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-inline std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-};
-
-// Runs argv in a shell with stdout to a file; stderr is kept in folder/err for messages.
+// Runs argv in `folder`, a private settings folder under it.
 inline Outcome run(const fs::path& folder, const std::vector<std::string>& argv) {
-  std::string command = "XDG_CONFIG_HOME=" + quoted((folder / "config").string());
-  for (const std::string& a : argv) command += " " + quoted(a);
-  command += " >" + quoted((folder / "out").string()) + " 2>" + quoted((folder / "err").string()) +
-             " </dev/null";
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(folder / "out")};
+  return test::runIn(folder, argv);
 }
 
 // "a=1 b=2" -> {a: 1, b: 2}
@@ -93,7 +52,7 @@ inline Generated generate(const fs::path& folder, const std::string& format, dou
   Generated g{folder / fileNameFor(format), {}};
   const Outcome o = run(folder, {VLMGEN_PATH, "--format", format, "--mb", std::to_string(megabytes),
                                  "--seed", std::to_string(seed), g.file.string()});
-  if (o.status != 0) throw std::runtime_error("vlmgen failed: " + slurp(folder / "err"));
+  if (o.status != 0) throw std::runtime_error("vlmgen failed: " + o.err);
   g.counts = keyValues(o.out);
   return g;
 }

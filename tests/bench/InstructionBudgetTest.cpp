@@ -65,7 +65,7 @@ TEST_P(InstructionBudget, ImportStaysWithinBudget) {
   const Outcome o = run(folder.path(),
                         {"valgrind", "--tool=callgrind", "--callgrind-out-file=" + profile.string(),
                          VLMHOST_PATH, "--stats", g.file.string()});
-  ASSERT_EQ(o.status, 0) << slurp(folder.path() / "err");
+  ASSERT_EQ(o.status, 0) << o.err;
   // A reader that stops early would be cheap: the whole file must have been imported.
   const auto stats = keyValues(o.out);
   ASSERT_EQ(stats.at("verts"), g.counts.at("verts")) << o.out;

@@ -2,6 +2,7 @@
 // patches of 3DS chunks that may lie in bytes already written out.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@ using vlm::benchtest::slurp;
 using vlm::benchtest::TempFolder;
 using vlm::gen::OutBuffer;
 
-std::string written(void (*fill)(OutBuffer&)) {
+std::string written(const std::function<void(OutBuffer&)>& fill) {
   TempFolder folder;
   const auto path = folder.path() / "out";
   OutBuffer out(path.string());
@@ -36,13 +37,12 @@ TEST(OutBuffer, FixedPointKeepsSignDigitsAndRounding) {
       {7, "7.000000"},
   };
   for (const auto& [value, text] : cases) {
-    TempFolder folder;
-    const auto path = folder.path() / "out";
-    OutBuffer out(path.string());
-    out.reserve(64);
-    out.fixed6(value);
-    out.finish();
-    EXPECT_EQ(slurp(path), text) << value;
+    EXPECT_EQ(written([&](OutBuffer& out) {
+                out.reserve(64);
+                out.fixed6(value);
+              }),
+              text)
+        << value;
   }
 }
 

@@ -30,7 +30,7 @@ TEST_P(EveryFormat, ImportsWithTheCountsItPromises) {
   TempFolder folder;
   const Generated g = generate(folder.path(), GetParam(), 0.3);
   const Outcome o = run(folder.path(), {VLMHOST_PATH, "--json", g.file.string()});
-  ASSERT_EQ(o.status, 0) << slurp(folder.path() / "err");
+  ASSERT_EQ(o.status, 0) << o.err;
   const auto scene = nlohmann::json::parse(o.out);
   EXPECT_TRUE(scene["messages"].empty()) << scene["messages"];
   ASSERT_EQ(static_cast<long long>(scene["objects"].size()), g.counts.at("objects"));

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <bit>
+#include <cstring>
 #include <limits>
 #include <set>
 
@@ -26,6 +26,7 @@ class ExportTo : public ::testing::Test {
   ExportTo() {
     builder.add("cube", test::box({0, 0, 0}, {1, 1, 1}), 0);
     std::filesystem::create_directory(folder.file("folder"));
+    std::filesystem::create_directory(folder.file("dir.ply"));
     std::ofstream(folder.file("plain")) << "x";
   }
   // The message of the error exporting to `name` inside the folder, or "".
@@ -38,8 +39,8 @@ class ExportTo : public ::testing::Test {
     return "";
   }
   SceneBuilder builder;
-  test::TempFolder folder;
-  const std::vector<std::string> before = {"folder", "plain"};
+  test::TempDir folder;
+  const std::vector<std::string> before = {"dir.ply", "folder", "plain"};
 };
 
 struct BadPath {
@@ -54,22 +55,18 @@ TEST_P(UnwritablePath, ClearErrorAndNothingLeftBehind) {
   EXPECT_EQ(failure(GetParam().name), "cannot write '" + path + "': " + GetParam().reason);
   EXPECT_EQ(folder.names(), before);
   EXPECT_TRUE(std::filesystem::is_empty(folder.file("folder")));
+  EXPECT_TRUE(std::filesystem::is_empty(folder.file("dir.ply")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, UnwritablePath,
                          ::testing::Values(BadPath{"missing/x.obj", "No such file or directory"},
                                            BadPath{"missing/x.ply", "No such file or directory"},
                                            BadPath{"plain/x.obj", "Not a directory"},
-                                           BadPath{"plain/x.ply", "Not a directory"}),
+                                           BadPath{"plain/x.ply", "Not a directory"},
+                                           BadPath{"dir.ply", "Is a directory"}),
                          [](const ::testing::TestParamInfo<BadPath>& info) {
                            return std::to_string(info.index);
                          });
-
-TEST_F(ExportTo, FolderNamedLikeTheFileIsRefused) {
-  std::filesystem::create_directory(folder.file("dir.ply"));
-  EXPECT_EQ(failure("dir.ply"), "cannot write '" + folder.file("dir.ply") + "': Is a directory");
-  EXPECT_TRUE(std::filesystem::is_empty(folder.file("dir.ply")));
-}
 
 TEST_F(ExportTo, UnwritableMtlLeavesTheOldObjUntouched) {
   std::filesystem::create_directory(folder.file("scene.mtl"));
@@ -78,7 +75,7 @@ TEST_F(ExportTo, UnwritableMtlLeavesTheOldObjUntouched) {
             "cannot write '" + folder.file("scene.mtl") + "': Is a directory");
   EXPECT_EQ(test::slurp(folder.file("scene.obj")), "old");
   EXPECT_EQ(folder.names(),
-            (std::vector<std::string>{"folder", "plain", "scene.mtl", "scene.obj"}));
+            (std::vector<std::string>{"dir.ply", "folder", "plain", "scene.mtl", "scene.obj"}));
 }
 
 TEST_F(ExportTo, ReadOnlyFolderIsRefused) {
@@ -110,7 +107,7 @@ TEST_F(ExportTo, OtherExtensionsAreRefusedBeforeAnyFileIsMade) {
 }
 
 TEST(OutputFile, BytesAcrossManyBuffersArriveInOrder) {
-  test::TempFolder folder;
+  test::TempDir folder;
   std::string expected;
   {
     OutputFile out(folder.file("big"));
@@ -134,7 +131,7 @@ TEST(OutputFile, BytesAcrossManyBuffersArriveInOrder) {
 }
 
 TEST(OutputFile, AbandonedFileLeavesTheOldOneAndNoTemporary) {
-  test::TempFolder folder;
+  test::TempDir folder;
   std::ofstream(folder.file("target")) << "old";
   {
     OutputFile out(folder.file("target"));
@@ -145,7 +142,7 @@ TEST(OutputFile, AbandonedFileLeavesTheOldOneAndNoTemporary) {
 }
 
 TEST(OutputFile, CommittedFileHasTheUsualPermissions) {
-  test::TempFolder folder;
+  test::TempDir folder;
   const mode_t mask = ::umask(022);
   OutputFile out(folder.file("f"));
   out.commit();
@@ -186,52 +183,37 @@ TEST(SceneColors, FileMaterialWinsDefaultMaterialAndNoneKeepDefaultColor) {
 
 TEST(SceneColors, ColourNumbersSplitIntoRedGreenBlue) {
   const Rgb c = rgbOf(colorNumber(10, 20, 30) | static_cast<int32_t>(0x7F000000));
-  EXPECT_EQ(c.r, 10);
-  EXPECT_EQ(c.g, 20);
-  EXPECT_EQ(c.b, 30);
+  EXPECT_EQ((std::array<int, 3>{c.r, c.g, c.b}), (std::array<int, 3>{10, 20, 30}));
 }
 
-// A triangle in the z = 0 plane (face normal +z) with the given corner normals.
-refhost::Mesh flatTriangle(const std::vector<float>& normals) {
-  refhost::Mesh mesh;
-  mesh.appendVertices(std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0});
-  const int32_t corners[3] = {0, 1, 2};
-  mesh.appendPolygon(corners);
-  if (!normals.empty()) {
-    auto slot = mesh.cornerNormalsOf(0);
-    std::copy(normals.begin(), normals.end(), slot.begin());
-  }
-  return mesh;
-}
-
+// Corner normals of one triangle as written, bit for bit: set ones made unit (minus zero
+// written as zero), unset, zero or not finite ones replaced by the face normal, and a
+// triangle without area all zero.
 TEST(CornerNormals, SetNormalsAreMadeUnitOthersFallBackToTheFaceNormal) {
   constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
   constexpr float kInf = std::numeric_limits<float>::infinity();
-  const auto n = cornerNormals(flatTriangle({0, 0, -10, 0, 0, 0, kNan, 0, 1}), 0);
-  EXPECT_EQ(n[0], (Vec3{0, 0, -1}));
-  EXPECT_EQ(n[1], (Vec3{0, 0, 1}));  // zero: the face normal
-  EXPECT_EQ(n[2], (Vec3{0, 0, 1}));  // not finite: the face normal
-  const auto huge = cornerNormals(flatTriangle({3e38f, 0, 0, kInf, 0, 0, 0, 1e-30f, 0}), 0);
-  EXPECT_EQ(huge[0], (Vec3{1, 0, 0}));
-  EXPECT_EQ(huge[1], (Vec3{0, 0, 1}));
-  EXPECT_EQ(huge[2], (Vec3{0, 1, 0}));
-  const auto none = cornerNormals(flatTriangle({}), 0);
-  for (const Vec3& v : none) EXPECT_EQ(v, (Vec3{0, 0, 1}));
-}
-
-TEST(CornerNormals, NegativeZeroIsWrittenAsZeroSoEqualNormalsHaveEqualBits) {
-  const auto n = cornerNormals(flatTriangle({-0.0f, -0.0f, 2, 0, 0, 2, 0, -0.0f, 1}), 0);
-  for (const Vec3& v : n) {
-    for (float f : v) EXPECT_FALSE(std::signbit(f)) << f;
+  const std::vector<float> flat = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+  const Vec3 up = {0, 0, 1};
+  const struct {
+    std::vector<float> vertices, normals;
+    std::array<Vec3, 3> expected;
+  } cases[] = {
+      {flat, {0, 0, -10, 0, 0, 0, kNan, 0, 1}, {{{0, 0, -1}, up, up}}},
+      {flat, {3e38f, 0, 0, kInf, 0, 0, 0, 1e-30f, 0}, {{{1, 0, 0}, up, {0, 1, 0}}}},
+      {flat, {}, {{up, up, up}}},
+      {flat, {-0.0f, -0.0f, 2, 0, 0, 2, 0, -0.0f, 1}, {{up, up, up}}},
+      {{1, 1, 1, 2, 2, 2, 3, 3, 3}, {}, {}},
+  };
+  for (const auto& c : cases) {
+    refhost::Mesh mesh;
+    mesh.appendVertices(c.vertices);
+    const int32_t corners[3] = {0, 1, 2};
+    mesh.appendPolygon(corners);
+    if (!c.normals.empty()) std::ranges::copy(c.normals, mesh.cornerNormalsOf(0).begin());
+    const std::array<Vec3, 3> n = cornerNormals(mesh, 0);
+    EXPECT_EQ(n, c.expected);
+    EXPECT_EQ(std::memcmp(n.data(), c.expected.data(), sizeof n), 0) << "minus zero written";
   }
-}
-
-TEST(CornerNormals, TriangleWithoutAreaHasZeroNormals) {
-  refhost::Mesh mesh;
-  mesh.appendVertices(std::vector<float>{1, 1, 1, 2, 2, 2, 3, 3, 3});
-  const int32_t corners[3] = {0, 1, 2};
-  mesh.appendPolygon(corners);
-  for (const Vec3& v : cornerNormals(mesh, 0)) EXPECT_EQ(v, (Vec3{0, 0, 0}));
 }
 
 }  // namespace

@@ -1,14 +1,10 @@
-// Test helpers: small readers for the files the export writes, a temporary folder, and
-// the world coordinates a scene's objects have.
+// Test helpers: small readers for the files the export writes and the world coordinates
+// a scene's objects have.
 #pragma once
-
-#include <unistd.h>
 
 #include <array>
 #include <charconv>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -16,43 +12,11 @@
 #include <vector>
 
 #include "refhost/ReferenceScene.h"
+#include "support/TempDir.h"
 
 namespace vlm::test {
 
-namespace fs = std::filesystem;
 using Float3 = std::array<float, 3>;
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "vlmexport-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-  std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    for (const auto& entry : fs::directory_iterator(path_)) out.push_back(entry.path().filename());
-    std::sort(out.begin(), out.end());
-    return out;
-  }
-
- private:
-  fs::path path_;
-};
-
-inline std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 inline std::vector<std::string> words(const std::string& line) {
   std::istringstream in(line);

@@ -55,7 +55,7 @@ class TwoParts : public ::testing::Test {
   SceneBuilder builder;
   ObjectRef cube;
   ObjectRef plate;
-  test::TempFolder folder;
+  test::TempDir folder;
 };
 
 TEST_F(TwoParts, EveryObjectKeepsItsWorldVerticesAndTriangles) {
@@ -126,30 +126,21 @@ TEST_F(TwoParts, DuplicateNamesAreMadeUniqueAndObjectMarksMatchTheNames) {
   EXPECT_EQ(test::slurp(folder.file("scene.obj")).rfind("# Exported from parts.3ds\n", 0), 0u);
 }
 
-TEST(ObjExport, ObjectsSharingADefaultColorShareOneMaterial) {
+TEST(ObjExport, ObjectsSharingADefaultColorShareOneMaterialAndEmptyOnesStayObjects) {
   SceneBuilder builder;
+  builder.add("empty", test::Shape{}, kBlueish);
   builder.add("a", test::box({0, 0, 0}, {1, 1, 1}), kBlueish);
   builder.add("b", test::box({0, 0, 0}, {1, 1, 1}), kBlueish);
   builder.add("c", test::box({0, 0, 0}, {1, 1, 1}), colorNumber(255, 0, 0));
-  test::TempFolder folder;
+  test::TempDir folder;
   exportScene(builder.scene, folder.file("x.OBJ"));
   const test::ObjFile file = test::readObj(folder.file("x.OBJ"));
-  ASSERT_EQ(file.objects.size(), 3u);
-  EXPECT_EQ(file.objects[0].material, file.objects[1].material);
-  EXPECT_NE(file.objects[0].material, file.objects[2].material);
-  EXPECT_EQ(test::readMtlColors(folder.file("x.mtl")).size(), 2u);
-}
-
-TEST(ObjExport, ObjectWithoutGeometryStaysAnObject) {
-  SceneBuilder builder;
-  builder.add("empty", test::Shape{}, kBlueish);
-  builder.add("box", test::box({0, 0, 0}, {1, 1, 1}), kBlueish);
-  test::TempFolder folder;
-  exportScene(builder.scene, folder.file("x.obj"));
-  const test::ObjFile file = test::readObj(folder.file("x.obj"));
-  ASSERT_EQ(file.objects.size(), 2u);
+  ASSERT_EQ(file.objects.size(), 4u);
   EXPECT_TRUE(file.objects[0].vertices.empty());
-  EXPECT_EQ(file.objects[1].triangles.front()[0], 1);  // numbering starts at the box
+  EXPECT_EQ(file.objects[1].triangles.front()[0], 1);  // numbering starts at the first box
+  EXPECT_EQ(file.objects[1].material, file.objects[2].material);
+  EXPECT_NE(file.objects[1].material, file.objects[3].material);
+  EXPECT_EQ(test::readMtlColors(folder.file("x.mtl")).size(), 2u);
 }
 
 struct NameCase {
@@ -162,7 +153,7 @@ class ObjectNames : public ::testing::TestWithParam<NameCase> {};
 TEST_P(ObjectNames, AreOneWordWithoutCommentMarkAndNeverTwice) {
   SceneBuilder builder;
   for (const std::string& name : GetParam().raw) builder.add(name, test::Shape{}, kBlueish);
-  test::TempFolder folder;
+  test::TempDir folder;
   exportScene(builder.scene, folder.file("x.obj"));
   std::vector<std::string> names;
   for (const test::ObjObject& o : test::readObj(folder.file("x.obj")).objects)

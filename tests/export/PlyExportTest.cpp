@@ -35,7 +35,7 @@ class TwoObjects : public ::testing::Test {
   SceneBuilder builder;
   ObjectRef cube;
   ObjectRef roof;
-  test::TempFolder folder;
+  test::TempDir folder;
   test::PlyFile ply;
 };
 
@@ -97,40 +97,36 @@ TEST_F(TwoObjects, SharedNormalsKeepSharedVerticesAndCreasesGetCopies) {
   ASSERT_TRUE(ply.wellFormed);
   // The roof's 4 vertices all point up: written once each, after the cube's.
   size_t roofVertices = 0;
-  for (const test::PlyVertex& v : ply.vertices) roofVertices += v.color == kSlate;
-  EXPECT_EQ(roofVertices, 4u);
   for (const test::PlyVertex& v : ply.vertices) {
-    if (v.color == kSlate) {
-      EXPECT_EQ(v.normal, (Float3{0, 1, 0}));
-    }
+    if (v.color != kSlate) continue;
+    ++roofVertices;
+    EXPECT_EQ(v.normal, (Float3{0, 1, 0}));
   }
+  EXPECT_EQ(roofVertices, 4u);
   // Each box corner meets three sides: three (position, normal) pairs, 24 in all.
   EXPECT_EQ(ply.vertices.size() - roofVertices, 24u);
 }
 
-TEST(PlyExport, EmptySceneIsAValidEmptyMesh) {
-  SceneBuilder builder;
-  test::TempFolder folder;
-  exportScene(builder.scene, folder.file("none.PLY"));
-  const test::PlyFile ply = test::readPly(folder.file("none.PLY"));
-  EXPECT_TRUE(ply.wellFormed);
-  EXPECT_TRUE(ply.vertices.empty());
-  EXPECT_TRUE(ply.triangles.empty());
-  EXPECT_EQ(ply.header.at(2), "comment Exported from an unnamed scene");
-}
-
-TEST(PlyExport, UnusedVerticesAreKept) {
-  SceneBuilder builder;
+// A scene without objects, and a quad with a vertex no triangle uses (written all the same,
+// with a zero normal).
+TEST(PlyExport, EmptySceneIsAValidEmptyMeshAndUnusedVerticesAreKept) {
+  SceneBuilder empty, quad;
   test::Shape shape = test::quad({0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0});
   shape.coords.insert(shape.coords.end(), {7, 8, 9});
-  builder.add("q", shape, 0);
-  test::TempFolder folder;
-  exportScene(builder.scene, folder.file("q.ply"));
-  const test::PlyFile ply = test::readPly(folder.file("q.ply"));
-  ASSERT_TRUE(ply.wellFormed);
-  ASSERT_EQ(ply.vertices.size(), 5u);
-  EXPECT_EQ(ply.vertices[4].position, (Float3{7, 8, 9}));
-  EXPECT_EQ(ply.vertices[4].normal, (Float3{0, 0, 0}));
+  quad.add("q", shape, 0);
+  test::TempDir folder;
+  exportScene(empty.scene, folder.file("none.PLY"));
+  exportScene(quad.scene, folder.file("q.ply"));
+  const test::PlyFile none = test::readPly(folder.file("none.PLY"));
+  EXPECT_TRUE(none.wellFormed);
+  EXPECT_TRUE(none.vertices.empty());
+  EXPECT_TRUE(none.triangles.empty());
+  EXPECT_EQ(none.header.at(2), "comment Exported from an unnamed scene");
+  const test::PlyFile q = test::readPly(folder.file("q.ply"));
+  ASSERT_TRUE(q.wellFormed);
+  ASSERT_EQ(q.vertices.size(), 5u);
+  EXPECT_EQ(q.vertices[4].position, (Float3{7, 8, 9}));
+  EXPECT_EQ(q.vertices[4].normal, (Float3{0, 0, 0}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/ObjectRegistry.h"
 #include "refhost/CallRecorder.h"
 #include "refhost/ReferenceScene.h"
+#include "support/ErrorOf.h"
 
 namespace vlm::host {
 namespace {
@@ -145,38 +146,17 @@ TEST_F(TypedCalls, FailedHostCallRaisesTheHostsError) {
   recorder.failCall({"object", "Add_Poligons", 1, 5, "bad polygons", "Velmo"});
   HostObject object = HostObject::create();
   std::vector<int32_t> records = {3, 0, 1, 2};
-  try {
-    object.Add_Poligons(records);
-    FAIL() << "the call should fail";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 5);
-    EXPECT_EQ(e.description(), "bad polygons");
-    EXPECT_EQ(e.source(), "Velmo");
-  }
+  EXPECT_EQ(test::errorPartsOf([&] { object.Add_Poligons(records); }),
+            test::ErrorParts(5, "Velmo", "bad polygons"));
 }
 
 TEST_F(TypedCalls, MissingClassOrMemberGivesTheClassicErrors) {
-  unregisterClass(kObjectProgId);
-  try {
-    HostObject::create();
-    FAIL() << "creation should fail";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), err::kCantCreateObject);
-  }
   HostObject nothing;
-  try {
-    nothing.Center();
-    FAIL() << "a call on no object should fail";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), err::kObjectVarNotSet);
-  }
   HostObject material(refhost::createReferenceMaterial());
-  try {
-    material.Center();
-    FAIL() << "a material has no Center";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), err::kNoSuchMember);
-  }
+  EXPECT_EQ(test::errorOf([&] { nothing.Center(); }), err::kObjectVarNotSet);
+  EXPECT_EQ(test::errorOf([&] { material.Center(); }), err::kNoSuchMember);
+  unregisterClass(kObjectProgId);
+  EXPECT_EQ(test::errorOf([] { (void)HostObject::create(); }), err::kCantCreateObject);
 }
 
 // A dispatch double that counts name lookups and Add calls and writes into by-reference

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -27,19 +25,10 @@ constexpr std::array<std::string_view, 5> kExtensions = {"obj", "dxf", "3ds", "i
 constexpr size_t kElementsPerByte = 2;
 constexpr size_t kElementsBesides = 200000;
 
+// The format's index in the dialog's list, -1 for none.
 int32_t formatIndex(std::string_view extension) {
-  for (size_t i = 0; i < kExtensions.size(); ++i) {
-    if (kExtensions[i] == extension) return static_cast<int32_t>(i);
-  }
-  ADD_FAILURE() << "no format for the extension " << extension;
-  return 0;
-}
-
-bool formatIndexKnown(std::string_view extension) {
-  for (std::string_view known : kExtensions) {
-    if (known == extension) return true;
-  }
-  return false;
+  const auto* found = std::find(kExtensions.begin(), kExtensions.end(), extension);
+  return found == kExtensions.end() ? -1 : static_cast<int32_t>(found - kExtensions.begin());
 }
 
 size_t sceneElements(const refhost::ReferenceScene& scene) {
@@ -56,9 +45,8 @@ size_t sceneElements(const refhost::ReferenceScene& scene) {
 // Small 3DS and binary PLY files that the samples folder does not have.
 std::vector<Sample> builtSamples() {
   using namespace test3ds;
-  const std::string red =
-      material(materialName("Red") + chunk(0xA020, byteColor(255, 0, 0)) +
-               chunk(0xA040, intPercent(50)));
+  const std::string red = material(materialName("Red") + chunk(0xA020, byteColor(255, 0, 0)) +
+                                   chunk(0xA040, intPercent(50)));
   std::string ply =
       "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
       "property float y\nproperty float z\nelement face 1\n"
@@ -111,6 +99,7 @@ Outcome HostileImport::importPath(const std::string& path, std::string_view exte
   {
     frmImport dialog;
     dialog.setObjScene(scene.dispatch());
+    EXPECT_GE(formatIndex(extension), 0) << "no format for the extension " << extension;
     toolkit.whenIdle(ui::UserAction::select("cmbFormat", formatIndex(extension)));
     toolkit.whenIdle(ui::UserAction::click("cmdImport"));
     // Whatever the run left, the dialog is looked at before the user closes it.
@@ -141,7 +130,8 @@ Outcome HostileImport::importPath(const std::string& path, std::string_view exte
 void HostileImport::expectContained(const Outcome& outcome, size_t fileSize) {
   for (const ui::MessageRecord& m : outcome.messages) EXPECT_EQ(m.title, "VLMImport");
   const std::vector<std::string> failures = outcome.failures();
-  EXPECT_LE(failures.size(), 1u) << "one run showed several failures: " << ::testing::PrintToString(failures);
+  EXPECT_LE(failures.size(), 1u) << "one run showed several failures: "
+                                 << ::testing::PrintToString(failures);
   if (!failures.empty()) {
     EXPECT_EQ(outcome.objects, 0u) << "a failed run handed objects over: " << failures[0];
     EXPECT_TRUE(outcome.idle) << "a failed run left the dialog busy: " << failures[0];
@@ -152,21 +142,17 @@ void HostileImport::expectContained(const Outcome& outcome, size_t fileSize) {
   EXPECT_TRUE(nlohmann::json::accept(outcome.json)) << "the scene's report is not valid JSON";
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::vector<Sample> samples() {
   std::vector<Sample> all;
   for (const auto& entry : std::filesystem::directory_iterator(VLM_EXAMPLES_DIR)) {
     const std::string ext = entry.path().extension().string();
-    if (ext.size() > 1 && formatIndexKnown(ext.substr(1))) {
-      all.push_back({entry.path().filename().string(), readFile(entry.path().string())});
+    if (ext.size() > 1 && formatIndex(ext.substr(1)) >= 0) {
+      all.push_back({entry.path().filename().string(), slurp(entry.path())});
     }
   }
   for (Sample& built : builtSamples()) all.push_back(std::move(built));
-  std::sort(all.begin(), all.end(), [](const Sample& a, const Sample& b) { return a.name < b.name; });
+  std::sort(all.begin(), all.end(),
+            [](const Sample& a, const Sample& b) { return a.name < b.name; });
   return all;
 }
 

@@ -14,6 +14,7 @@
 
 #include "refhost/ReferenceScene.h"
 #include "support/ImporterTestSupport.h"
+#include "support/TempDir.h"
 #include "ui/HeadlessToolkit.h"
 
 namespace vlm::hostile {
@@ -24,8 +25,8 @@ struct Outcome {
   size_t objects = 0;
   size_t elements = 0;  // vertices, triangles and refused polygons the scene holds
   int32_t selectedObject = 0;
-  bool idle = false;    // the dialog went back to idle (controls enabled, progress 0)
-  std::string json;     // the scene's report
+  bool idle = false;  // the dialog went back to idle (controls enabled, progress 0)
+  std::string json;   // the scene's report
   std::vector<std::string> names;
 
   // Messages shown up to the end of the run; those shown when the user then closed the
@@ -64,7 +65,7 @@ struct Sample {
   std::string bytes;
 };
 std::vector<Sample> samples();
-std::string readFile(const std::string& path);
+using test::slurp;
 
 // The process's peak resident memory in bytes.
 size_t peakMemory();

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <utility>
 
 #include "HostileImport.h"
 #include "HostileSettings.h"
@@ -34,9 +35,12 @@ TEST_F(SettingsFile, CorruptFileKeepsItsValuesAndTheDialogWorks) {
   std::mt19937 random(7);
   std::string noise;
   for (int i = 0; i < 4000; ++i) noise += static_cast<char>(random() % 256);
-  writeSettings(noise + "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport\\PLY]\n"
-                        "Path=text:/models/ply/\n" + noise + "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\"
-                        "Hollavent\\VLMImport]\nFileFormat=int16:4\nOther=int32:77\n");
+  writeSettings(noise +
+                "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport\\PLY]\n"
+                "Path=text:/models/ply/\n" +
+                noise +
+                "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\"
+                "Hollavent\\VLMImport]\nFileFormat=int16:4\nOther=int32:77\n");
   const std::string before = otherSavedValues();
   ASSERT_NE(before.find("/models/ply/"), std::string::npos);
   ASSERT_NE(before.find("Other"), std::string::npos);
@@ -56,21 +60,13 @@ TEST_F(SettingsFile, EmptyFileReadsAsNoValues) {
   EXPECT_EQ(savedFormat(), 0);
 }
 
-// A file the component cannot have written (over its size limit) is not overwritten:
-// the run's write fails with one message and the file keeps every byte.
-TEST_F(SettingsFile, OversizedFileIsNeitherLoadedNorOverwritten) {
-  const std::string huge = "; " + std::string(size_t{5} << 20, 'x') + "\n";
-  writeSettings(huge);
-  const Outcome outcome = importTriangle();
-  EXPECT_EQ(outcome.failures().size(), 1u);
-  EXPECT_TRUE(outcome.idle);
-  EXPECT_EQ(outcome.objects, 0u);
-  EXPECT_EQ(readFile(settingsFile()), huge);
-}
-
+// Something the component cannot write over stands where its file or folder should be:
+// a folder, a file, or a file over the size limit (which it cannot have written).
 struct Obstacle {
   const char* name;
-  std::function<void(const std::string& file)> place;
+  // Places the obstacle for the settings file `file`; returns a file that must keep its
+  // bytes, and those bytes.
+  std::function<std::pair<std::string, std::string>(const std::string& file)> place;
 };
 
 const Obstacle kObstacles[] = {
@@ -78,31 +74,35 @@ const Obstacle kObstacles[] = {
      [](const std::string& file) {
        std::filesystem::create_directories(file);
        std::ofstream(file + "/keep") << "kept";
+       return std::pair(file + "/keep", std::string("kept"));
      }},
     {"FolderIsAFile",
      [](const std::string& file) {
        const std::string folder = std::filesystem::path(file).parent_path().string();
        std::filesystem::create_directories(std::filesystem::path(folder).parent_path());
        std::ofstream(folder) << "kept";
+       return std::pair(folder, std::string("kept"));
+     }},
+    {"OversizedFile",
+     [](const std::string& file) {
+       const std::string huge = "; " + std::string(size_t{5} << 20, 'x') + "\n";
+       std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+       std::ofstream(file, std::ios::binary) << huge;
+       return std::pair(file, huge);
      }},
 };
 
 class SettingsObstacle : public SettingsFile, public ::testing::WithParamInterface<Obstacle> {};
 
 TEST_P(SettingsObstacle, WriteFailsWithOneMessageAndTheObstacleStays) {
-  GetParam().place(settingsFile());
+  const auto [kept, bytes] = GetParam().place(settingsFile());
   const Outcome outcome = importTriangle();
   ASSERT_EQ(outcome.failures().size(), 1u) << ::testing::PrintToString(outcome.failures());
   EXPECT_TRUE(outcome.idle);
   EXPECT_EQ(outcome.objects, 0u);
   // Closing the dialog saves the format, which fails the same way and is shown too.
   EXPECT_EQ(outcome.messages.size(), 2u);
-  const std::filesystem::path file = settingsFile();
-  if (std::filesystem::is_directory(file)) {
-    EXPECT_EQ(readFile(file.string() + "/keep"), "kept");
-  } else {
-    EXPECT_EQ(readFile(file.parent_path().string()), "kept");
-  }
+  EXPECT_EQ(slurp(kept), bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Obstacles, SettingsObstacle, ::testing::ValuesIn(kObstacles),
@@ -120,7 +120,7 @@ TEST_F(SettingsFile, ReadOnlyFolderKeepsTheSavedFile) {
   ::chmod(folder.c_str(), 0700);
   EXPECT_EQ(outcome.failures().size(), 1u);
   EXPECT_TRUE(outcome.idle);
-  EXPECT_EQ(readFile(settingsFile()), saved);
+  EXPECT_EQ(slurp(settingsFile()), saved);
 }
 
 }  // namespace

@@ -32,79 +32,92 @@ std::vector<std::string> createdNames(const refhost::CallRecorder& recorder,
   return names;
 }
 
-struct NotA3dsCase {
-  const char* what;
-  std::string bytes;
-};
-
-class NotA3dsFile : public ChunkWalk, public ::testing::WithParamInterface<NotA3dsCase> {};
-
-TEST_P(NotA3dsFile, FailsWithFileTypeWrongAndKeepsNoObjects) {
-  const Outcome out = load(GetParam().bytes);
-  EXPECT_EQ(out.number(), err::k3DS);
-  EXPECT_EQ(out.description(), "File type wrong!");
-  EXPECT_EQ(out.objects, nullptr);
-  ASSERT_NE(out.materials, nullptr);
-  EXPECT_EQ(out.materials->Count(), 0);
-  EXPECT_EQ(fileTable().find(1), nullptr) << "the file stays open";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Magic, NotA3dsFile,
-    ::testing::Values(NotA3dsCase{"empty", ""}, NotA3dsCase{"one_byte", "M"},
-                      NotA3dsCase{"other_id", chunk(0x4D4C, editor(triangleObject("A")))},
-                      NotA3dsCase{"swapped_bytes", u16(0x3D3D) + file3ds(editor(""))}),
-    [](const auto& info) { return std::string(info.param.what); });
-
-class OldVersion : public ChunkWalk, public ::testing::WithParamInterface<int32_t> {};
-
-TEST_P(OldVersion, FailsWithTheVersionMessage) {
-  const Outcome out = load(file3ds(editor(triangleObject("A")), GetParam()));
-  EXPECT_EQ(out.number(), err::k3DS);
-  EXPECT_EQ(out.description(), kVersionMessage + std::to_string(GetParam()));
-  EXPECT_TRUE(callsTo("Add_Vertices").empty()) << "nothing is read after the version";
-}
-
-INSTANTIATE_TEST_SUITE_P(BelowThree, OldVersion, ::testing::Values(2, 0, -1, INT32_MIN));
-
-TEST_F(ChunkWalk, VersionTwoMessageEndsWithColonBlankAndDigit) {
-  const Outcome out = load(file3ds("", 2));
-  EXPECT_EQ(out.description(),
-            "Sorry can only read 3ds files of version 3.0 and higher. The version of the file "
-            "you want to read is : 2");
-}
-
-TEST_F(ChunkWalk, VersionThreeOrMoreIsReadWhateverItsValue) {
-  for (int32_t version : {3, 4, 1000, INT32_MAX}) {
-    recorder.clearRecords();
-    const Outcome out = load(file3ds(editor(triangleObject("A")), version));
-    EXPECT_FALSE(out.error) << version << ": " << out.description();
-    ASSERT_NE(out.objects, nullptr);
-    EXPECT_EQ(out.objects->Count(), 1) << version;
+TEST_F(ChunkWalk, FileNotStartingWithTheMainChunkIsTheWrongType) {
+  for (const std::string& bytes : {std::string(), std::string("M"),
+                                   chunk(0x4D4C, editor(triangleObject("A"))),  // another id
+                                   u16(0x3D3D) + file3ds(editor(""))}) {       // bytes swapped
+    SCOPED_TRACE(::testing::PrintToString(bytes));
+    const Outcome out = load(bytes);
+    EXPECT_EQ(out.number(), err::k3DS);
+    EXPECT_EQ(out.description(), "File type wrong!");
+    EXPECT_EQ(out.objects, nullptr);
+    ASSERT_NE(out.materials, nullptr);
+    EXPECT_EQ(out.materials->Count(), 0);
+    EXPECT_EQ(fileTable().find(1), nullptr) << "the file stays open";
   }
 }
 
-TEST_F(ChunkWalk, MissingVersionChunkReadsTheHeaderAgainAsMainLevel) {
-  const Outcome out = load(chunk(0x4D4D, editor(triangleObject("A"))));
-  EXPECT_FALSE(out.error) << out.description();
-  EXPECT_EQ(createdNames(recorder), std::vector<std::string>{"\"A\""});
+// Versions below 3 fail with the version message and nothing after the version is read;
+// any other version is read.
+TEST_F(ChunkWalk, VersionDecidesWhetherTheFileIsRead) {
+  for (int32_t version : {2, 0, -1, INT32_MIN, 3, 4, 1000, INT32_MAX}) {
+    SCOPED_TRACE(version);
+    recorder.clearRecords();
+    const Outcome out = load(file3ds(editor(triangleObject("A")), version));
+    if (version < 3) {
+      EXPECT_EQ(out.number(), err::k3DS);
+      EXPECT_EQ(out.description(), kVersionMessage + std::to_string(version));
+      EXPECT_TRUE(callsTo("Add_Vertices").empty()) << "nothing is read after the version";
+    } else {
+      EXPECT_FALSE(out.error) << out.description();
+      ASSERT_NE(out.objects, nullptr);
+      EXPECT_EQ(out.objects->Count(), 1);
+    }
+  }
 }
 
-TEST_F(ChunkWalk, MainChunkLengthIsNotConsulted) {
-  // The MAIN3DS chunk claims only its header; what follows is read as main level.
-  const std::string bytes =
-      chunkWithLength(0x4D4D, 6) + chunk(0x0002, i32(3)) + editor(triangleObject("A"));
-  const Outcome out = load(bytes);
-  EXPECT_FALSE(out.error) << out.description();
-  EXPECT_EQ(out.objects->Count(), 1);
-}
-
-TEST_F(ChunkWalk, MainHeaderAloneImportsNothingWithoutFailure) {
-  const Outcome out = load(chunkWithLength(0x4D4D, 6));
-  EXPECT_FALSE(out.error) << out.description();
-  ASSERT_NE(out.objects, nullptr);
-  EXPECT_EQ(out.objects->Count(), 0);
-  EXPECT_EQ(out.materials->Count(), 0);
+// Files read without failure into exactly these objects and materials (names quoted).
+TEST_F(ChunkWalk, StructureGivesTheseObjectsAndMaterials) {
+  const std::string meshData = vertexList({{0, 0, 0}}) + faceList({{0, 0, 0}});
+  const std::string objectB = triangleObject("B");
+  const std::string longName(NumberedFile::kBlockSize * 2 + 17, 'n');
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> objects, materials;
+  } cases[] = {
+      {"missing_version_chunk_reads_the_header_again_as_main_level",
+       chunk(0x4D4D, editor(triangleObject("A"))),
+       {"\"A\""},
+       {}},
+      // MAIN3DS claims only its header; what follows is read as main level.
+      {"main_chunk_length_is_not_consulted",
+       chunkWithLength(0x4D4D, 6) + chunk(0x0002, i32(3)) + editor(triangleObject("A")),
+       {"\"A\""},
+       {}},
+      {"main_header_alone_imports_nothing", chunkWithLength(0x4D4D, 6), {}, {}},
+      {"keyframer_section_is_passed_over_whole",
+       file3ds(chunk(0xB000, editor(triangleObject("InKeyframer"))) + editor(triangleObject("A"))),
+       {"\"A\""},
+       {}},
+      // A's mesh claims to hold B as well; B must still be read as A's sibling.
+      {"child_running_past_its_parent_is_cut_back",
+       file3ds(editor(
+           namedObject("A", chunkWithLength(
+                                0x4100, static_cast<int32_t>(6 + meshData.size() + objectB.size()),
+                                meshData)) +
+           objectB)),
+       {"\"A\"", "\"B\""},
+       {}},
+      {"name_running_to_the_end_of_the_file_ends_there",
+       file3ds(editor(material(u16(0xA000) + i32(6 + 13) + "Unterminated"))),
+       {},
+       {"\"Unterminated\""}},
+      {"long_name_spanning_many_blocks_is_read_whole",
+       file3ds(editor(triangleObject(longName) + triangleObject("B"))),
+       {"\"" + longName + "\"", "\"B\""},
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    recorder.clearRecords();
+    const Outcome out = load(c.bytes);
+    ASSERT_FALSE(out.error) << out.description();
+    EXPECT_EQ(createdNames(recorder), c.objects);
+    EXPECT_EQ(createdNames(recorder, "material#"), c.materials);
+    EXPECT_EQ(out.objects->Count(), static_cast<int32_t>(c.objects.size()));
+    EXPECT_EQ(out.materials->Count(), static_cast<int32_t>(c.materials.size()));
+  }
 }
 
 TEST_F(ChunkWalk, LoadReplacesTheCallersCollections) {
@@ -144,25 +157,6 @@ TEST_F(ChunkWalk, UnknownChunksArePassedOverAtEveryLevel) {
             std::vector<std::string>{"object#1.MaterialKey put (String \"Red\")"});
   EXPECT_EQ(callsTo("Add_Vertices").size(), 2u);
   EXPECT_EQ(callsTo("Add_Poligons").size(), 2u);
-}
-
-TEST_F(ChunkWalk, KeyframerSectionIsPassedOverWhole) {
-  const std::string bytes =
-      file3ds(chunk(0xB000, editor(triangleObject("InKeyframer"))) + editor(triangleObject("A")));
-  const Outcome out = load(bytes);
-  EXPECT_FALSE(out.error) << out.description();
-  EXPECT_EQ(createdNames(recorder), std::vector<std::string>{"\"A\""});
-}
-
-TEST_F(ChunkWalk, ChildRunningPastItsParentIsCutBackToTheParentsEnd) {
-  // A's mesh claims to hold B as well; B must still be read as A's sibling.
-  const std::string meshData = vertexList({{0, 0, 0}}) + faceList({{0, 0, 0}});
-  const std::string objectB = triangleObject("B");
-  const std::string overlongMesh =
-      chunkWithLength(0x4100, static_cast<int32_t>(6 + meshData.size() + objectB.size()), meshData);
-  const Outcome out = load(file3ds(editor(namedObject("A", overlongMesh) + objectB)));
-  EXPECT_FALSE(out.error) << out.description();
-  EXPECT_EQ(createdNames(recorder), (std::vector<std::string>{"\"A\"", "\"B\""}));
 }
 
 // A chunk claiming less than its own header, placed at one level before something the
@@ -328,23 +322,6 @@ TEST_F(ChunkWalk, TruncatedVertexListReadsZerosPastTheEnd) {
   EXPECT_TRUE(std::all_of(v.begin() + 3, v.end(), [](float f) { return f == 0; }));
 }
 
-TEST_F(ChunkWalk, NameRunningToTheEndOfTheFileEndsThere) {
-  const std::string bytes = file3ds(editor(material(u16(0xA000) + i32(6 + 13) + "Unterminated")));
-  const Outcome out = load(bytes);
-  ASSERT_FALSE(out.error) << out.description();
-  EXPECT_EQ(createdNames(recorder, "material#"), std::vector<std::string>{"\"Unterminated\""});
-}
-
-TEST_F(ChunkWalk, LongNameSpanningManyBlocksIsReadWhole) {
-  const std::string name(NumberedFile::kBlockSize * 2 + 17, 'n');
-  const Outcome out = load(file3ds(editor(triangleObject(name) + triangleObject("B"))));
-  ASSERT_FALSE(out.error) << out.description();
-  const auto names = createdNames(recorder);
-  ASSERT_EQ(names.size(), 2u);
-  EXPECT_EQ(names[0], "\"" + name + "\"");
-  EXPECT_EQ(names[1], "\"B\"");
-}
-
 TEST_F(ChunkWalk, ProgressFollowsThePositionAndNeverPassesTheMaximum) {
   const std::string bytes = file3ds(editor(""));  // 22 bytes
   dialog.max = static_cast<float>(bytes.size() + 1);
@@ -424,25 +401,27 @@ std::string sparse3ds(const test::TempDir& dir, int64_t length) {
   return ok ? path : std::string();
 }
 
+// Positions are 32-bit: a file one byte longer than the last position is refused before
+// anything is read; one of exactly that length is read.
 TEST_F(ChunkWalk, FileBeyondTheLastPositionIsRefusedAtOnce) {
-  const std::string path = sparse3ds(dir, int64_t{INT32_MAX} + 1);
-  if (path.empty()) GTEST_SKIP() << "no sparse files here";
-  const Outcome out = loadPath(path);
-  EXPECT_EQ(out.number(), err::k3DS);
-  EXPECT_EQ(out.description(),
-            "(LOAD3DS...) File too large: 2147483648 bytes, a 3DS file can have at most "
-            "2147483647 bytes");
-  EXPECT_TRUE(dialog.progress.empty()) << "nothing may be read";
-  EXPECT_EQ(out.objects, nullptr);
-  EXPECT_EQ(fileTable().find(1), nullptr);
-}
-
-TEST_F(ChunkWalk, FileOfExactlyTheLastPositionIsRead) {
-  const std::string path = sparse3ds(dir, INT32_MAX);
-  if (path.empty()) GTEST_SKIP() << "no sparse files here";
-  const Outcome out = loadPath(path);
-  EXPECT_FALSE(out.error) << out.description();
-  EXPECT_EQ(out.objects->Count(), 0);
+  for (const int64_t length : {int64_t{INT32_MAX} + 1, int64_t{INT32_MAX}}) {
+    const std::string path = sparse3ds(dir, length);
+    if (path.empty()) GTEST_SKIP() << "no sparse files here";
+    dialog.progress.clear();
+    const Outcome out = loadPath(path);
+    EXPECT_EQ(fileTable().find(1), nullptr);
+    if (length == INT32_MAX) {
+      EXPECT_FALSE(out.error) << out.description();
+      EXPECT_EQ(out.objects->Count(), 0);
+      continue;
+    }
+    EXPECT_EQ(out.number(), err::k3DS);
+    EXPECT_EQ(out.description(),
+              "(LOAD3DS...) File too large: 2147483648 bytes, a 3DS file can have at most "
+              "2147483647 bytes");
+    EXPECT_TRUE(dialog.progress.empty()) << "nothing may be read";
+    EXPECT_EQ(out.objects, nullptr);
+  }
 }
 
 }  // namespace

@@ -62,6 +62,19 @@ class Import3ds : public ::testing::Test {
     }
     return out;
   }
+  // Lines as linesOf gives them, without the receiver, for the first receiver of `kind`
+  // ("object#", "material#") recorded since the last clearRecords.
+  std::vector<std::string> callsOn(std::string_view kind, std::string_view member = {}) {
+    const auto& records = recorder.records();
+    const auto first = std::find_if(records.begin(), records.end(),
+                                    [&](const auto& r) { return r.receiver.starts_with(kind); });
+    std::vector<std::string> out;
+    if (first == records.end()) return out;
+    for (std::string line : linesOf(first->receiver, member)) {
+      out.push_back(line.substr(first->receiver.size() + 1));
+    }
+    return out;
+  }
   // The records of calls to `member` on any receiver.
   std::vector<const refhost::CallRecord*> callsTo(std::string_view member) {
     std::vector<const refhost::CallRecord*> out;

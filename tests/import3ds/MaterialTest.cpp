@@ -13,22 +13,85 @@ using Materials = Import3ds;
 
 // A file with one material definition holding `body`.
 std::string oneMaterial(std::string_view body) { return file3ds(editor(material(body))); }
-
-TEST_F(Materials, NewMaterialGetsNameTypeAndSpecCoeffInThatOrder) {
-  ASSERT_FALSE(load(oneMaterial(materialName("Steel"))).error);
-  EXPECT_EQ(linesOf("material#1"), (std::vector<std::string>{
-                                       "material#1.Name put (String \"Steel\")",
-                                       "material#1.MaterialType put (Integer 4)",
-                                       "material#1.SpecCoeff put (Double 0.2)",
-                                   }));
+// A material "M" holding one chunk.
+std::string withM(uint16_t id, std::string_view data) {
+  return material(materialName("M") + chunk(id, data));
 }
 
-TEST_F(Materials, EmptyNameBecomesMaterial) {
-  const Outcome out = load(oneMaterial(materialName("")));
-  ASSERT_FALSE(out.error) << out.description();
-  EXPECT_EQ(linesOf("material#1", "Name"),
-            std::vector<std::string>{"material#1.Name put (String \"Material\")"});
-  EXPECT_EQ(out.materials->Count(), 1);
+// Files whose materials must give exactly these calls to one member (all calls when the
+// member is empty) of the first material.
+TEST_F(Materials, ChunksGiveTheirCallsToTheFirstMaterial) {
+  const struct {
+    const char* what;
+    std::string editorBody;
+    const char* member;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"name_type_and_spec_coeff_in_that_order",
+       material(materialName("Steel")),
+       "",
+       {"Name put (String \"Steel\")", "MaterialType put (Integer 4)",
+        "SpecCoeff put (Double 0.2)"}},
+      {"empty_name_becomes_material",
+       material(materialName("")),
+       "Name",
+       {"Name put (String \"Material\")"}},
+      // A colour chunk whose length also covers an ambient chunk: that chunk is read next.
+      {"colour_chunk_ends_after_its_sub_chunk",
+       material(materialName("M") +
+                chunk(0xA020, byteColor(1, 2, 3) + chunk(0xA010, byteColor(4, 5, 6)))),
+       "AmbientColor",
+       {"AmbientColor put (Long 394500)"}},
+      {"later_spec_coeff_wins",
+       material(materialName("M") + chunk(0xA041, intPercent(10)) + chunk(0xA042, intPercent(90))),
+       "SpecCoeff",
+       {"SpecCoeff put (Double 0.2)", "SpecCoeff put (Single 0.1)", "SpecCoeff put (Single 0.9)"}},
+      {"chunks_of_a_nameless_material_go_to_the_previous",
+       material(materialName("First")) + material(chunk(0xA020, byteColor(1, 2, 3))),
+       "Color",
+       {"Color put (Long 197121)"}},
+      // Percentages: integers are hundredths, floats fractions as they are.
+      {"int_shininess",
+       withM(0xA040, intPercent(50)),
+       "Smoothness",
+       {"Smoothness put (Single 0.5)"}},
+      {"float_shininess",
+       withM(0xA040, floatPercent(0.5f)),
+       "Smoothness",
+       {"Smoothness put (Single 0.5)"}},
+      {"float_is_not_divided",
+       withM(0xA040, floatPercent(50)),
+       "Smoothness",
+       {"Smoothness put (Single 50)"}},
+      {"negative_int",
+       withM(0xA040, intPercent(-20)),
+       "Smoothness",
+       {"Smoothness put (Single -0.2)"}},
+      {"transparency_int",
+       withM(0xA050, intPercent(25)),
+       "OpacityValue",
+       {"OpacityValue put (Single 0.75)"}},
+      {"transparency_float",
+       withM(0xA050, floatPercent(0.25f)),
+       "OpacityValue",
+       {"OpacityValue put (Single 0.75)"}},
+      {"spec_coeff_a041",
+       withM(0xA041, intPercent(30)),
+       "SpecCoeff",
+       {"SpecCoeff put (Double 0.2)", "SpecCoeff put (Single 0.3)"}},
+      {"spec_coeff_a042",
+       withM(0xA042, floatPercent(0.7f)),
+       "SpecCoeff",
+       {"SpecCoeff put (Double 0.2)", "SpecCoeff put (Single 0.7)"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    recorder.clearRecords();
+    const Outcome out = load(file3ds(editor(c.editorBody)));
+    ASSERT_FALSE(out.error) << out.description();
+    EXPECT_EQ(callsOn("material#", c.member), c.lines);
+    EXPECT_EQ(out.materials->Count(), 1);
+  }
 }
 
 TEST_F(Materials, TwoMaterialsOfTheSameNameAreBothKept) {
@@ -84,67 +147,6 @@ INSTANTIATE_TEST_SUITE_P(Colours, ColorChunk,
                                    : id == 0xA020 ? "_diffuse"
                                                   : "_specular");
                          });
-
-TEST_F(Materials, ColourChunkLeavesThePositionAfterItsSubChunk) {
-  // A colour chunk whose length also covers an ambient chunk: that chunk is read next.
-  const Outcome out = load(oneMaterial(
-      materialName("M") + chunk(0xA020, byteColor(1, 2, 3) + chunk(0xA010, byteColor(4, 5, 6)))));
-  ASSERT_FALSE(out.error) << out.description();
-  EXPECT_EQ(linesOf("material#1", "AmbientColor"),
-            std::vector<std::string>{"material#1.AmbientColor put (Long 394500)"});
-}
-
-struct PercentCase {
-  const char* what;
-  uint16_t id;
-  std::string content;
-  std::string line;
-};
-
-void PrintTo(const PercentCase& c, std::ostream* os) { *os << c.what; }
-
-class PercentChunk : public Materials, public ::testing::WithParamInterface<PercentCase> {};
-
-TEST_P(PercentChunk, GivesTheFractionToItsProperty) {
-  const PercentCase& c = GetParam();
-  const Outcome out = load(oneMaterial(materialName("M") + chunk(c.id, c.content)));
-  ASSERT_FALSE(out.error) << out.description();
-  EXPECT_EQ(linesOf("material#1").back(), "material#1." + c.line);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Percentages, PercentChunk,
-    ::testing::Values(
-        PercentCase{"int_shininess", 0xA040, intPercent(50), "Smoothness put (Single 0.5)"},
-        PercentCase{"float_shininess", 0xA040, floatPercent(0.5f), "Smoothness put (Single 0.5)"},
-        PercentCase{"float_is_not_divided", 0xA040, floatPercent(50), "Smoothness put (Single 50)"},
-        PercentCase{"negative_int", 0xA040, intPercent(-20), "Smoothness put (Single -0.2)"},
-        PercentCase{"transparency_int", 0xA050, intPercent(25), "OpacityValue put (Single 0.75)"},
-        PercentCase{"transparency_float", 0xA050, floatPercent(0.25f),
-                    "OpacityValue put (Single 0.75)"},
-        PercentCase{"spec_coeff_a041", 0xA041, intPercent(30), "SpecCoeff put (Single 0.3)"},
-        PercentCase{"spec_coeff_a042", 0xA042, floatPercent(0.7f), "SpecCoeff put (Single 0.7)"}),
-    [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(Materials, LaterSpecularCoefficientWins) {
-  const Outcome out = load(oneMaterial(materialName("M") + chunk(0xA041, intPercent(10)) +
-                                       chunk(0xA042, intPercent(90))));
-  ASSERT_FALSE(out.error) << out.description();
-  EXPECT_EQ(linesOf("material#1", "SpecCoeff"), (std::vector<std::string>{
-                                                    "material#1.SpecCoeff put (Double 0.2)",
-                                                    "material#1.SpecCoeff put (Single 0.1)",
-                                                    "material#1.SpecCoeff put (Single 0.9)",
-                                                }));
-}
-
-TEST_F(Materials, ChunksOfAMaterialWithoutNameGoToThePreviousMaterial) {
-  const Outcome out = load(file3ds(
-      editor(material(materialName("First")) + material(chunk(0xA020, byteColor(1, 2, 3))))));
-  ASSERT_FALSE(out.error) << out.description();
-  EXPECT_EQ(out.materials->Count(), 1);
-  EXPECT_EQ(linesOf("material#1", "Color"),
-            std::vector<std::string>{"material#1.Color put (Long 197121)"});
-}
 
 struct FailureCase {
   const char* what;

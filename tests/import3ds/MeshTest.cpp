@@ -55,14 +55,6 @@ TEST_F(Meshes, CountsAndIndicesAreUnsigned) {
             (std::vector<int32_t>{32768, 40000, 65535}));
 }
 
-TEST_F(Meshes, EmptyListsMakeNoCallsAndFaceSubChunksAreStillRead) {
-  ASSERT_FALSE(load(oneObject("A", vertexList({}) + faceList({}, faceMaterial("Red", {})))).error);
-  EXPECT_TRUE(callsTo("Add_Vertices").empty());
-  EXPECT_TRUE(callsTo("Add_Poligons").empty());
-  EXPECT_EQ(linesOf("object#1", "MaterialKey"),
-            std::vector<std::string>{"object#1.MaterialKey put (String \"Red\")"});
-}
-
 TEST_F(Meshes, VertexCountIsAClaimReadOnIntoTheFollowingBytes) {
   // Two vertices claimed, one stored: the second is made of the face chunk's first 12
   // bytes, and the walk still goes on at the vertex chunk's end.
@@ -78,119 +70,116 @@ TEST_F(Meshes, VertexCountIsAClaimReadOnIntoTheFollowingBytes) {
   EXPECT_EQ(callsTo("Add_Poligons").size(), 1u);
 }
 
-TEST_F(Meshes, EachFaceMaterialGroupSetsTheKeyAndTheLastWins) {
-  ASSERT_FALSE(load(oneObject("A", faceList({{0, 0, 0}, {0, 0, 0}},
-                                            faceMaterial("Red", {0}) + faceMaterial("Blue", {1}))))
-                   .error);
-  EXPECT_EQ(linesOf("object#1", "MaterialKey"),
-            (std::vector<std::string>{"object#1.MaterialKey put (String \"Red\")",
-                                      "object#1.MaterialKey put (String \"Blue\")"}));
-}
-
-TEST_F(Meshes, GroupFaceNumbersAreSkippedByCountAndANegativeCountSkipsNone) {
-  // Inside each group, after the count, stands a second group. A count of 2 skips four
-  // bytes of face numbers before it; a negative count skips nothing.
+// Files whose first object must get exactly these calls to one member (all calls when
+// the member is empty) and this many polygon lists.
+TEST_F(Meshes, ChunksGiveTheirCallsToTheFirstObject) {
+  const std::string faces = faceList({{0, 0, 0}});
   const std::string inner = faceMaterial("Inner", {});
-  const std::string positive = chunk(0x4130, cstr("Outer") + u16(2) + u16(0) + u16(1) + inner);
-  const std::string negative = chunk(0x4130, cstr("Neg") + u16(0x8000) + inner);
-  ASSERT_FALSE(load(oneObject("A", faceList({}, positive + negative))).error);
-  EXPECT_EQ(linesOf("object#1", "MaterialKey"),
-            (std::vector<std::string>{"object#1.MaterialKey put (String \"Outer\")",
-                                      "object#1.MaterialKey put (String \"Inner\")",
-                                      "object#1.MaterialKey put (String \"Neg\")",
-                                      "object#1.MaterialKey put (String \"Inner\")"}));
+  const struct {
+    const char* what;
+    std::string file;
+    const char* member;
+    std::vector<std::string> lines;
+    size_t polygonCalls;
+  } cases[] = {
+      {"empty_lists_make_no_calls_and_face_sub_chunks_are_read",
+       oneObject("A", vertexList({}) + faceList({}, faceMaterial("Red", {}))),
+       "",
+       {"Name put (String \"A\")", "DefaultColor put (Long 12615680)",
+        "MaterialKey put (String \"Red\")"},
+       0},
+      {"each_face_material_group_sets_the_key",
+       oneObject("A", faceList({{0, 0, 0}, {0, 0, 0}},
+                               faceMaterial("Red", {0}) + faceMaterial("Blue", {1}))),
+       "MaterialKey",
+       {"MaterialKey put (String \"Red\")", "MaterialKey put (String \"Blue\")"},
+       1},
+      // Inside each group, after the count, stands a second group. A count of 2 skips four
+      // bytes of face numbers before it; a negative count skips nothing.
+      {"group_face_numbers_are_skipped_by_a_positive_count",
+       oneObject("A", faceList({}, chunk(0x4130, cstr("Outer") + u16(2) + u16(0) + u16(1) + inner) +
+                                       chunk(0x4130, cstr("Neg") + u16(0x8000) + inner))),
+       "MaterialKey",
+       {"MaterialKey put (String \"Outer\")", "MaterialKey put (String \"Inner\")",
+        "MaterialKey put (String \"Neg\")", "MaterialKey put (String \"Inner\")"},
+       0},
+      {"tri_smooth_ends_where_its_length_says",
+       oneObject("A",
+                 faceList({}, chunk(0x4150, std::string(40, '\x30')) + faceMaterial("After", {}))),
+       "MaterialKey",
+       {"MaterialKey put (String \"After\")"},
+       0},
+      // The hidden flag: the byte after the header sets Visible, the walk goes on at the
+      // chunk's end. With length 6 the byte is the first of the next chunk (0x4120 starts
+      // with 0x20; an unknown 0x7700 chunk with 0x00).
+      {"hidden_zero_byte",
+       oneObject("A", chunk(0x4010, u8(0)) + faces),
+       "Visible",
+       {"Visible put (Boolean False)"},
+       1},
+      {"hidden_nonzero_byte",
+       oneObject("A", chunk(0x4010, u8(2)) + faces),
+       "Visible",
+       {"Visible put (Boolean True)"},
+       1},
+      {"hidden_long_chunk",
+       oneObject("A", chunk(0x4010, u8(1) + "padding") + faces),
+       "Visible",
+       {"Visible put (Boolean True)"},
+       1},
+      {"hidden_header_only_before_faces",
+       oneObject("A", chunkWithLength(0x4010, 6) + faces),
+       "Visible",
+       {"Visible put (Boolean True)"},
+       1},
+      {"hidden_header_only_before_zero_byte",
+       oneObject("A", chunkWithLength(0x4010, 6) + chunk(0x7700, "") + faces),
+       "Visible",
+       {"Visible put (Boolean False)"},
+       1},
+      {"hidden_chunk_beside_the_mesh_is_passed_over",
+       file3ds(editor(namedObject("A", chunk(0x4010, u8(0)) + triMesh(vertexList({{0, 0, 0}}))))),
+       "Visible",
+       {},
+       0},
+      // The object colour chunk is 14 bytes long; after its one byte comes a hidden chunk
+      // that the mesh level reads as its next sub-chunk.
+      {"object_colour_takes_one_byte_whatever_its_length",
+       oneObject("A", chunk(0x4165, u8(5) + chunk(0x4010, u8(0))) + faces),
+       "Visible",
+       {"Visible put (Boolean False)"},
+       1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    recorder.clearRecords();
+    const Outcome out = load(c.file);
+    ASSERT_FALSE(out.error) << out.description();
+    EXPECT_EQ(callsOn("object#", c.member), c.lines);
+    EXPECT_EQ(callsTo("Add_Poligons").size(), c.polygonCalls);
+  }
 }
 
-TEST_F(Meshes, TriSmoothEndsWhereItsLengthSays) {
-  ASSERT_FALSE(load(oneObject("A", faceList({}, chunk(0x4150, std::string(40, '\x30')) +
-                                                    faceMaterial("After", {}))))
-                   .error);
-  EXPECT_EQ(linesOf("object#1", "MaterialKey"),
-            std::vector<std::string>{"object#1.MaterialKey put (String \"After\")"});
-}
-
-struct HiddenCase {
-  const char* what;
-  std::string mesh;
-  std::vector<std::string> visible;
-};
-
-void PrintTo(const HiddenCase& c, std::ostream* os) { *os << c.what; }
-
-class HiddenFlag : public Meshes, public ::testing::WithParamInterface<HiddenCase> {};
-
-TEST_P(HiddenFlag, ByteAfterTheHeaderSetsVisibleAndTheWalkGoesOnAtTheChunksEnd) {
-  const Outcome out = load(oneObject("A", GetParam().mesh + faceList({{0, 0, 0}})));
-  ASSERT_FALSE(out.error) << out.description();
-  EXPECT_EQ(linesOf("object#1", "Visible"), GetParam().visible);
-  EXPECT_EQ(callsTo("Add_Poligons").size(), 1u) << "the face list after it was not read";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lengths, HiddenFlag,
-    ::testing::Values(
-        HiddenCase{"zero_byte", chunk(0x4010, u8(0)), {"object#1.Visible put (Boolean False)"}},
-        HiddenCase{"nonzero_byte", chunk(0x4010, u8(2)), {"object#1.Visible put (Boolean True)"}},
-        HiddenCase{"long_chunk",
-                   chunk(0x4010, u8(1) + "padding"),
-                   {"object#1.Visible put (Boolean True)"}},
-        // Length 6: the byte is the first of the next chunk (0x4120 starts with 0x20; an
-        // unknown 0x7700 chunk with 0x00).
-        HiddenCase{"header_only_before_faces",
-                   chunkWithLength(0x4010, 6),
-                   {"object#1.Visible put (Boolean True)"}},
-        HiddenCase{"header_only_before_zero_byte",
-                   chunkWithLength(0x4010, 6) + chunk(0x7700, ""),
-                   {"object#1.Visible put (Boolean False)"}}),
-    [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(Meshes, HiddenChunkBesideTheMeshIsPassedOver) {
-  ASSERT_FALSE(load(file3ds(editor(
-                        namedObject("A", chunk(0x4010, u8(0)) + triMesh(vertexList({{0, 0, 0}}))))))
-                   .error);
-  EXPECT_TRUE(linesOf("object#1", "Visible").empty());
-}
-
-TEST_F(Meshes, ObjectColourTakesOneByteWhateverItsLength) {
-  // The colour chunk is 14 bytes long; after its one byte comes a hidden chunk that the
-  // mesh level reads as its next sub-chunk.
-  const std::string colour = chunk(0x4165, u8(5) + chunk(0x4010, u8(0)));
-  ASSERT_FALSE(load(oneObject("A", colour + faceList({{0, 0, 0}}))).error);
-  EXPECT_EQ(linesOf("object#1", "Visible"),
-            std::vector<std::string>{"object#1.Visible put (Boolean False)"});
-  EXPECT_EQ(callsTo("Add_Poligons").size(), 1u);
-}
-
-TEST_F(Meshes, PositionIsTheFirstObjectsTranslationWithYAndZExchanged) {
-  ASSERT_FALSE(load(file3ds(editor(triangleObject("A", matrix({10, 20, 30})) +
-                                   triangleObject("B", matrix({7, 8, 9})))))
-                   .error);
-  float x = -1, y = -1, z = -1;
-  importer.Get_Position(x, y, z);
-  EXPECT_EQ(x, 10);
-  EXPECT_EQ(y, 30);
-  EXPECT_EQ(z, 20);
-}
-
-TEST_F(Meshes, LastMatrixOfTheFirstObjectWins) {
-  ASSERT_FALSE(load(oneObject("A", matrix({1, 2, 3}) + matrix({4, 5, 6}))).error);
-  float x = 0, y = 0, z = 0;
-  importer.Get_Position(x, y, z);
-  EXPECT_EQ(std::vector<float>({x, y, z}), (std::vector<float>{4, 6, 5}));
-}
-
-TEST_F(Meshes, FirstObjectWithoutMatrixLeavesTheOriginAsItWas) {
-  float x = -1, y = -1, z = -1;
-  ASSERT_FALSE(
-      load(file3ds(editor(triangleObject("A") + triangleObject("B", matrix({1, 2, 3}))))).error);
-  importer.Get_Position(x, y, z);
-  EXPECT_EQ(std::vector<float>({x, y, z}), (std::vector<float>{0, 0, 0}));
-
-  // Load does not reset the origin: a second file on the same importer keeps it.
-  ASSERT_FALSE(load(oneObject("A", matrix({1, 2, 3}))).error);
-  ASSERT_FALSE(load(oneObject("A", "")).error);
-  importer.Get_Position(x, y, z);
-  EXPECT_EQ(std::vector<float>({x, y, z}), (std::vector<float>{1, 3, 2}));
+// The origin is the first object's last translation, y and z exchanged (0 on a new
+// importer); Load does not reset it, so a first object without matrix keeps the last one.
+TEST_F(Meshes, PositionIsTheFirstObjectsLastTranslation) {
+  const struct {
+    std::string file;
+    std::vector<float> position;
+  } steps[] = {
+      {file3ds(editor(triangleObject("A") + triangleObject("B", matrix({1, 2, 3})))), {0, 0, 0}},
+      {file3ds(editor(triangleObject("A", matrix({10, 20, 30})) +
+                      triangleObject("B", matrix({7, 8, 9})))),
+       {10, 30, 20}},
+      {oneObject("A", matrix({1, 2, 3}) + matrix({4, 5, 6})), {4, 6, 5}},
+      {oneObject("A", ""), {4, 6, 5}},
+  };
+  for (const auto& step : steps) {
+    ASSERT_FALSE(load(step.file).error);
+    float x = -1, y = -1, z = -1;
+    importer.Get_Position(x, y, z);
+    EXPECT_EQ(std::vector<float>({x, y, z}), step.position);
+  }
 }
 
 TEST_F(Meshes, ObjectNamesAreKeptEvenWhenEmptyOrRepeated) {

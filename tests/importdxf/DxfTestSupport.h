@@ -2,79 +2,19 @@
 // DXF texts from groups.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "importdxf/CImp_DXF.h"
-#include "platform/Collection.h"
-#include "platform/FileTable.h"
-#include "refhost/CallRecorder.h"
-#include "support/ImporterTestSupport.h"
+#include "support/ImporterFixture.h"
 
 namespace vlm::test {
 
-class DxfImport : public ::testing::Test {
+class DxfImport : public ImporterFixture<CImp_DXF> {
  protected:
-  void SetUp() override {
-    resetComponentState();
-    recorder.registerClasses(nullptr, nullptr);
-    recorder.setCaptureArrays(true);
-  }
-  void TearDown() override { resetComponentState(); }
-
-  // Loads `text` from a file called `name` into a fresh collection.
-  void load(const std::string& text, const std::string& name = "model.dxf") {
-    objects = std::make_shared<Collection>();
-    CImp_DXF importer;
-    importer.Load(dir.write(name, text), objects);
-  }
-
-  // The error number Load raised, or 0.
-  int loadError(const std::string& text) {
-    try {
-      load(text);
-    } catch (const RuntimeError& e) {
-      return e.number();
-    }
-    return 0;
-  }
-
-  std::vector<std::string> lines() const { return recorder.lines(); }
-  // The array of the last call of `member` on object#1.
-  std::vector<float> singles(const std::string& member) const {
-    const refhost::CallRecord* r = last(member);
-    return r == nullptr ? std::vector<float>{} : r->args.at(0).singles;
-  }
-  std::vector<int32_t> longs(const std::string& member) const {
-    const refhost::CallRecord* r = last(member);
-    return r == nullptr ? std::vector<int32_t>{} : r->args.at(0).longs;
-  }
-
-  TempDir dir;
-  TestDialog dialog;
-  refhost::CallRecorder recorder;
-  CollectionRef objects;
-
- private:
-  const refhost::CallRecord* last(const std::string& member) const {
-    const refhost::CallRecord* found = nullptr;
-    for (const auto& r : recorder.records()) {
-      if (r.receiver == "object#1" && r.member == member) found = &r;
-    }
-    return found;
-  }
+  DxfImport() : ImporterFixture("model.dxf") {}
 };
-
-// Lines joined with CR LF after each, as the importer reads them.
-inline std::string crlf(std::initializer_list<std::string_view> lines) {
-  std::string s;
-  for (auto l : lines) (s += l) += "\r\n";
-  return s;
-}
 
 // A 3DFACE on layer 0 with the twelve corner values in file order (10, 20, 30, 11, ...).
 inline std::string face3d(std::initializer_list<std::string_view> xyz) {

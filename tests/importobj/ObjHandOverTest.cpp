@@ -33,7 +33,7 @@ TEST_P(ObjSurfaces, RequestExactlyTheRunsOfTheSmoothingRecords) {
   dialog.smooth = GetParam().smoothAll;
   dialog.norm = GetParam().importNormals;
   load(GetParam().text);
-  EXPECT_THAT(lines(1, "Get_Surface"), ElementsAreArray(GetParam().calls));
+  EXPECT_THAT(lines("Get_Surface", 1), ElementsAreArray(GetParam().calls));
 }
 
 const std::string kAll = "object#1.Get_Surface call (Integer 0)";
@@ -44,33 +44,47 @@ INSTANTIATE_TEST_SUITE_P(
         SurfaceCase{"NoRecordSmoothAll", kTriangle + faces(2), 1, 1, {kAll}},
         SurfaceCase{"NoRecordNoSmoothAll", kTriangle + faces(2), 0, 1, {}},
         SurfaceCase{"OneRecordIgnoresItsFlags",
-                    "g cube\r\ns off\r\n" + kTriangle + faces(2), 0, 1,
+                    "g cube\r\ns off\r\n" + kTriangle + faces(2),
+                    0,
+                    1,
                     {"object#1.Get_Surface call (Integer 0, ByRef Long -1)",
                      "object#1.Get_Surface call (Long 0)"}},
         SurfaceCase{"TwoRecordsLastOffWithoutSmoothAll",
-                    "s 1\r\n" + kTriangle + faces(4) + "s off\r\n" + faces(2), 0, 1,
+                    "s 1\r\n" + kTriangle + faces(4) + "s off\r\n" + faces(2),
+                    0,
+                    1,
                     {"object#1.Get_Surface call (Long 0, ByRef Long 3)"}},
         SurfaceCase{"TwoRecordsLastOffWithSmoothAll",
-                    "s 1\r\n" + kTriangle + faces(4) + "s off\r\n" + faces(2), 1, 1,
+                    "s 1\r\n" + kTriangle + faces(4) + "s off\r\n" + faces(2),
+                    1,
+                    1,
                     {"object#1.Get_Surface call (Long 0, ByRef Long 3)",
                      "object#1.Get_Surface call (Long 4)"}},
-        SurfaceCase{"GroupThenSmoothMakeOneRecord",
-                    kTriangle + faces(1) + "g a\r\ns 1\r\n" + faces(1) + "g b\r\ns off\r\n" + faces(1),
-                    0, 1, {"object#1.Get_Surface call (Long 1, ByRef Long 1)"}},
+        SurfaceCase{
+            "GroupThenSmoothMakeOneRecord",
+            kTriangle + faces(1) + "g a\r\ns 1\r\n" + faces(1) + "g b\r\ns off\r\n" + faces(1),
+            0,
+            1,
+            {"object#1.Get_Surface call (Long 1, ByRef Long 1)"}},
         SurfaceCase{"SZeroCountsAsOn",
-                    kTriangle + "s 0\r\n" + faces(2) + "s 2\r\n" + faces(1), 0, 1,
+                    kTriangle + "s 0\r\n" + faces(2) + "s 2\r\n" + faces(1),
+                    0,
+                    1,
                     {"object#1.Get_Surface call (Long 0, ByRef Long 1)",
                      "object#1.Get_Surface call (Long 2)"}},
         SurfaceCase{"WithoutImportNormalsRecordsAreIgnored",
-                    "s 1\r\n" + kTriangle + faces(4) + "s off\r\n" + faces(2), 1, 0, {kAll}},
-        SurfaceCase{"FileNormalsMeanNoSurfaces",
-                    "s 1\r\nvn 0 0 1\r\n" + kTriangle + faces(2), 1, 1, {}}),
+                    "s 1\r\n" + kTriangle + faces(4) + "s off\r\n" + faces(2),
+                    1,
+                    0,
+                    {kAll}},
+        SurfaceCase{
+            "FileNormalsMeanNoSurfaces", "s 1\r\nvn 0 0 1\r\n" + kTriangle + faces(2), 1, 1, {}}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(ObjImport, PlainFormNamesAfterTheFileWithBlanksAsUnderscores) {
   load(kTriangle + faces(1), "my big model.obj");
-  EXPECT_THAT(lines(1, "Name"), ElementsAre("object#1.Name put (String \"my_big_model\")"));
-  EXPECT_THAT(lines(1, "DefaultColor"), ElementsAre("object#1.DefaultColor put (Long 12615680)"));
+  EXPECT_THAT(lines("Name", 1), ElementsAre("object#1.Name put (String \"my_big_model\")"));
+  EXPECT_THAT(lines("DefaultColor", 1), ElementsAre("object#1.DefaultColor put (Long 12615680)"));
   EXPECT_EQ(objects->Count(), 1);
 }
 
@@ -89,9 +103,9 @@ TEST_F(ObjImport, FirstObjectMarkOnlyArmsTheSplit) {
              "# Object My Cube"}),
        "file name.obj");
   ASSERT_EQ(objects->Count(), 3);
-  EXPECT_THAT(lines(1, "Name"), ElementsAre("object#1.Name put (String \"file_name\")"));
-  EXPECT_THAT(lines(2, "Name"), ElementsAre("object#2.Name put (String \"B\")"));
-  EXPECT_THAT(lines(3, "Name"), ElementsAre("object#3.Name put (String \"My\")"));
+  EXPECT_THAT(lines("Name", 1), ElementsAre("object#1.Name put (String \"file_name\")"));
+  EXPECT_THAT(lines("Name", 2), ElementsAre("object#2.Name put (String \"B\")"));
+  EXPECT_THAT(lines("Name", 3), ElementsAre("object#3.Name put (String \"My\")"));
 }
 
 TEST_F(ObjImport, SplitObjectsTakeColoursFromTheTableAndWrapAfterTen) {
@@ -100,10 +114,10 @@ TEST_F(ObjImport, SplitObjectsTakeColoursFromTheTableAndWrapAfterTen) {
   text += "# Object last\r\n";
   load(text);
   ASSERT_EQ(objects->Count(), 11);
-  const int32_t expected[] = {12615680, 255,      4227327,  65280, 12615808, 4227327,
+  const int32_t expected[] = {12615680, 255,      4227327, 65280,   12615808, 4227327,
                               12615680, 12615935, 8421440, 8421504, 12615680};
   for (int n = 1; n <= 11; ++n) {
-    EXPECT_THAT(lines(n, "DefaultColor"),
+    EXPECT_THAT(lines("DefaultColor", n),
                 ElementsAre("object#" + std::to_string(n) + ".DefaultColor put (Long " +
                             std::to_string(expected[n - 1]) + ")"))
         << n;
@@ -113,26 +127,26 @@ TEST_F(ObjImport, SplitObjectsTakeColoursFromTheTableAndWrapAfterTen) {
 TEST_F(ObjImport, SplitFormSmoothsOnlyObjectsBeforeTheFirstNormal) {
   load(crlf({"# Object", "v 0 0 0", "v 1 0 0", "v 0 1 0", "f 1 2 3", "s off", "# Object b",
              "vn 0 0 1", "f 1//1 2//1 3//1", "# Object c"}));
-  EXPECT_THAT(lines(1, "Get_Surface"), ElementsAre(kAll));
-  EXPECT_THAT(lines(2, "Get_Surface"), IsEmpty());
-  EXPECT_THAT(lines(3, "Get_Surface"), IsEmpty());
+  EXPECT_THAT(lines("Get_Surface", 1), ElementsAre(kAll));
+  EXPECT_THAT(lines("Get_Surface", 2), IsEmpty());
+  EXPECT_THAT(lines("Get_Surface", 3), IsEmpty());
 }
 
 TEST_F(ObjImport, ObjectWithoutFacesGetsNoPolygonsOfThePreviousObject) {
   load(crlf({"# Object", "v 0 0 0", "v 1 0 0", "v 0 1 0", "f 1 2 3", "# Object empty",
              "# Object next", "v 2 2 2", "f -3 -2 -1"}));
   ASSERT_EQ(objects->Count(), 3);
-  EXPECT_THAT(lines(2, "Add_Vertices"), IsEmpty());
-  EXPECT_THAT(lines(2, "Add_Poligons"), IsEmpty());
-  EXPECT_THAT(longs(3, "Add_Poligons"), ElementsAre(3, -2, -1, 0));
+  EXPECT_THAT(lines("Add_Vertices", 2), IsEmpty());
+  EXPECT_THAT(lines("Add_Poligons", 2), IsEmpty());
+  EXPECT_THAT(longs("Add_Poligons", 3), ElementsAre(3, -2, -1, 0));
 }
 
 TEST_F(ObjImport, StopMidFileHandsOverWhatWasRead) {
   dialog.stopAt(2);
   load(kTriangle + faces(3));
   ASSERT_EQ(objects->Count(), 1);
-  EXPECT_THAT(singles(1, "Add_Vertices"), ElementsAre(0, 0, 0, 10, 0, 0));
-  EXPECT_THAT(lines(1, "Add_Poligons"), IsEmpty());
+  EXPECT_THAT(singles("Add_Vertices", 1), ElementsAre(0, 0, 0, 10, 0, 0));
+  EXPECT_THAT(lines("Add_Poligons", 1), IsEmpty());
   EXPECT_EQ(dialog.progress.size(), 2u);
 }
 

@@ -39,7 +39,7 @@ TEST_F(ObjImport, DetectionCharactersAreNotCountedAndProgressFollowsEveryLine) {
 
 TEST_F(ObjImport, CoordinatesAreScaledByTenWithPeriodOrComma) {
   load(crlf({"v 1.5 2,5 -3", "v 1e1 -0,25 .5 99", "vn 0.1 0,2 3"}));
-  EXPECT_THAT(singles(1, "Add_Vertices"), ElementsAre(15.f, 25.f, -30.f, 100.f, -2.5f, 5.f));
+  EXPECT_THAT(singles("Add_Vertices", 1), ElementsAre(15.f, 25.f, -30.f, 100.f, -2.5f, 5.f));
 }
 
 TEST_F(ObjImport, BadCoordinateIsATypeMismatch) {
@@ -66,7 +66,7 @@ class ObjFaces : public ObjImport, public ::testing::WithParamInterface<FaceCase
 
 TEST_P(ObjFaces, GiveTheRecordsTheHostNeeds) {
   load(GetParam().text);
-  EXPECT_THAT(longs(1, "Add_Poligons"), ElementsAreArray(GetParam().polygons));
+  EXPECT_THAT(longs("Add_Poligons", 1), ElementsAreArray(GetParam().polygons));
 }
 
 const std::string kFourVertices = "v 0 0 0\r\nv 1 0 0\r\nv 1 1 0\r\nv 0 1 0\r\n";
@@ -88,11 +88,14 @@ INSTANTIATE_TEST_SUITE_P(
                  kFourVertices + "f 1 2 3\r\n\r\n\r\nv 5 5 5\r\nv 6 6 6\r\nv 7 7 7\r\nf 1 2 3\r\n",
                  {3, 0, 1, 2, 3, 4, 5, 6}},
         FaceCase{"OneBlankLineIsNotEnough",
-                 kFourVertices + "f 1 2 3\r\n\r\nv 5 5 5\r\nf 1 2 3\r\n", {3, 0, 1, 2, 3, 0, 1, 2}},
+                 kFourVertices + "f 1 2 3\r\n\r\nv 5 5 5\r\nf 1 2 3\r\n",
+                 {3, 0, 1, 2, 3, 0, 1, 2}},
         FaceCase{"BlankLinesBeforeAnyFaceDoNotCount",
-                 "v 0 0 0\r\n\r\n\r\nv 1 1 1\r\nv 2 2 2\r\nf 1 2 3\r\n", {3, 0, 1, 2}},
+                 "v 0 0 0\r\n\r\n\r\nv 1 1 1\r\nv 2 2 2\r\nf 1 2 3\r\n",
+                 {3, 0, 1, 2}},
         FaceCase{"LineFeedFilesHaveNoBlankLines",
-                 "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\n\n\nv 5 5 5\nf 1 2 3\n", {3, 0, 1, 2, 3, 0, 1, 2}}),
+                 "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\n\n\nv 5 5 5\nf 1 2 3\n",
+                 {3, 0, 1, 2, 3, 0, 1, 2}}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(ObjImport, IndexArithmeticThatOverflowsIsAnOverflow) {
@@ -103,32 +106,33 @@ TEST_F(ObjImport, IndexArithmeticThatOverflowsIsAnOverflow) {
 TEST_F(ObjImport, NormalRecordsNumberPolygonsAsTheHostDoes) {
   load(kFourVertices + crlf({"vn 0 0 1", "vn 0 1 0", "f 1//1 2//1 3//2", "f 1//2 2//2 3//1 4//1"}));
   const float z = 10.f, y = 10.f;
-  EXPECT_THAT(singles(1, "Set_PoligonNormals"),
-              ElementsAreArray<float>({0, 0, 0, z, 0, 0, z, 0, y, 0,    // triangle 0
-                                       1, 0, y, 0, 0, y, 0, 0, 0, z,    // quad: 1-2-3
+  EXPECT_THAT(singles("Set_PoligonNormals", 1),
+              ElementsAreArray<float>({0, 0, 0, z, 0, 0, z, 0, y, 0,     // triangle 0
+                                       1, 0, y, 0, 0, y, 0, 0, 0, z,     // quad: 1-2-3
                                        2, 0, 0, z, 0, 0, z, 0, y, 0}));  // quad: 3-4-1
 }
 
 TEST_F(ObjImport, FacesBeforeTheFirstNormalGetNoRecord) {
   load(kFourVertices + crlf({"f 1 2 3", "vn 0 0 1", "f 1 2 3"}));
-  const auto normals = singles(1, "Set_PoligonNormals");
+  const auto normals = singles("Set_PoligonNormals", 1);
   ASSERT_EQ(normals.size(), 10u);
   EXPECT_EQ(normals[0], 1.f);
 }
 
 TEST_F(ObjImport, NormalIndexOutsideTheListGivesTheZeroVector) {
   load(kFourVertices + crlf({"vn 0 0 1", "f 1//7 2//-5 3//1", "f -3//-1 -2//-9 -1"}));
-  EXPECT_THAT(singles(1, "Set_PoligonNormals"),
-              ElementsAreArray<float>({0, 0, 0, 0, 0, 0, 0, 0, 0, 10,    // 7 and -5: no slot
+  EXPECT_THAT(singles("Set_PoligonNormals", 1),
+              ElementsAreArray<float>({0, 0, 0, 0,  0, 0, 0, 0, 0, 10,    // 7 and -5: no slot
                                        1, 0, 0, 10, 0, 0, 0, 0, 0, 0}));  // -1: last normal read
 }
 
 TEST_F(ObjImport, NormalsCarryOnAcrossObjectsAndVerticesSplitPerObject) {
-  load(crlf({"# Object", "vn 1 0 0", "v 0 0 0", "v 1 0 0", "v 0 1 0", "f 1//1 2//1 3//1",
-             "# Object second", "v 5 0 0", "v 6 0 0", "v 5 1 0", "f 4//1 5//1 6//1", "f -3 -2 -1"}));
-  EXPECT_THAT(longs(2, "Add_Poligons"), ElementsAre(3, 0, 1, 2, 3, 0, 1, 2));
-  EXPECT_THAT(singles(2, "Add_Vertices"), ElementsAre(50, 0, 0, 60, 0, 0, 50, 10, 0));
-  EXPECT_EQ(singles(2, "Set_PoligonNormals")[1], 10.f);
+  load(
+      crlf({"# Object", "vn 1 0 0", "v 0 0 0", "v 1 0 0", "v 0 1 0", "f 1//1 2//1 3//1",
+            "# Object second", "v 5 0 0", "v 6 0 0", "v 5 1 0", "f 4//1 5//1 6//1", "f -3 -2 -1"}));
+  EXPECT_THAT(longs("Add_Poligons", 2), ElementsAre(3, 0, 1, 2, 3, 0, 1, 2));
+  EXPECT_THAT(singles("Add_Vertices", 2), ElementsAre(50, 0, 0, 60, 0, 0, 50, 10, 0));
+  EXPECT_EQ(singles("Set_PoligonNormals", 2)[1], 10.f);
 }
 
 }  // namespace

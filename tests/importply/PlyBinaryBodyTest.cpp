@@ -30,6 +30,12 @@ class ByteOrder : public PlyImport, public ::testing::WithParamInterface<bool> {
  protected:
   bool big() const { return GetParam(); }
   BinaryBody body() const { return BinaryBody(big()); }
+  // A header in this byte order with `lines` between the format line and end_header.
+  std::string header(std::initializer_list<std::string_view> lines) const {
+    std::string s = plyHeader({formatWord(big())});
+    for (std::string_view l : lines) (s += l) += "\n";
+    return s + "end_header\n";
+  }
 };
 
 INSTANTIATE_TEST_SUITE_P(Both, ByteOrder, ::testing::Values(false, true),
@@ -70,9 +76,9 @@ TEST_P(ByteOrder, UshortIndex65535IsMinusOneAndCharCountMinusOneIs255) {
   b.u8(0xFF);                          // a char count of -1 is 255 items, passed over
   for (int i = 0; i < 255; ++i) b.i16(7);
   b.u8(3).i16(2).i16(1).i16(0);
-  load(plyHeader({formatWord(big()), "element vertex 3", "property float x", "property float y",
+  load(header({"element vertex 3", "property float x", "property float y",
                   "property float z", "element face 3",
-                  "property list char ushort vertex_indices", "end_header"}) +
+                  "property list char ushort vertex_indices"}) +
        b.bytes());
   EXPECT_THAT(polygons(), ElementsAre(3, 0, -1, 2, 3, 2, 1, 0));
 }
@@ -89,9 +95,9 @@ TEST_P(ByteOrder, PropertiesAreFoundByNameAndOthersPassedOver) {
   // z first, a normal between, no y: y stays 0.
   BinaryBody b = body();
   b.f32(3).u8(9).f32(-1).f64(1).f32(30).u8(9).f32(-1).f64(10);
-  load(plyHeader({formatWord(big()), "element vertex 2", "property float z", "property uchar q",
+  load(header({"element vertex 2", "property float z", "property uchar q",
                   "property float nx", "property double x", "element face 0",
-                  "property list uchar int vertex_indices", "end_header"}) +
+                  "property list uchar int vertex_indices"}) +
        b.bytes());
   EXPECT_THAT(vertices(), ElementsAre(10, 0, 30, 100, 0, 300));
 }
@@ -136,10 +142,10 @@ TEST_P(ByteOrder, ScalarFacePropertiesArePassedOver) {
   for (int i = 0; i < 9; ++i) b.f32(0);
   b.i16(-5).face({0, 1, 2}).f64(9).u8(7);
   b.i16(-5).face({2, 1, 0}).f64(9).u8(7);
-  load(plyHeader({formatWord(big()), "element vertex 3", "property float x", "property float y",
+  load(header({"element vertex 3", "property float x", "property float y",
                   "property float z", "element face 2", "property short flags",
                   "property list uchar int vertex_indices", "property double area",
-                  "property uchar material", "end_header"}) +
+                  "property uchar material"}) +
        b.bytes());
   EXPECT_THAT(polygons(), ElementsAre(3, 0, 1, 2, 3, 2, 1, 0));
 }
@@ -150,9 +156,9 @@ TEST_P(ByteOrder, SecondListOfAFaceMakesItsOwnPolygon) {
   b.face({0, 1, 2}).u8(6);
   for (int i = 0; i < 6; ++i) b.f32(0.5f);  // texture coordinates: six items, no polygon
   b.face({1, 2, 3}).u8(3).f32(3).f32(2).f32(1);  // three items make a polygon of them
-  load(plyHeader({formatWord(big()), "element vertex 4", "property float x", "property float y",
+  load(header({"element vertex 4", "property float x", "property float y",
                   "property float z", "element face 2", "property list uchar int vertex_indices",
-                  "property list uchar float texcoord", "end_header"}) +
+                  "property list uchar float texcoord"}) +
        b.bytes());
   EXPECT_THAT(polygons(), ElementsAre(3, 0, 1, 2, 3, 1, 2, 3, 3, 3, 2, 1));
 }
@@ -165,12 +171,12 @@ TEST_P(ByteOrder, ElementsBeforeAndBetweenArePassedOverBySize) {
   for (float v : {1.f, 2.f, 3.f, 4.f, 5.f, 6.f, 7.f, 8.f, 9.f}) b.f32(v);
   b.i32(0).i32(1).i32(1).i32(2);  // edge: 2 records of two ints
   b.face({0, 1, 2});
-  load(plyHeader({formatWord(big()), "element material 2", "property uchar id",
+  load(header({"element material 2", "property uchar id",
                   "property list uchar float weights", "property double shine",
                   "element vertex 3", "property float x", "property float y", "property float z",
                   "element edge 2", "property int vertex1", "property int vertex2",
                   "element face 1", "property list uchar int vertex_indices",
-                  "element trailer 1", "property int64 anything", "end_header"}) +
+                  "element trailer 1", "property int64 anything"}) +
        b.bytes());
   EXPECT_THAT(messages(), IsEmpty());
   EXPECT_THAT(vertices(), ElementsAre(10, 20, 30, 40, 50, 60, 70, 80, 90));
@@ -178,13 +184,12 @@ TEST_P(ByteOrder, ElementsBeforeAndBetweenArePassedOverBySize) {
 }
 
 TEST_P(ByteOrder, ElementToPassOverWithUnknownSizeIsNotSupported) {
-  load(plyHeader({formatWord(big()), "element edge 1", "property int64 v",
+  load(header({"element edge 1", "property int64 v",
                   "element vertex 0", "property float x", "element face 0",
-                  "property list uchar int vertex_indices", "end_header"}));
+                  "property list uchar int vertex_indices"}));
   expectRefused("File format not supported!");
-  load(plyHeader({formatWord(big()), "element edge lots", "property int v", "element vertex 0",
-                  "property float x", "element face 0", "property list uchar int vertex_indices",
-                  "end_header"}));
+  load(header({"element edge lots", "property int v", "element vertex 0",
+                  "property float x", "element face 0", "property list uchar int vertex_indices"}));
   expectRefused("File format not supported!");
 }
 
@@ -192,9 +197,8 @@ TEST_P(ByteOrder, FacesDeclaredBeforeVerticesAreReadInFileOrder) {
   BinaryBody b = body();
   b.face({0, 1, 2});
   for (float v : {1.f, 2.f, 3.f}) b.f32(v);
-  load(plyHeader({formatWord(big()), "element face 1", "property list uchar int vertex_indices",
-                  "element vertex 1", "property float x", "property float y", "property float z",
-                  "end_header"}) +
+  load(header({"element face 1", "property list uchar int vertex_indices",
+                  "element vertex 1", "property float x", "property float y", "property float z"}) +
        b.bytes());
   EXPECT_THAT(vertices(), ElementsAre(10, 20, 30));
   EXPECT_THAT(polygons(), ElementsAre(3, 0, 1, 2));
@@ -231,8 +235,8 @@ TEST_P(ByteOrder, TruncatedSkippedListStopsAtTheEnd) {
 TEST_P(ByteOrder, MissingZGivesZeroForEveryVertex) {
   BinaryBody b = body();
   b.f32(1).f32(2).f32(3).f32(4);
-  load(plyHeader({formatWord(big()), "element vertex 2", "property float x", "property float y",
-                  "element face 0", "property list uchar int vertex_indices", "end_header"}) +
+  load(header({"element vertex 2", "property float x", "property float y",
+                  "element face 0", "property list uchar int vertex_indices"}) +
        b.bytes());
   EXPECT_THAT(vertices(), ElementsAre(10, 20, 0, 30, 40, 0));
 }
@@ -240,10 +244,10 @@ TEST_P(ByteOrder, MissingZGivesZeroForEveryVertex) {
 TEST_P(ByteOrder, HugeDeclaredCountsEndWithTheFile) {
   BinaryBody b = body();
   for (float v : {1.f, 2.f, 3.f}) b.f32(v);
-  load(plyHeader({formatWord(big()), "element vertex 2000000000", "property float x",
+  load(header({"element vertex 2000000000", "property float x",
                   "property float y", "property float z", "element edge 2000000000",
                   "property list uchar int v", "element face 2000000000",
-                  "property list int int vertex_indices", "end_header"}) +
+                  "property list int int vertex_indices"}) +
        b.bytes());
   EXPECT_THAT(vertices(), ElementsAre(10, 20, 30));
   load(binaryHeader(big(), 2000000000, 2000000000) + b.bytes());
@@ -252,8 +256,7 @@ TEST_P(ByteOrder, HugeDeclaredCountsEndWithTheFile) {
 }
 
 TEST_P(ByteOrder, ElementsWithoutPropertiesReadNothing) {
-  load(plyHeader({formatWord(big()), "element vertex 2000000000", "element face 2000000000",
-                  "end_header"}) +
+  load(header({"element vertex 2000000000", "element face 2000000000"}) +
        "abc");
   EXPECT_EQ(objectCount(), 1);
   EXPECT_THAT(vertices(), IsEmpty());

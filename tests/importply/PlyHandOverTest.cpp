@@ -55,14 +55,7 @@ TEST_F(PlyImport, ImporterSetsCharacterLineModeWhenCreated) {
 
 TEST_F(PlyImport, FailingHostCallPassesOnUnchangedAndClosesTheFile) {
   recorder.failCall({"object", "Add_Poligons", 0, 1234, "host refused", "Velmo"});
-  try {
-    load(kCube);
-    FAIL() << "Load returned normally";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), 1234);
-    EXPECT_EQ(e.description(), "host refused");
-    EXPECT_EQ(e.source(), "Velmo");
-  }
+  EXPECT_EQ(errorPartsOf([&] { load(kCube); }), ErrorParts(1234, "Velmo", "host refused"));
   EXPECT_EQ(objects->Count(), 0);
   EXPECT_EQ(fileTable().find(1), nullptr);
 }
@@ -70,12 +63,7 @@ TEST_F(PlyImport, FailingHostCallPassesOnUnchangedAndClosesTheFile) {
 TEST_F(PlyImport, MissingFileIsFileNotFound) {
   objects = std::make_shared<Collection>();
   CImp_PLY importer;
-  try {
-    importer.Load((dir.path() / "absent.ply").string(), objects);
-    FAIL() << "Load returned normally";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), err::kFileNotFound);
-  }
+  EXPECT_EQ(errorOf([&] { importer.Load(dir.file("absent.ply"), objects); }), err::kFileNotFound);
   EXPECT_EQ(objects->Count(), 0);
 }
 

@@ -24,36 +24,38 @@ class Strips : public PlyImport, public ::testing::WithParamInterface<bool> {
     for (int i = 0; i < 9; ++i) v.f32(0);
     return h + "end_header\n" + v.bytes() + strips.bytes();
   }
-  std::string intStrip(std::initializer_list<int32_t> items, int32_t declared = -2) {
+  std::string intStrip(std::initializer_list<int32_t> items) {
     BinaryBody b(big());
-    b.i32(declared == -2 ? static_cast<int32_t>(items.size()) : declared);
+    b.i32(static_cast<int32_t>(items.size()));
     for (int32_t i : items) b.i32(i);
     return file({"property list int int vertex_indices"}, b);
   }
 };
 
-INSTANTIATE_TEST_SUITE_P(Both, Strips, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "BigEndian" : "LittleEndian"; });
+INSTANTIATE_TEST_SUITE_P(Both, Strips, ::testing::Values(false, true), [](const auto& info) {
+  return info.param ? "BigEndian" : "LittleEndian";
+});
 
-TEST_P(Strips, RestartsAndAlternatingOrientation) {
-  load(intStrip({0, 1, 2, 3, -1, 4, 5, 6}));
-  EXPECT_THAT(polygons(), ElementsAre(3, 0, 1, 2, 3, 3, 2, 1, 3, 4, 5, 6));
-}
-
-TEST_P(Strips, LongStripTurnsEverySecondTriangle) {
-  load(intStrip({0, 1, 2, 3, 4, 5}));
-  EXPECT_THAT(polygons(), ElementsAre(3, 0, 1, 2, 3, 3, 2, 1, 3, 2, 3, 4, 3, 5, 4, 3));
-}
-
-TEST_P(Strips, RestartResetsTheOrientation) {
-  // After a strip with an odd number of triangles the next one starts unturned.
-  load(intStrip({0, 1, 2, 3, -1, -1, 7, 8, 9, -5, 1, 2}));
-  EXPECT_THAT(polygons(), ElementsAre(3, 0, 1, 2, 3, 3, 2, 1, 3, 7, 8, 9));
-}
-
-TEST_P(Strips, ListRunsToTheEndOfTheFileWhateverItsLength) {
-  load(intStrip({0, 1, 2, 3}, 3));
-  EXPECT_THAT(polygons(), ElementsAre(3, 0, 1, 2, 3, 3, 2, 1));
+// Every second triangle of a strip is turned; a negative index restarts the strip (and
+// the turning); the list runs to the end of the file whatever length it declares.
+TEST_P(Strips, TurnEverySecondTriangleAndRestartAtANegativeIndex) {
+  const struct {
+    std::vector<int32_t> items;
+    int32_t declared;
+    std::vector<int32_t> polygons;
+  } cases[] = {
+      {{0, 1, 2, 3, -1, 4, 5, 6}, 8, {3, 0, 1, 2, 3, 3, 2, 1, 3, 4, 5, 6}},
+      {{0, 1, 2, 3, 4, 5}, 6, {3, 0, 1, 2, 3, 3, 2, 1, 3, 2, 3, 4, 3, 5, 4, 3}},
+      {{0, 1, 2, 3, -1, -1, 7, 8, 9, -5, 1, 2}, 12, {3, 0, 1, 2, 3, 3, 2, 1, 3, 7, 8, 9}},
+      {{0, 1, 2, 3}, 3, {3, 0, 1, 2, 3, 3, 2, 1}},
+  };
+  for (const auto& c : cases) {
+    BinaryBody b(big());
+    b.i32(c.declared);
+    for (int32_t i : c.items) b.i32(i);
+    load(file({"property list int int vertex_indices"}, b));
+    EXPECT_EQ(polygons(), c.polygons) << ::testing::PrintToString(c.items);
+  }
 }
 
 TEST_P(Strips, SixteenBitItems) {

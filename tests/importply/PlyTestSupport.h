@@ -15,9 +15,7 @@
 #include <vector>
 
 #include "importply/CImp_PLY.h"
-#include "platform/Collection.h"
-#include "refhost/CallRecorder.h"
-#include "support/ImporterTestSupport.h"
+#include "support/ImporterFixture.h"
 #include "ui/HeadlessToolkit.h"
 
 namespace vlm::test {
@@ -77,39 +75,18 @@ inline const char* formatWord(bool bigEndian) {
   return bigEndian ? "format binary_big_endian 1.0" : "format binary_little_endian 1.0";
 }
 
-class PlyImport : public ::testing::Test {
+class PlyImport : public ImporterFixture<CImp_PLY> {
  protected:
+  PlyImport() : ImporterFixture("model.ply") {}
   void SetUp() override {
-    resetComponentState();
+    ImporterFixture::SetUp();
     ui::setToolkit(&toolkit);
-    recorder.registerClasses(nullptr, nullptr);
-    recorder.setCaptureArrays(true);
   }
   void TearDown() override {
     ui::setToolkit(nullptr);
-    resetComponentState();
+    ImporterFixture::TearDown();
   }
-
-  // Loads `bytes` from a file called `name` with a new importer.
-  void load(const std::string& bytes, const std::string& name = "model.ply") {
-    CImp_PLY importer;
-    loadWith(importer, bytes, name);
-  }
-  void loadWith(CImp_PLY& importer, const std::string& bytes,
-                const std::string& name = "model.ply") {
-    objects = std::make_shared<Collection>();
-    messagesBefore = toolkit.messages().size();
-    importer.Load(dir.write(name, bytes), objects);
-  }
-  // The error number Load raised, or 0.
-  int loadError(const std::string& bytes) {
-    try {
-      load(bytes);
-    } catch (const RuntimeError& e) {
-      return e.number();
-    }
-    return 0;
-  }
+  void beforeLoad() override { messagesBefore = toolkit.messages().size(); }
 
   // The texts of the message boxes the last Load showed.
   std::vector<std::string> messages() const {
@@ -118,37 +95,9 @@ class PlyImport : public ::testing::Test {
     for (size_t i = messagesBefore; i < all.size(); ++i) out.push_back(all[i].text);
     return out;
   }
-  // The receiver name of the object the last Load added, or "" when it added none.
-  std::string added() const {
-    if (!objects || objects->Count() == 0) return {};
-    return refhost::CallRecorder::receiverName(objects->Item(1));
-  }
-  // The calls made on that object, as lines.
-  std::vector<std::string> lines() const {
-    std::vector<std::string> out;
-    const std::string receiver = added();
-    for (const auto& r : recorder.records()) {
-      if (!receiver.empty() && r.receiver == receiver) out.push_back(r.line());
-    }
-    return out;
-  }
-  const refhost::CallRecord* lastCall(const std::string& member) const {
-    const refhost::CallRecord* found = nullptr;
-    const std::string receiver = added();
-    for (const auto& r : recorder.records()) {
-      if (!receiver.empty() && r.receiver == receiver && r.member == member) found = &r;
-    }
-    return found;
-  }
-  // The arrays handed to Add_Vertices / Add_Poligons (empty when not called).
-  std::vector<float> vertices() const {
-    const auto* c = lastCall("Add_Vertices");
-    return c ? c->args.at(0).singles : std::vector<float>{};
-  }
-  std::vector<int32_t> polygons() const {
-    const auto* c = lastCall("Add_Poligons");
-    return c ? c->args.at(0).longs : std::vector<int32_t>{};
-  }
+  // The arrays handed to that object's Add_Vertices / Add_Poligons (empty when not called).
+  std::vector<float> vertices() const { return singles("Add_Vertices", added()); }
+  std::vector<int32_t> polygons() const { return longs("Add_Poligons", added()); }
   // The last Load refused its file: exactly `message` shown, nothing added, file 1 closed.
   void expectRefused(const char* message) const {
     EXPECT_THAT(messages(), ::testing::ElementsAre(message));
@@ -157,11 +106,7 @@ class PlyImport : public ::testing::Test {
   }
   int objectCount() const { return objects ? objects->Count() : 0; }
 
-  TempDir dir;
-  TestDialog dialog;
   ui::HeadlessToolkit toolkit;
-  refhost::CallRecorder recorder;
-  CollectionRef objects;
   size_t messagesBefore = 0;
 };
 

@@ -1,11 +1,16 @@
-#include "platform/Dispatch.h"
-
+// Late-bound calls by name, the classic collection, the class registry and Variant coercions.
 #include <gtest/gtest.h>
 
+#include "platform/Collection.h"
+#include "platform/Dispatch.h"
+#include "platform/Error.h"
 #include "platform/ObjectRegistry.h"
+#include "support/ErrorOf.h"
 
 namespace vlm {
 namespace {
+
+using test::errorOf;
 
 class Counter : public DispatchObject {
  public:
@@ -54,12 +59,8 @@ TEST(Dispatch, FailuresCrossAsErrorInfoAndComeBackAsRuntimeErrors) {
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.source(), "Counter");
   }
-  try {
-    invokeByName(c, "Nothing", InvokeKind::Method, {});
-    FAIL();
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), err::kNoSuchMember);
-  }
+  EXPECT_EQ(errorOf([&] { invokeByName(c, "Nothing", InvokeKind::Method, {}); }),
+            err::kNoSuchMember);
 }
 
 TEST(Dispatch, ByReferenceArgumentsAreWrittenBack) {
@@ -102,6 +103,32 @@ TEST(Variant, ClassicCoercions) {
   EXPECT_THROW(Variant(int16_t{3}).toObject(), RuntimeError);
   EXPECT_EQ(Variant(int16_t{-1}).toString(), "-1");
   EXPECT_EQ(Variant::missing().type(), VarType::Missing);
+}
+
+class Thing : public DispatchObject {};
+
+TEST(Collection, PositionsCountFromOneAndKeysIgnoreCase) {
+  Collection c;
+  auto a = std::make_shared<Thing>(), b = std::make_shared<Thing>();
+  c.Add(a, "Obj1");
+  c.Add(b);
+  EXPECT_EQ(c.Count(), 2);
+  EXPECT_EQ(c.Item(1), a);
+  EXPECT_EQ(c.Item(2), b);
+  EXPECT_EQ(c.Item("obj1"), a);
+  c.Remove(1);
+  EXPECT_EQ(c.Item(1), b);
+}
+
+TEST(Collection, BadAccessRaisesTheClassicErrors) {
+  Collection c;
+  c.Add(std::make_shared<Thing>(), "K");
+  EXPECT_EQ(errorOf([&] { c.Item(0); }), err::kSubscript);
+  EXPECT_EQ(errorOf([&] { c.Item(2); }), err::kSubscript);
+  EXPECT_EQ(errorOf([&] { c.Item("nope"); }), err::kInvalidCall);
+  EXPECT_EQ(errorOf([&] { c.Remove(5); }), err::kSubscript);
+  EXPECT_EQ(errorOf([&] { c.Add(std::make_shared<Thing>(), "k"); }), err::kKeyInUse);
+  EXPECT_EQ(c.Count(), 1);
 }
 
 }  // namespace

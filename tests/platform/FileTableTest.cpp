@@ -5,13 +5,13 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/Error.h"
-#include "support/ErrorOf.h"
 #include "platform/FileTable.h"
+#include "support/ErrorOf.h"
+#include "support/TempDir.h"
 
 namespace vlm {
 namespace {
@@ -21,34 +21,15 @@ constexpr size_t kBlock = NumberedFile::kBlockSize;
 
 using test::errorOf;
 
-std::string descriptionOf(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.description();
-  }
-  return {};
-}
-
 // A byte pattern that differs from block to block, so a read from the wrong offset shows.
 char patternAt(size_t i) { return static_cast<char>((i * 131 + (i >> 12)) & 0xFF); }
 
 class FileTableTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string templ = (fs::temp_directory_path() / "vlm-filetable-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-    dir_ = templ;
-  }
-  void TearDown() override {
-    table_.CloseAll();
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { table_.CloseAll(); }
 
   std::string write(const std::string& name, const std::string& bytes) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+    return temp_.write(name, bytes);
   }
 
   std::string writePattern(const std::string& name, size_t size) {
@@ -63,44 +44,35 @@ class FileTableTest : public ::testing::Test {
     return out;
   }
 
-  fs::path dir_;
+  test::TempDir temp_;
+  const fs::path dir_ = temp_.path();
   FileTable table_;
 };
 
-TEST_F(FileTableTest, ReadTakingTheLastByteDoesNotYetMarkTheEnd) {
-  table_.Open(1, write("abc", "abc"));
-  EXPECT_FALSE(table_.Eof(1));
+// The end is marked only by a read past the last byte, stays marked until the file is
+// reopened, and an empty file finds it on its first read.
+TEST_F(FileTableTest, EndIsMarkedByAReadPastTheLastByteUntilReopened) {
+  const std::string path = write("abc", "abc");
+  table_.Open(1, path);
   EXPECT_EQ(get(1, 1, 3), "abc");
   EXPECT_FALSE(table_.Eof(1));
-  EXPECT_EQ(get(1, 4, 1), std::string(1, '\0'));
-  EXPECT_TRUE(table_.Eof(1));
-}
-
-TEST_F(FileTableTest, ReadRunningPastTheEndReadsZerosAndMarksTheEnd) {
-  table_.Open(1, write("abc", "abc"));
   std::string out(5, '?');
   EXPECT_EQ(table_.Get(1, 2, out.data(), out.size()), 2u);
   EXPECT_EQ(out, std::string("bc\0\0\0", 5));
   EXPECT_TRUE(table_.Eof(1));
-}
-
-TEST_F(FileTableTest, NoticedEndStaysUntilTheFileIsReopened) {
-  const std::string path = write("abc", "abc");
-  table_.Open(1, path);
-  get(1, 3, 2);
   EXPECT_EQ(get(1, 1, 1), "a");
   EXPECT_TRUE(table_.Eof(1));
   table_.Close(1);
   table_.Open(1, path);
   EXPECT_FALSE(table_.Eof(1));
-}
-
-TEST_F(FileTableTest, EmptyFileHasLengthZeroAndItsFirstReadFindsTheEnd) {
-  table_.Open(1, write("empty", ""));
-  EXPECT_EQ(table_.Lof(1), 0);
-  EXPECT_FALSE(table_.Eof(1));
-  EXPECT_EQ(get(1, 1, 2), std::string(2, '\0'));
+  EXPECT_EQ(get(1, 4, 1), std::string(1, '\0'));
   EXPECT_TRUE(table_.Eof(1));
+
+  table_.Open(2, write("empty", ""));
+  EXPECT_EQ(table_.Lof(2), 0);
+  EXPECT_FALSE(table_.Eof(2));
+  EXPECT_EQ(get(2, 1, 2), std::string(2, '\0'));
+  EXPECT_TRUE(table_.Eof(2));
 }
 
 TEST_F(FileTableTest, PositionalReadsAcrossBlockBoundariesReturnTheFileBytes) {
@@ -144,14 +116,6 @@ TEST_F(FileTableTest, SequentialGetContinuesAfterThePositionalOne) {
   table_.Seek(1, 2);
   table_.Get(1, out.data(), 2);
   EXPECT_EQ(out, "12");
-}
-
-TEST_F(FileTableTest, PositionBeforeTheFirstByteIsABadRecordNumber) {
-  table_.Open(1, write("abc", "abc"));
-  char c = 0;
-  EXPECT_EQ(errorOf([&] { table_.Get(1, 0, &c, 1); }), FileTable::kBadRecordNumber);
-  EXPECT_EQ(errorOf([&] { table_.Get(1, -5, &c, 1); }), FileTable::kBadRecordNumber);
-  EXPECT_EQ(errorOf([&] { table_.Seek(1, 0); }), FileTable::kBadRecordNumber);
 }
 
 TEST_F(FileTableTest, PeekRefillsAtTheBlockEndAndFindsNothingAtTheFileEnd) {
@@ -219,12 +183,12 @@ TEST_F(FileTableTest, OpenFailuresCarryTheClassicNumbers) {
     EXPECT_EQ(errorOf([&] { table_.Open(1, c.path); }), c.number) << c.path;
     EXPECT_EQ(table_.find(1), nullptr) << c.path;
   }
-}
-
-TEST_F(FileTableTest, MissingFileDescriptionNamesThePathAndTheReason) {
-  const std::string path = (dir_ / "gone.obj").string();
-  EXPECT_EQ(descriptionOf([&] { table_.Open(1, path); }),
-            "File not found: " + path + " (No such file or directory)");
+  try {
+    table_.Open(1, cases[0].path);
+    ADD_FAILURE() << "opened a missing file";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.description(), "File not found: " + cases[0].path + " (No such file or directory)");
+  }
 }
 
 TEST_F(FileTableTest, UnreadableFileIsPermissionDenied) {
@@ -234,33 +198,28 @@ TEST_F(FileTableTest, UnreadableFileIsPermissionDenied) {
   EXPECT_EQ(errorOf([&] { table_.Open(1, path); }), err::kPermissionDenied);
 }
 
-TEST_F(FileTableTest, NumberInUseOrOutOfRangeIsRefused) {
+TEST_F(FileTableTest, BadFileNumbersAndPositionsAreRefused) {
   const std::string path = write("abc", "abc");
-  table_.Open(1, path);
-  EXPECT_EQ(errorOf([&] { table_.Open(1, path); }), err::kFileAlreadyOpen);
-  for (int16_t number : {int16_t{0}, int16_t{-1}, int16_t{512}}) {
-    EXPECT_EQ(errorOf([&] { table_.Open(number, path); }), err::kBadFileNumber) << number;
-  }
-  table_.Open(511, path);
-  EXPECT_EQ(get(511, 1, 3), "abc");
-}
-
-TEST_F(FileTableTest, NumberThatIsNotOpenIsABadFileNumber) {
   char c = 0;
   EXPECT_EQ(errorOf([&] { table_.Eof(1); }), err::kBadFileNumber);
   EXPECT_EQ(errorOf([&] { table_.Lof(1); }), err::kBadFileNumber);
   EXPECT_EQ(errorOf([&] { table_.Get(1, 1, &c, 1); }), err::kBadFileNumber);
   EXPECT_EQ(errorOf([&] { table_.Close(2); }), 0);
   EXPECT_EQ(errorOf([&] { table_.Close(0); }), err::kBadFileNumber);
-}
-
-TEST_F(FileTableTest, CloseAllClosesEveryNumber) {
-  const std::string path = write("abc", "abc");
   table_.Open(1, path);
-  table_.Open(7, path);
+  EXPECT_EQ(errorOf([&] { table_.Open(1, path); }), err::kFileAlreadyOpen);
+  for (int16_t number : {int16_t{0}, int16_t{-1}, int16_t{512}}) {
+    EXPECT_EQ(errorOf([&] { table_.Open(number, path); }), err::kBadFileNumber) << number;
+  }
+  for (int64_t position : {0, -5}) {
+    EXPECT_EQ(errorOf([&] { table_.Get(1, position, &c, 1); }), FileTable::kBadRecordNumber);
+  }
+  EXPECT_EQ(errorOf([&] { table_.Seek(1, 0); }), FileTable::kBadRecordNumber);
+  table_.Open(511, path);
+  EXPECT_EQ(get(511, 1, 3), "abc");
   table_.CloseAll();
   EXPECT_EQ(errorOf([&] { table_.Eof(1); }), err::kBadFileNumber);
-  EXPECT_EQ(errorOf([&] { table_.Eof(7); }), err::kBadFileNumber);
+  EXPECT_EQ(errorOf([&] { table_.Eof(511); }), err::kBadFileNumber);
   table_.Open(1, path);
   EXPECT_EQ(get(1, 1, 3), "abc");
 }

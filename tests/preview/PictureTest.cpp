@@ -76,6 +76,11 @@ class CubeOnFloor : public ::testing::Test {
     builder.add("floor", quad({-4, -1, -4}, {4, -1, -4}, {4, -1, 4}, {-4, -1, 4}), kBlue);
     cube = builder.add("cube", box({-1, -1, -1}, {1, 1, 1}), kRed);
   }
+  // The colour the picture shows at a world point.
+  Rgb seen(const Image& image, const Vec3d& world) {
+    return pixelAt(image, pixelOf(builder.scene, options, world));
+  }
+
   SceneBuilder builder;
   ObjectRef cube;
   PreviewOptions options = smallPicture();
@@ -86,41 +91,35 @@ TEST_F(CubeOnFloor, ObjectColoursWhereObjectsAreBackgroundElsewhere) {
   ASSERT_EQ(image.width, 320);
   ASSERT_EQ(image.height, 240);
   ASSERT_EQ(image.rgb.size(), 320u * 240u * 3u);
-  EXPECT_TRUE(reddish(pixelAt(image, pixelOf(builder.scene, options, {0, 0, 0}))));
-  EXPECT_TRUE(reddish(pixelAt(image, pixelOf(builder.scene, options, {0.5, 1, -0.5}))));
+  EXPECT_TRUE(reddish(seen(image, {0, 0, 0})));
+  EXPECT_TRUE(reddish(seen(image, {0.5, 1, -0.5})));
   // The floor's corner nearest the eye, a little inside.
-  EXPECT_TRUE(bluish(pixelAt(image, pixelOf(builder.scene, options, {3.6, -1, -3.6}))));
+  EXPECT_TRUE(bluish(seen(image, {3.6, -1, -3.6})));
   EXPECT_EQ(pixel(image, 0, 0), kBackground);
   EXPECT_EQ(pixel(image, image.width - 1, 0), kBackground);
   EXPECT_EQ(pixel(image, image.width / 2, 2), kBackground);
 }
 
-TEST_F(CubeOnFloor, BoundMaterialColourWinsOverDefaultColor) {
-  builder.addMaterial("Lawn", kGreen);
-  builder.bind(cube, "LAWN");
-  const Image image = renderScene(builder.scene, options);
-  EXPECT_TRUE(greenish(pixelAt(image, pixelOf(builder.scene, options, {0, 0, 0}))));
-}
-
-TEST_F(CubeOnFloor, UnmatchedMaterialKeyKeepsTheDefaultColor) {
+TEST_F(CubeOnFloor, BoundMaterialColourWinsOverDefaultColorUnlessTheKeyMatchesNone) {
   builder.addMaterial("Lawn", kGreen);
   builder.bind(cube, "no such material");  // binds the scene's grey default material
-  const Image image = renderScene(builder.scene, options);
-  EXPECT_TRUE(reddish(pixelAt(image, pixelOf(builder.scene, options, {0, 0, 0}))));
+  EXPECT_TRUE(reddish(seen(renderScene(builder.scene, options), {0, 0, 0})));
+  builder.bind(cube, "LAWN");
+  EXPECT_TRUE(greenish(seen(renderScene(builder.scene, options), {0, 0, 0})));
 }
 
 TEST_F(CubeOnFloor, PositionMovesTheObjectInTheWorld) {
   SceneBuilder::setPosition(cube, 0, 0, 3);
   const Image image = renderScene(builder.scene, options);
-  EXPECT_TRUE(reddish(pixelAt(image, pixelOf(builder.scene, options, {0, 0, 3}))));
+  EXPECT_TRUE(reddish(seen(image, {0, 0, 3})));
   // Through the top of the cube's old place the eye now sees the floor behind it.
-  EXPECT_TRUE(bluish(pixelAt(image, pixelOf(builder.scene, options, {0, 1, 0}))));
+  EXPECT_TRUE(bluish(seen(image, {0, 1, 0})));
 }
 
 TEST_F(CubeOnFloor, HiddenObjectIsNotDrawn) {
   test::putMember(cube, "Visible", Variant(false));
   const Image image = renderScene(builder.scene, options);
-  EXPECT_TRUE(bluish(pixelAt(image, pixelOf(builder.scene, options, {0, -1, 0}))));
+  EXPECT_TRUE(bluish(seen(image, {0, -1, 0})));
 }
 
 TEST_F(CubeOnFloor, LegendCornerHasTextAndTheSceneAboveItNone) {
@@ -218,22 +217,16 @@ TEST(Shading, BackFacesAndReversedNormalsLookLikeFrontFaces) {
   EXPECT_EQ(renderScene(inverted.scene, smallPicture()).rgb, expected.rgb);
 }
 
-TEST(DegenerateInput, EmptySceneIsBackgroundAndLegend) {
-  SceneBuilder builder;
+TEST(DegenerateInput, EmptySceneOrAllVerticesAtOnePointShowOnlyTheLegend) {
+  SceneBuilder empty, point;
+  point.add("point", box({2, 2, 2}, {2, 2, 2}), kRed);
   const PreviewOptions options = smallPicture();
-  const Image image = renderScene(builder.scene, options);
-  const int legendRows = makeLegend(builder.scene, options).reservedHeight(320, 240);
-  EXPECT_EQ(paintedIn(image, 0, 0, 320, 240 - legendRows), 0);
-  EXPECT_GT(paintedIn(image, 0, 240 - legendRows, 320, 240), 0);
-}
-
-TEST(DegenerateInput, AllVerticesAtOnePointDrawNothing) {
-  SceneBuilder builder;
-  builder.add("point", box({2, 2, 2}, {2, 2, 2}), kRed);
-  const PreviewOptions options = smallPicture();
-  const Image image = renderScene(builder.scene, options);
-  const int legendRows = makeLegend(builder.scene, options).reservedHeight(320, 240);
-  EXPECT_EQ(paintedIn(image, 0, 0, 320, 240 - legendRows), 0);
+  for (const SceneBuilder* builder : {&empty, &point}) {
+    const Image image = renderScene(builder->scene, options);
+    const int legendRows = makeLegend(builder->scene, options).reservedHeight(320, 240);
+    EXPECT_EQ(paintedIn(image, 0, 0, 320, 240 - legendRows), 0);
+    EXPECT_GT(paintedIn(image, 0, 240 - legendRows, 320, 240), 0);
+  }
 }
 
 TEST(DegenerateInput, TrianglesWithNonFiniteCornersAreLeftOut) {

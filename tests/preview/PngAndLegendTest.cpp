@@ -1,42 +1,21 @@
 // The PNG file (read back through libpng), the --size text, and the legend's text.
 #include <gtest/gtest.h>
-#include <png.h>
-#include <unistd.h>
 
-#include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <tuple>
 
 #include "preview/BitmapFont.h"
 #include "preview/Legend.h"
 #include "preview/Preview.h"
 #include "preview/SceneBuilder.h"
+#include "support/ReadPng.h"
+#include "support/TempDir.h"
 
 namespace vlm::preview {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "vlmpreview-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-  std::vector<std::string> names() const {
-    std::vector<std::string> out;
-    for (const auto& entry : fs::directory_iterator(path_)) out.push_back(entry.path().filename());
-    return out;
-  }
-
- private:
-  fs::path path_;
-};
+using test::readPng;
+using test::TempDir;
 
 // A picture whose every pixel differs from its neighbours.
 Image gradient(int width, int height) {
@@ -50,36 +29,15 @@ Image gradient(int width, int height) {
   return image;
 }
 
-Image readPng(const std::string& path) {
-  png_image png;
-  std::memset(&png, 0, sizeof png);
-  png.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_file(&png, path.c_str()) == 0) return {};
-  png.format = PNG_FORMAT_RGB;
-  Image image{static_cast<int>(png.width), static_cast<int>(png.height), {}};
-  image.rgb.resize(PNG_IMAGE_SIZE(png));
-  if (png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr) == 0) return {};
-  return image;
-}
-
-TEST(WritePng, ReadsBackPixelForPixel) {
-  TempFolder folder;
+TEST(WritePng, ReadsBackPixelForPixelAndReplacesAnOldFileWhole) {
+  TempDir folder;
   const Image image = gradient(37, 21);
-  const std::string path = (folder.path() / "picture.png").string();
+  const std::string path = folder.write("picture.png", std::string(100000, 'x'));
   writePng(image, path);
-  const Image back = readPng(path);
-  EXPECT_EQ(back.width, 37);
-  EXPECT_EQ(back.height, 21);
-  EXPECT_EQ(back.rgb, image.rgb);
+  const auto back = readPng(path);
+  EXPECT_EQ(std::tie(back.width, back.height, back.rgb),
+            std::tie(image.width, image.height, image.rgb));
   EXPECT_EQ(folder.names(), std::vector<std::string>{"picture.png"});  // no temporary left
-}
-
-TEST(WritePng, ReplacesAnExistingFileWhole) {
-  TempFolder folder;
-  const std::string path = (folder.path() / "picture.png").string();
-  std::ofstream(path) << std::string(100000, 'x');
-  writePng(gradient(16, 16), path);
-  EXPECT_EQ(readPng(path).rgb, gradient(16, 16).rgb);
 }
 
 // Each case: the path inside the test's folder, and the reason the message must give.
@@ -92,7 +50,7 @@ struct Unwritable {
 class UnwritablePng : public ::testing::TestWithParam<Unwritable> {};
 
 TEST_P(UnwritablePng, ClearErrorAndNoFileLeftBehind) {
-  TempFolder folder;
+  TempDir folder;
   fs::create_directory(folder.path() / "folder");
   std::ofstream(folder.path() / "plain") << "x";
   const std::string path = (folder.path() / GetParam().path).string();
@@ -102,9 +60,7 @@ TEST_P(UnwritablePng, ClearErrorAndNoFileLeftBehind) {
   } catch (const std::runtime_error& e) {
     EXPECT_EQ(std::string(e.what()), "cannot write '" + path + "': " + GetParam().reason);
   }
-  std::vector<std::string> names = folder.names();
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"folder", "plain"}));
+  EXPECT_EQ(folder.names(), (std::vector<std::string>{"folder", "plain"}));
   EXPECT_TRUE(fs::is_empty(folder.path() / "folder"));
 }
 
@@ -117,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Unwritable>& info) { return std::to_string(info.index); });
 
 TEST(WritePng, PictureWithWrongPixelCountIsRefused) {
-  TempFolder folder;
+  TempDir folder;
   Image image = gradient(16, 16);
   image.rgb.pop_back();
   EXPECT_THROW(writePng(image, (folder.path() / "p.png").string()), std::runtime_error);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Dispatch.h"
+#include "support/ErrorOf.h"
 
 namespace vlm::refhost::test {
 
@@ -26,15 +27,6 @@ inline void put(const ObjectRef& object, std::string_view member, Variant value)
   invokeByName(*object, member, InvokeKind::PropertyPut, args);
 }
 
-// The error number a call fails with, or 0.
-template <class Call>
-int32_t errorOf(Call&& body) {
-  try {
-    body();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using vlm::test::errorOf;
 
 }  // namespace vlm::refhost::test

@@ -2,6 +2,7 @@
 // invalid polygons, normal records and surface runs.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "LateBound.h"
@@ -112,34 +113,40 @@ TEST_F(ObjectGeometry, ZeroCornerCountIsAnEmptyRecord) {
   EXPECT_EQ(object->mesh().polygonNumbers(), 1);
 }
 
-TEST_F(ObjectGeometry, ListsOfTheWrongShapeFailWithError5) {
-  std::vector<float> twoValues = {1, 2};
-  EXPECT_EQ(errorOf([&] { call(ref, "Add_Vertices", {Variant(&twoValues).byRef()}); }),
-            err::kInvalidCall);
-  std::vector<int32_t> notTriples = {0, 1, 2, 3};
-  EXPECT_EQ(errorOf([&] {
-              call(ref, "Add_Poligons", {Variant(&notTriples).byRef(), Variant(int16_t{3})});
-            }),
-            err::kInvalidCall);
-  EXPECT_EQ(errorOf([&] {
-              call(ref, "Add_Poligons", {Variant(&notTriples).byRef(), Variant(int16_t{4})});
-            }),
-            err::kInvalidCall);
-  std::vector<float> nineValues(9, 0.0f);
-  EXPECT_EQ(errorOf([&] { call(ref, "Set_PoligonNormals", {Variant(&nineValues).byRef()}); }),
-            err::kInvalidCall);
+TEST_F(ObjectGeometry, ListsOfTheWrongShapeOrTypeFailAndChangeNothing) {
+  std::vector<float> twoValues = {1, 2}, nineValues(9, 0.0f);
+  std::vector<int32_t> fourLongs = {0, 1, 2, 3}, threeLongs = {0, 1, 2};
+  const struct {
+    const char* what;
+    std::function<void()> call;
+    int32_t error;
+  } cases[] = {
+      {"vertices not in threes", [&] { call(ref, "Add_Vertices", {Variant(&twoValues).byRef()}); },
+       err::kInvalidCall},
+      {"form 3 not in threes",
+       [&] {
+         call(ref, "Add_Poligons", {Variant(&fourLongs).byRef(), Variant(int16_t{3})});
+       },
+       err::kInvalidCall},
+      {"unknown form",
+       [&] {
+         call(ref, "Add_Poligons", {Variant(&fourLongs).byRef(), Variant(int16_t{4})});
+       },
+       err::kInvalidCall},
+      {"normals not in tens",
+       [&] { call(ref, "Set_PoligonNormals", {Variant(&nineValues).byRef()}); }, err::kInvalidCall},
+      {"vertices as longs", [&] { call(ref, "Add_Vertices", {Variant(&threeLongs).byRef()}); },
+       err::kTypeMismatch},
+      {"vertex as text",
+       [&] {
+         call(ref, "Add_Vertex", {Variant("a"), Variant(1.0f), Variant(1.0f)});
+       },
+       err::kTypeMismatch},
+  };
+  for (const auto& c : cases) EXPECT_EQ(errorOf(c.call), c.error) << c.what;
   EXPECT_EQ(object->mesh().vertexCount(), 5);
+  EXPECT_EQ(object->mesh().polygonNumbers(), 0);
   EXPECT_EQ(object->normalRecords(), 0);
-}
-
-TEST_F(ObjectGeometry, WrongArgumentTypesFailWithTypeMismatch) {
-  std::vector<int32_t> longs = {0, 1, 2};
-  EXPECT_EQ(errorOf([&] { call(ref, "Add_Vertices", {Variant(&longs).byRef()}); }),
-            err::kTypeMismatch);
-  EXPECT_EQ(errorOf([&] {
-              call(ref, "Add_Vertex", {Variant("a"), Variant(1.0f), Variant(1.0f)});
-            }),
-            err::kTypeMismatch);
 }
 
 TEST_F(ObjectGeometry, NormalRecordsNamingNoStoredPolygonAreCountedAndIgnored) {

@@ -17,8 +17,30 @@
 
 #include "platform/Error.h"
 #include "platform/Variant.h"
+#include "support/ErrorOf.h"
 
 namespace vlm::test {
+
+// Restores an environment variable when it goes out of scope.
+class EnvironmentGuard {
+ public:
+  explicit EnvironmentGuard(const char* name) : name_(name) {
+    if (const char* value = getenv(name)) saved_ = value;
+  }
+  ~EnvironmentGuard() {
+    if (saved_) {
+      setenv(name_, saved_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  EnvironmentGuard(const EnvironmentGuard&) = delete;
+  EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
 
 // Points XDG_CONFIG_HOME at a fresh temporary folder for the lifetime of the object, and
 // removes the folder afterwards (permissions restored first).
@@ -28,15 +50,9 @@ class TempConfigHome {
     std::string pattern = (std::filesystem::temp_directory_path() / "vlmsettings-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     folder_ = pattern;
-    if (const char* old = getenv("XDG_CONFIG_HOME")) saved_ = old;
     setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
   }
   ~TempConfigHome() {
-    if (saved_) {
-      setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
-    } else {
-      unsetenv("XDG_CONFIG_HOME");
-    }
     std::error_code ignored;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_, ignored)) {
       if (entry.is_directory(ignored)) chmod(entry.path().c_str(), 0700);
@@ -62,8 +78,8 @@ class TempConfigHome {
   }
 
  private:
+  EnvironmentGuard savedConfigHome_{"XDG_CONFIG_HOME"};
   std::string folder_;
-  std::optional<std::string> saved_;
 };
 
 // True when the process can write into `folder` even though its mode forbids it (root).
@@ -96,17 +112,6 @@ inline ::testing::AssertionResult sameValue(const Variant& actual, const Variant
   if (equal) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << "value " << actual.toString() << ", expected " << expected.toString();
-}
-
-// The number of the RuntimeError that `f` raises, or 0.
-template <class F>
-int32_t errorOf(F&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
 }
 
 }  // namespace vlm::test

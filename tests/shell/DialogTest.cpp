@@ -1,5 +1,5 @@
 // frmImport's load, format change, Import without a format, closing and its layout.
-#include <set>
+#include <algorithm>
 
 #include "ShellTestSupport.h"
 #include "shell/RegFunClient.h"
@@ -15,12 +15,57 @@ using ui::MsgIcon;
 
 class DialogTest : public ShellTest {};
 
-TEST_F(DialogTest, FirstUseSelectsWaveFrontWithItsOptionsAndEverythingTicked) {
+// The saved FileFormat is read once per dialog and saved once when it closes: as an
+// Integer under HKEY_LOCAL_MACHINE, each time through a freshly created component.
+TEST_F(DialogTest, FileFormatIsReadAndSavedAsIntegerThroughAFreshComponentEachTime) {
+  toolkit.whenIdle(ui::UserAction::select("cmbFormat", k3ds));
+  pressWhenIdle("cmdCancel");
+  showDialog();
+  EXPECT_EQ(settings.created(), 2);
+  settings.store(std::string(kSettingsKey), "FileFormat", Variant(int16_t{7}));
+  toolkit.whenIdle(ui::UserAction::closeBox());
+  showDialog();
+
+  const auto reads = settings.calls("ReadValue", "FileFormat");
+  ASSERT_EQ(reads.size(), 2u);
+  EXPECT_EQ(reads[0].args[3].type(), VarType::Integer);
+  EXPECT_EQ(reads[0].args[3].toInteger(), 0);  // the default
+  const auto writes = settings.calls("WriteValue", "FileFormat");
+  ASSERT_EQ(writes.size(), 2u);
+  for (const SettingsCall& call : {reads[0], writes[0]}) {
+    EXPECT_EQ(call.args[0].type(), VarType::Long);
+    EXPECT_EQ(call.args[0].toLong(), kHKeyLocalMachine);
+    EXPECT_EQ(call.args[1].toString(), "SOFTWARE\\Hollavent\\VLMImport");
+  }
+  EXPECT_EQ(writes[0].args[3].type(), VarType::Integer);
+  EXPECT_EQ(writes[0].args[3].toInteger(), 2);
+  // Nothing selected (the saved 7 could not be set) saves -1.
+  EXPECT_EQ(writes[1].args[3].type(), VarType::Integer);
+  EXPECT_EQ(writes[1].args[3].toInteger(), -1);
+}
+
+TEST_F(DialogTest, FirstUseShowsWaveFrontTickedAndEachFormatBringsItsOwnFrame) {
+  const std::pair<int32_t, std::string> cases[] = {{k3ds, "fra3DStudio"},  {kDxf, "fraNoOptions"},
+                                                   {kObj, "fraWaveFront"}, {kInc, "fraNoOptions"},
+                                                   {k3ds, "fra3DStudio"},  {kPly, "fraNoOptions"}};
+  std::vector<std::string> seen, want{"fraWaveFront"};
+  std::string firstEntry;
+  toolkit.whenIdle(ui::UserAction::call([&] {
+    const ui::FormModel& form = *toolkit.lastForm();
+    firstEntry = form.listText(form.find("cmbFormat"));
+    seen.emplace_back(form.frontFrame());
+  }));
+  for (const auto& [index, frame] : cases) {
+    toolkit.whenIdle(ui::UserAction::select("cmbFormat", index));
+    toolkit.whenIdle(
+        ui::UserAction::call([&] { seen.emplace_back(toolkit.lastForm()->frontFrame()); }));
+    want.push_back(frame);
+  }
   pressWhenIdle("cmdCancel");
   EXPECT_EQ(showDialog(), -1);
+  EXPECT_EQ(firstEntry, "WaveFront (obj)");
+  EXPECT_EQ(seen, want);
   const ui::FormModel& form = lastForm();
-  EXPECT_EQ(form.listText(form.find("cmbFormat")), "WaveFront (obj)");
-  EXPECT_EQ(form.frontFrame(), "fraWaveFront");
   EXPECT_EQ(form.control("cmbFormat").items,
             (std::vector<std::string>{"WaveFront (obj)", "AutoCad (dxf)", "3DStudio (3ds)",
                                       "PovRay (inc)", "PLY (ply)"}));
@@ -29,19 +74,6 @@ TEST_F(DialogTest, FirstUseSelectsWaveFrontWithItsOptionsAndEverythingTicked) {
   }
   EXPECT_EQ(form.caption(), "VLMImport");
   EXPECT_TRUE(modImport::StopImport);
-}
-
-TEST_F(DialogTest, LoadReadsFileFormatAsIntegerWithDefaultZero) {
-  pressWhenIdle("cmdCancel");
-  showDialog();
-  const auto reads = settings.calls("ReadValue", "FileFormat");
-  ASSERT_EQ(reads.size(), 1u);
-  const auto& args = reads[0].args;
-  EXPECT_EQ(args[0].type(), VarType::Long);
-  EXPECT_EQ(args[0].toLong(), kHKeyLocalMachine);
-  EXPECT_EQ(args[1].toString(), "SOFTWARE\\Hollavent\\VLMImport");
-  EXPECT_EQ(args[3].type(), VarType::Integer);
-  EXPECT_EQ(args[3].toInteger(), 0);
 }
 
 struct SavedFormat {
@@ -87,22 +119,6 @@ TEST_F(DialogTest, MissingSettingsComponentLoadsWithNoSelectionAndClosingSaysWhy
   EXPECT_EQ(toolkit.messages()[0].text, "ActiveX component can't create object");
 }
 
-TEST_F(DialogTest, EachFormatBringsItsOwnOptionsFrameToTheFront) {
-  const std::pair<int32_t, std::string> cases[] = {{k3ds, "fra3DStudio"},  {kDxf, "fraNoOptions"},
-                                                   {kObj, "fraWaveFront"}, {kInc, "fraNoOptions"},
-                                                   {k3ds, "fra3DStudio"},  {kPly, "fraNoOptions"}};
-  std::vector<std::string> seen, want;
-  for (const auto& [index, frame] : cases) {
-    toolkit.whenIdle(ui::UserAction::select("cmbFormat", index));
-    toolkit.whenIdle(
-        ui::UserAction::call([&] { seen.emplace_back(toolkit.lastForm()->frontFrame()); }));
-    want.push_back(frame);
-  }
-  pressWhenIdle("cmdCancel");
-  showDialog();
-  EXPECT_EQ(seen, want);
-}
-
 TEST_F(DialogTest, ImportWithoutFormatAsksToSelectOneAndChangesNothing) {
   for (int16_t saved : {int16_t{-1}, int16_t{7}}) {
     settings.store(std::string(kSettingsKey), "FileFormat", Variant(saved));
@@ -121,32 +137,6 @@ TEST_F(DialogTest, ImportWithoutFormatAsksToSelectOneAndChangesNothing) {
   EXPECT_TRUE(toolkit.fileDialogs().empty());
 }
 
-TEST_F(DialogTest, ClosingSavesTheListIndexAsInteger) {
-  toolkit.whenIdle(ui::UserAction::select("cmbFormat", k3ds));
-  pressWhenIdle("cmdCancel");
-  showDialog();
-  settings.store(std::string(kSettingsKey), "FileFormat", Variant(int16_t{7}));
-  toolkit.whenIdle(ui::UserAction::closeBox());
-  showDialog();
-
-  const auto writes = settings.calls("WriteValue", "FileFormat");
-  ASSERT_EQ(writes.size(), 2u);
-  EXPECT_EQ(writes[0].args[0].toLong(), kHKeyLocalMachine);
-  EXPECT_EQ(writes[0].args[1].toString(), "SOFTWARE\\Hollavent\\VLMImport");
-  EXPECT_EQ(writes[0].args[3].type(), VarType::Integer);
-  EXPECT_EQ(writes[0].args[3].toInteger(), 2);
-  // Nothing selected (the saved 7 could not be set) saves -1.
-  EXPECT_EQ(writes[1].args[3].type(), VarType::Integer);
-  EXPECT_EQ(writes[1].args[3].toInteger(), -1);
-}
-
-TEST_F(DialogTest, SettingsComponentIsReleasedAfterEachUse) {
-  pressWhenIdle("cmdCancel");
-  showDialog();
-  // One for loading, one for closing: created for each use, never kept.
-  EXPECT_EQ(settings.created(), 2);
-}
-
 TEST_F(DialogTest, LayoutFramesOverlapAndBoxesSitInTheirFrames) {
   pressWhenIdle("cmdCancel");
   showDialog();
@@ -159,27 +149,25 @@ TEST_F(DialogTest, LayoutFramesOverlapAndBoxesSitInTheirFrames) {
     EXPECT_EQ(std::tie(r.left, r.top, r.width, r.height),
               std::tie(noOptions.left, noOptions.top, noOptions.width, noOptions.height));
   }
-  EXPECT_EQ(form.control("chkNorm").container, form.find("fraWaveFront"));
-  EXPECT_EQ(form.control("chkSmooth").container, form.find("fraWaveFront"));
-  EXPECT_EQ(form.control("chkAutoSmooth").container, form.find("fra3DStudio"));
+  for (const auto& [box, frame] :
+       {std::pair("chkNorm", "fraWaveFront"), std::pair("chkSmooth", "fraWaveFront"),
+        std::pair("chkAutoSmooth", "fra3DStudio")}) {
+    EXPECT_EQ(form.control(box).container, form.find(frame)) << box;
+  }
   // The progress bar runs along the bottom edge over the full width.
   const auto& bar = form.control("ProgressBar1").rect;
   EXPECT_EQ(bar.left, 0);
   EXPECT_EQ(bar.width, form.clientWidth());
   EXPECT_EQ(bar.top + bar.height, form.clientHeight());
   // Tab indexes 0 to 10, each once; the file dialog has none.
-  std::set<int> tabs;
+  std::vector<int> tabs;
   for (size_t id = 0; id < form.controlCount(); ++id) {
     const ui::ControlState& c = form.control(static_cast<ui::ControlId>(id));
-    if (c.kind == ControlKind::CommonDialog) {
-      EXPECT_EQ(c.tabIndex, -1);
-    } else {
-      EXPECT_TRUE(tabs.insert(c.tabIndex).second) << c.name;
-    }
+    EXPECT_EQ(c.kind == ControlKind::CommonDialog, c.tabIndex == -1) << c.name;
+    if (c.tabIndex >= 0) tabs.push_back(c.tabIndex);
   }
-  EXPECT_EQ(tabs.size(), 11u);
-  EXPECT_EQ(*tabs.begin(), 0);
-  EXPECT_EQ(*tabs.rbegin(), 10);
+  std::sort(tabs.begin(), tabs.end());
+  EXPECT_EQ(tabs, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
   EXPECT_EQ(form.control("cmdCancel").tabIndex, 0);
 }
 

@@ -1,10 +1,13 @@
 // The import run: its error path, the saved folder, the progress range, the collections.
 #include <filesystem>
+#include <functional>
+#include <tuple>
 
 #include "ShellTestSupport.h"
 #include "platform/FileTable.h"
 #include "shell/ComponentPath.h"
 #include "shell/RegFunClient.h"
+#include "support/ErrorOf.h"
 #include "textio/modImport.h"
 #include "ui/ImportDialog.h"
 
@@ -13,79 +16,107 @@ namespace {
 
 using ui::UserAction;
 
-class ImportRunTest : public ShellTest {
- protected:
-  bool called(const std::string& member) const {
-    for (const auto& r : recorder.records()) {
-      if (r.member == member) return true;
+class ImportRunTest : public ShellTest {};
+
+// A run that ends before the hand-over: what the user is shown ("" for nothing) and how
+// far the run got.
+struct EarlyEnd {
+  const char* name;
+  std::function<std::string(ImportRunTest&)> setUp;  // returns the text shown
+  size_t loads, pathWrites, fileDialogs;
+};
+
+void failLoad(ImportRunTest& t, int32_t number, std::string description) {
+  t.script.objects = 2;
+  t.script.openFile = true;
+  t.script.raiseNumber = number;
+  t.script.raiseDescription = std::move(description);
+  t.scriptImport(kObj, t.makeFile("a.obj"));
+}
+
+const EarlyEnd kEarlyEnds[] = {
+    {"LoadFailsFileNotFound",
+     [](ImportRunTest& t) {
+       failLoad(t, err::kFileNotFound, "");
+       return std::string("File not found");
+     },
+     1, 1, 1},
+    {"LoadFailsWithADescription",
+     [](ImportRunTest& t) {
+       failLoad(t, err::k3DS, "Error in Chunk 0x4D4D: Length past the end");
+       return std::string("Error in Chunk 0x4D4D: Length past the end");
+     },
+     1, 1, 1},
+    {"LoadFailsInputPastEnd",
+     [](ImportRunTest& t) {
+       failLoad(t, err::kInputPastEnd, "");
+       return std::string("Input past end of file");
+     },
+     1, 1, 1},
+    {"FileDialogCancelled",
+     [](ImportRunTest& t) {
+       t.toolkit.whenIdle(UserAction::select("cmbFormat", kObj));
+       t.pressWhenIdle("cmdImport");
+       t.toolkit.cancelFileDialog();
+       return std::string();
+     },
+     0, 0, 1},
+    // The folder is saved before the file is found missing.
+    {"MissingFile",
+     [](ImportRunTest& t) {
+       const std::string missing = t.folder + "none.obj";
+       t.scriptImport(kObj, missing);
+       return "File not found: " + missing + " (No such file or directory)";
+     },
+     0, 1, 1},
+    {"FormatWithoutImporter",
+     [](ImportRunTest& t) {
+       t.formats[kPly].create = nullptr;  // a row whose importer is not built in
+       t.toolkit.whenIdle(UserAction::select("cmbFormat", kPly));
+       t.pressWhenIdle("cmdImport");
+       return std::string("ActiveX component can't create object");
+     },
+     0, 0, 0},
+};
+
+class EarlyEndTest : public ImportRunTest, public ::testing::WithParamInterface<EarlyEnd> {};
+
+TEST_P(EarlyEndTest, ClosesFilesHandsNothingOverAndReturnsToIdle) {
+  const std::string shown = GetParam().setUp(*this);
+  // The dialog once the run has ended and it waits again: open, locked controls enabled,
+  // progress, mouse pointer, StopImport.
+  std::tuple<bool, bool, float, ui::MousePointer, bool> idle{};
+  toolkit.whenIdle(UserAction::call([&] {
+    const ui::FormModel& form = *toolkit.lastForm();
+    bool enabled = true;
+    for (const char* name : {"cmbFormat", "cmdImport", "chkAutoSmooth", "chkNorm", "chkSmooth"}) {
+      enabled = enabled && form.control(name).enabled;
     }
-    return false;
-  }
-
-  // Probes the dialog once the run has ended and the dialog waits again.
-  void probeIdleState() {
-    toolkit.whenIdle(UserAction::call([this] {
-      const ui::FormModel& form = *toolkit.lastForm();
-      idle.open = form.isOpen();
-      idle.enabled = form.control("cmbFormat").enabled && form.control("cmdImport").enabled &&
-                     form.control("chkAutoSmooth").enabled && form.control("chkNorm").enabled &&
-                     form.control("chkSmooth").enabled;
-      idle.progress = form.control("ProgressBar1").progress;
-      idle.pointer = toolkit.mousePointer();
-      idle.stopImport = modImport::StopImport;
-    }));
-  }
-
-  struct {
-    bool open = false;
-    bool enabled = false;
-    float progress = -1;
-    ui::MousePointer pointer = ui::MousePointer::Hourglass;
-    bool stopImport = false;
-  } idle;
-};
-
-struct Failure {
-  int32_t number;
-  std::string description;
-  std::string shown;
-};
-
-TEST_F(ImportRunTest, FailureInLoadClosesFilesDropsObjectsAndShowsItsDescription) {
-  const Failure failures[] = {
-      {err::kFileNotFound, "", "File not found"},
-      {err::k3DS, "Error in Chunk 0x4D4D: Length past the end",
-       "Error in Chunk 0x4D4D: Length past the end"},
-      {err::kInputPastEnd, "", "Input past end of file"},
-  };
-  for (const Failure& f : failures) {
-    SCOPED_TRACE(f.number);
-    recorder.clearRecords();
-    script.objects = 2;
-    script.openFile = true;
-    script.raiseNumber = f.number;
-    script.raiseDescription = f.description;
-    const size_t shownBefore = toolkit.messages().size();
-    scriptImport(kObj, makeFile("a.obj"));
-    probeIdleState();
-    pressWhenIdle("cmdCancel");
-
-    EXPECT_EQ(showDialog(), -1);
-    ASSERT_EQ(toolkit.messages().size(), shownBefore + 1);
-    const ui::MessageRecord& m = toolkit.messages().back();
-    EXPECT_EQ(m.text, f.shown);
+    idle = {form.isOpen(), enabled, form.control("ProgressBar1").progress, toolkit.mousePointer(),
+            modImport::StopImport};
+  }));
+  pressWhenIdle("cmdCancel");
+  EXPECT_EQ(showDialog(), -1);
+  if (shown.empty()) {
+    EXPECT_TRUE(toolkit.messages().empty());
+  } else {
+    ASSERT_EQ(toolkit.messages().size(), 1u);
+    const ui::MessageRecord& m = toolkit.messages()[0];
+    EXPECT_EQ(m.text, shown);
     EXPECT_EQ(m.icon, ui::MsgIcon::Exclamation);
     EXPECT_EQ(m.buttons, ui::MsgButtons::Ok);
     EXPECT_EQ(m.title, "VLMImport");
-    EXPECT_EQ(fileTable().find(1), nullptr);
-    EXPECT_FALSE(called("Prepare_Import"));
-    EXPECT_TRUE(idle.open);
-    EXPECT_TRUE(idle.enabled);
-    EXPECT_EQ(idle.progress, 0);
-    EXPECT_EQ(idle.pointer, ui::MousePointer::Default);
-    EXPECT_TRUE(idle.stopImport);
   }
+  EXPECT_EQ(importerLog.loadedFiles.size(), GetParam().loads);
+  EXPECT_EQ(settings.calls("WriteValue", "Path").size(), GetParam().pathWrites);
+  EXPECT_EQ(toolkit.fileDialogs().size(), GetParam().fileDialogs);
+  EXPECT_EQ(fileTable().find(1), nullptr);
+  EXPECT_FALSE(called("Prepare_Import"));
+  EXPECT_EQ(idle, std::make_tuple(true, true, 0.0f, ui::MousePointer::Default, true));
 }
+
+INSTANTIATE_TEST_SUITE_P(Runs, EarlyEndTest, ::testing::ValuesIn(kEarlyEnds),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ImportRunTest, TypeMismatchInLoadIsIgnoredAndWhatWasReadIsHandedOver) {
   script.objects = 2;
@@ -107,47 +138,6 @@ TEST_F(ImportRunTest, TypeMismatchInAnEarlierStepResumesWithTheNextStep) {
   ASSERT_EQ(toolkit.fileDialogs().size(), 1u);
   EXPECT_EQ(toolkit.fileDialogs()[0].initDir, "");
   EXPECT_EQ(importerLog.loadedFiles.size(), 1u);
-}
-
-TEST_F(ImportRunTest, CancelledFileDialogReturnsQuietlyToIdle) {
-  toolkit.whenIdle(UserAction::select("cmbFormat", kObj));
-  pressWhenIdle("cmdImport");
-  toolkit.cancelFileDialog();
-  probeIdleState();
-  pressWhenIdle("cmdCancel");
-  EXPECT_EQ(showDialog(), -1);
-  EXPECT_TRUE(toolkit.messages().empty());
-  EXPECT_TRUE(settings.calls("WriteValue", "Path").empty());
-  EXPECT_TRUE(importerLog.loadedFiles.empty());
-  EXPECT_TRUE(idle.open);
-  EXPECT_TRUE(idle.enabled);
-  EXPECT_EQ(idle.progress, 0);
-  EXPECT_EQ(idle.pointer, ui::MousePointer::Default);
-}
-
-TEST_F(ImportRunTest, MissingFileIsReportedAfterItsFolderWasSaved) {
-  const std::string missing = folder + "none.obj";
-  scriptImport(kObj, missing);
-  pressWhenIdle("cmdCancel");
-  EXPECT_EQ(showDialog(), -1);
-  EXPECT_EQ(messageTexts(), std::vector<std::string>{"File not found: " + missing +
-                                                     " (No such file or directory)"});
-  EXPECT_TRUE(importerLog.loadedFiles.empty());
-  ASSERT_EQ(settings.calls("WriteValue", "Path").size(), 1u);
-}
-
-TEST_F(ImportRunTest, FormatWithoutImporterFailsWithCantCreateObject) {
-  formats[kPly].create = nullptr;  // a row whose importer is not built in
-  toolkit.whenIdle(UserAction::select("cmbFormat", kPly));
-  pressWhenIdle("cmdImport");
-  probeIdleState();
-  pressWhenIdle("cmdCancel");
-  EXPECT_EQ(showDialog(), -1);
-  ASSERT_EQ(toolkit.messages().size(), 1u);
-  EXPECT_EQ(toolkit.messages()[0].text, "ActiveX component can't create object");
-  EXPECT_EQ(toolkit.messages()[0].icon, ui::MsgIcon::Exclamation);
-  EXPECT_TRUE(toolkit.fileDialogs().empty());
-  EXPECT_TRUE(idle.enabled);
 }
 
 TEST_F(ImportRunTest, ChosenFolderIsSavedWithItsSeparatorAndStartsTheNextDialog) {
@@ -183,26 +173,27 @@ TEST_F(ImportRunTest, BackslashPathKeepsItsFolderUnderTheFormatsSubKey) {
             "C:\\Data\\");
 }
 
-TEST_F(ImportRunTest, ProgressMaximumIsTheFileLengthPlusOne) {
+// Load gets the chosen file, a progress range of the file's length plus one and the
+// option boxes as the user left them in this dialog; the dialog is released afterwards.
+TEST_F(ImportRunTest, LoadSeesTheFileTheProgressRangeAndTheOptionsAsLeft) {
   std::vector<float> maxima;
-  script.duringLoad = [&] { maxima.push_back(ui::importDialog().progressMax()); };
-  scriptImport(kObj, makeFile("empty.obj", ""));
-  showDialog();
-  scriptImport(kObj, makeFile("ten.obj", "0123456789"));
-  showDialog();
-  EXPECT_EQ(maxima, (std::vector<float>{1, 11}));
-}
-
-TEST_F(ImportRunTest, ImporterReadsTheOptionBoxesAsTheUserLeftThem) {
-  std::vector<int16_t> seen;
+  std::vector<std::vector<int16_t>> boxes;
   script.duringLoad = [&] {
-    seen = {ui::importDialog().chkNormValue(), ui::importDialog().chkSmoothValue()};
+    maxima.push_back(ui::importDialog().progressMax());
+    boxes.push_back({ui::importDialog().chkNormValue(), ui::importDialog().chkSmoothValue()});
   };
   toolkit.whenIdle(UserAction::select("cmbFormat", kObj));
   toolkit.whenIdle(UserAction::setCheck("chkNorm", false));
-  scriptImport(kObj, makeFile("a.obj"));
+  const std::string empty = makeFile("empty.obj", "");
+  scriptImport(kObj, empty);
   showDialog();
-  EXPECT_EQ(seen, (std::vector<int16_t>{0, 1}));
+  const std::string ten = makeFile("ten.ply", "0123456789");
+  scriptImport(kPly, ten);
+  showDialog();
+  EXPECT_EQ(importerLog.loadedFiles, (std::vector<std::string>{empty, ten}));
+  EXPECT_EQ(maxima, (std::vector<float>{1, 11}));
+  EXPECT_EQ(boxes, (std::vector<std::vector<int16_t>>{{0, 1}, {1, 1}}));
+  EXPECT_EQ(test::errorOf([] { ui::importDialog(); }), err::kObjectVarNotSet);
 }
 
 TEST_F(ImportRunTest, NoObjectsCollectedClosesWithoutHandingOver) {
@@ -214,40 +205,22 @@ TEST_F(ImportRunTest, NoObjectsCollectedClosesWithoutHandingOver) {
   EXPECT_TRUE(modImport::StopImport);
 }
 
-TEST_F(ImportRunTest, OnlyThe3dsRunPassesAMaterialCollection) {
+TEST_F(ImportRunTest, Only3dsPassesMaterialsAndTheImportersOwnCollectionsAreHandedOver) {
   scriptImport(kObj, makeFile("a.obj"));
   showDialog();
   EXPECT_FALSE(importerLog.materialsGiven);
-  scriptImport(k3ds, makeFile("a.3ds"));
-  showDialog();
-  EXPECT_TRUE(importerLog.materialsGiven);
-  EXPECT_EQ(importerLog.positionsTaken, 1);
-}
-
-TEST_F(ImportRunTest, CollectionsTheImporterPutsInPlaceAreTheOnesHandedOver) {
+  recorder.clearRecords();
   script.newCollections = true;
-  script.objects = 1;
   script.materials = 2;
   scriptImport(k3ds, makeFile("a.3ds"));
   EXPECT_EQ(showDialog(), 1);
+  EXPECT_TRUE(importerLog.materialsGiven);
+  EXPECT_EQ(importerLog.positionsTaken, 1);
   int materialsAdded = 0;
   for (const auto& r : recorder.records()) {
     if (r.receiver == "ListMaterials" && r.member == "Add") ++materialsAdded;
   }
   EXPECT_EQ(materialsAdded, 2);
-}
-
-TEST_F(ImportRunTest, LoadGetsTheChosenFileAndDialogIsReleasedAfterwards) {
-  const std::string file = makeFile("model.ply");
-  scriptImport(kPly, file);
-  showDialog();
-  EXPECT_EQ(importerLog.loadedFiles, std::vector<std::string>{file});
-  try {
-    ui::importDialog();
-    FAIL() << "the dialog instance outlived the dialog";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), err::kObjectVarNotSet);
-  }
 }
 
 }  // namespace

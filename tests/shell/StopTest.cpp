@@ -18,27 +18,13 @@ class StopTest : public ShellTest {
     script.waitForStop = 20;
   }
 
-  // An OBJ import whose importer waits; at its 3rd yield the user does `action`,
-  // answering a question with `answer`.
-  void importAndAtThirdYield(UserAction action, MsgResult answer) {
-    scriptImport(kObj, makeFile("a.obj"));
-    toolkit.atYield(3, std::move(action));
-    toolkit.answerQuestion(answer);
-  }
-
-  bool prepareImportCalled() const {
-    for (const auto& r : recorder.records()) {
-      if (r.member == "Prepare_Import") return true;
+  // The names of the locked controls that are enabled now.
+  std::vector<std::string> enabledLocked() const {
+    std::vector<std::string> names;
+    for (const char* name : kLocked) {
+      if (toolkit.lastForm()->control(name).enabled) names.emplace_back(name);
     }
-    return false;
-  }
-
-  void expectOneStopQuestion() const {
-    ASSERT_EQ(toolkit.messages().size(), 1u);
-    const ui::MessageRecord& m = toolkit.messages()[0];
-    EXPECT_EQ(m.text, "Do you want to stop Import?");
-    EXPECT_EQ(m.buttons, ui::MsgButtons::YesNo);
-    EXPECT_EQ(m.title, "VLMImport");
+    return names;
   }
 };
 
@@ -54,16 +40,13 @@ TEST_F(StopTest, IdleCancelAndCloseBoxCloseWithoutAsking) {
 
 TEST_F(StopTest, RunningLocksTheControlsButCancelShowsTheHourglass) {
   scriptImport(kObj, makeFile("a.obj"));
-  std::vector<std::string> disabled;
+  std::vector<std::string> enabled{"(not probed)"};
   bool cancelEnabled = false;
   ui::MousePointer pointer = ui::MousePointer::Default;
   bool stopImport = true;
   toolkit.atYield(2, UserAction::call([&] {
-                    const ui::FormModel& form = *toolkit.lastForm();
-                    for (const char* name : kLocked) {
-                      if (!form.control(name).enabled) disabled.emplace_back(name);
-                    }
-                    cancelEnabled = form.control("cmdCancel").enabled;
+                    enabled = enabledLocked();
+                    cancelEnabled = toolkit.lastForm()->control("cmdCancel").enabled;
                     pointer = toolkit.mousePointer();
                     stopImport = modImport::StopImport;
                   }));
@@ -71,79 +54,72 @@ TEST_F(StopTest, RunningLocksTheControlsButCancelShowsTheHourglass) {
   toolkit.answerQuestion(MsgResult::Yes);
   pressWhenIdle("cmdCancel");
   showDialog();
-  EXPECT_EQ(disabled.size(), std::size(kLocked));
+  EXPECT_TRUE(enabled.empty());
   EXPECT_TRUE(cancelEnabled);
   EXPECT_EQ(pointer, ui::MousePointer::Hourglass);
   EXPECT_FALSE(stopImport);
   EXPECT_EQ(toolkit.mousePointer(), ui::MousePointer::Default);
 }
 
-TEST_F(StopTest, CancelAnsweredNoLetsTheImportFinishAndClose) {
-  importAndAtThirdYield(UserAction::click("cmdCancel"), MsgResult::No);
-  EXPECT_EQ(showDialog(), 1);
-  expectOneStopQuestion();
-  EXPECT_FALSE(importerLog.sawStop);
-  EXPECT_TRUE(prepareImportCalled());
-  EXPECT_FALSE(lastForm().isOpen());
-  EXPECT_TRUE(modImport::StopImport);
-}
+struct StopCase {
+  const char* name;
+  bool closeBox;  // the close box rather than Cancel
+  MsgResult answer;
+};
 
-TEST_F(StopTest, CancelAnsweredYesStopsAndLeavesTheDialogIdle) {
-  importAndAtThirdYield(UserAction::click("cmdCancel"), MsgResult::Yes);
-  bool openAfterRun = false;
-  std::vector<std::string> enabled;
-  float progress = -1;
-  toolkit.whenIdle(UserAction::call([&] {
-    const ui::FormModel& form = *toolkit.lastForm();
-    openAfterRun = form.isOpen();
-    for (const char* name : kLocked) {
-      if (form.control(name).enabled) enabled.emplace_back(name);
-    }
-    progress = form.control("ProgressBar1").progress;
-  }));
-  pressWhenIdle("cmdCancel");
-  EXPECT_EQ(showDialog(), -1);
-  expectOneStopQuestion();
-  EXPECT_TRUE(importerLog.sawStop);
-  EXPECT_FALSE(prepareImportCalled());
-  EXPECT_TRUE(openAfterRun);
-  EXPECT_EQ(enabled.size(), std::size(kLocked));
-  EXPECT_EQ(progress, 0);
-  EXPECT_EQ(toolkit.mousePointer(), ui::MousePointer::Default);
-}
+class StopWhileRunning : public StopTest, public ::testing::WithParamInterface<StopCase> {};
 
-TEST_F(StopTest, CloseBoxAnsweredNoKeepsImportAndDialogGoing) {
-  importAndAtThirdYield(UserAction::closeBox(), MsgResult::No);
-  bool openDuringRun = false;
-  bool running = false;
+// At the importer's 3rd yield the user asks to stop. Yes stops the import and leaves the
+// dialog idle and open; No lets the import run on (the dialog open meanwhile) and
+// complete, which closes the dialog.
+TEST_P(StopWhileRunning, AsksOnceAndObeysTheAnswer) {
+  const StopCase& c = GetParam();
+  const bool stops = c.answer == MsgResult::Yes;
+  scriptImport(kObj, makeFile("a.obj"));
+  toolkit.atYield(3, c.closeBox ? UserAction::closeBox() : UserAction::click("cmdCancel"));
+  toolkit.answerQuestion(c.answer);
+  bool openDuringRun = false, running = false, openAfterRun = false;
+  std::vector<std::string> enabledAfter;
+  float progressAfter = -1;
   toolkit.atYield(5, UserAction::call([&] {
                     openDuringRun = toolkit.lastForm()->isOpen();
                     running = !modImport::StopImport;
                   }));
-  EXPECT_EQ(showDialog(), 1);
-  expectOneStopQuestion();
-  EXPECT_TRUE(openDuringRun);
-  EXPECT_TRUE(running);
-  EXPECT_FALSE(importerLog.sawStop);
-  EXPECT_FALSE(lastForm().isOpen());  // closed by the completed run
+  if (stops) {
+    toolkit.whenIdle(UserAction::call([&] {
+      openAfterRun = toolkit.lastForm()->isOpen();
+      enabledAfter = enabledLocked();
+      progressAfter = toolkit.lastForm()->control("ProgressBar1").progress;
+    }));
+    pressWhenIdle("cmdCancel");
+  }
+  EXPECT_EQ(showDialog(), stops ? -1 : 1);
+  ASSERT_EQ(toolkit.messages().size(), 1u);
+  const ui::MessageRecord& m = toolkit.messages()[0];
+  EXPECT_EQ(m.text, "Do you want to stop Import?");
+  EXPECT_EQ(m.buttons, ui::MsgButtons::YesNo);
+  EXPECT_EQ(m.title, "VLMImport");
+  EXPECT_EQ(importerLog.sawStop, stops);
+  EXPECT_EQ(called("Prepare_Import"), !stops);
+  EXPECT_TRUE(modImport::StopImport);
+  EXPECT_EQ(toolkit.mousePointer(), ui::MousePointer::Default);
+  if (stops) {
+    EXPECT_TRUE(openAfterRun);
+    EXPECT_EQ(enabledAfter.size(), std::size(kLocked));
+    EXPECT_EQ(progressAfter, 0);
+  } else {
+    EXPECT_TRUE(openDuringRun);
+    EXPECT_TRUE(running);
+    EXPECT_FALSE(lastForm().isOpen());  // closed by the completed run
+  }
 }
 
-TEST_F(StopTest, CloseBoxAnsweredYesStopsButTheDialogStaysOpen) {
-  importAndAtThirdYield(UserAction::closeBox(), MsgResult::Yes);
-  bool openAfterRun = false;
-  bool importEnabled = false;
-  toolkit.whenIdle(UserAction::call([&] {
-    openAfterRun = toolkit.lastForm()->isOpen();
-    importEnabled = toolkit.lastForm()->control("cmdImport").enabled;
-  }));
-  pressWhenIdle("cmdCancel");
-  EXPECT_EQ(showDialog(), -1);
-  expectOneStopQuestion();
-  EXPECT_TRUE(importerLog.sawStop);
-  EXPECT_FALSE(prepareImportCalled());
-  EXPECT_TRUE(openAfterRun);
-  EXPECT_TRUE(importEnabled);
-}
+INSTANTIATE_TEST_SUITE_P(Requests, StopWhileRunning,
+                         ::testing::Values(StopCase{"CancelNo", false, MsgResult::No},
+                                           StopCase{"CancelYes", false, MsgResult::Yes},
+                                           StopCase{"CloseBoxNo", true, MsgResult::No},
+                                           StopCase{"CloseBoxYes", true, MsgResult::Yes}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vlm::testing

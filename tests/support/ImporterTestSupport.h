@@ -3,15 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/FileTable.h"
+#include "support/TempDir.h"
 #include "textio/modImport.h"
 #include "ui/ImportDialog.h"
 
@@ -47,34 +43,6 @@ class TestDialog : public ui::IImportDialog {
   int16_t smooth = 1;
   std::vector<float> progress;
   std::function<void(size_t)> onProgress;
-};
-
-// A folder of its own under the system's temporary folder, removed at the end.
-class TempDir {
- public:
-  TempDir() {
-    std::string templ = (std::filesystem::temp_directory_path() / "vlmtest-XXXXXX").string();
-    path_ = mkdtemp(templ.data());
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-
-  // Writes `bytes` exactly as given to `name` and returns the full path.
-  std::string write(const std::string& name, std::string_view bytes) const {
-    const std::filesystem::path file = path_ / name;
-    std::ofstream out(file, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return file.string();
-  }
-
- private:
-  std::filesystem::path path_;
 };
 
 // Module state and the file table as a freshly loaded component has them.

@@ -1,10 +1,9 @@
+// Read_Line in both modes: line ends, CharsRead, end of file, block boundaries, and a
+// character-by-character model as the oracle for random text.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <random>
 #include <string>
@@ -12,12 +11,12 @@
 #include <vector>
 
 #include "platform/FileTable.h"
+#include "support/TempDir.h"
 #include "textio/modImport.h"
 
 namespace vlm::modImport {
 namespace {
 
-namespace fs = std::filesystem;
 constexpr size_t kBlock = NumberedFile::kBlockSize;
 
 // The line rules applied literally, one character at a time: the oracle for the
@@ -66,25 +65,32 @@ class CharByCharModel {
 
 class ReadLineTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string templ = (fs::temp_directory_path() / "vlm-readline-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-    dir_ = templ;
-    resetModuleState();
-  }
+  void SetUp() override { resetModuleState(); }
   void TearDown() override {
     fileTable().CloseAll();
-    fs::remove_all(dir_);
     resetModuleState();
   }
 
   // Writes `bytes` as the import file and opens it as file number 1.
   void openImportFile(const std::string& bytes) {
     fileTable().CloseAll();
-    const std::string path = (dir_ / "import.txt").string();
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    fileTable().Open(1, path);
+    fileTable().Open(1, dir_.write("import.txt", bytes));
     CharsRead = 0;
+  }
+
+  // Reads `bytes` in `mode` to the end, comparing every line, CharsRead and Eof with the
+  // character-by-character rules.
+  void expectSameAsTheRules(const std::string& bytes, int32_t mode) {
+    openImportFile(bytes);
+    ReadMode = mode;
+    CharByCharModel model(bytes);
+    for (int call = 1;; ++call) {
+      const std::string expected = mode == 0 ? model.wholeLine() : model.charLine();
+      ASSERT_EQ(Read_Line(), expected) << "call " << call;
+      ASSERT_EQ(CharsRead, model.chars()) << "call " << call;
+      ASSERT_EQ(fileTable().Eof(1), model.eof()) << "call " << call;
+      if (model.eof()) break;
+    }
   }
 
   // Reads a line and reports how much CharsRead grew.
@@ -95,7 +101,7 @@ class ReadLineTest : public ::testing::Test {
     return line;
   }
 
-  fs::path dir_;
+  test::TempDir dir_;
 };
 
 struct Step {
@@ -191,68 +197,29 @@ TEST_F(ReadLineTest, CharsReadStopsAtItsLargestValueInsteadOfWrapping) {
   }
 }
 
-TEST_F(ReadLineTest, WholeLineSpanningBlocksComesBackWhole) {
-  const std::string first = std::string(kBlock - 5, 'x') + std::string(10, 'y');
-  openImportFile(first + "\r\ntail\r\n");
-  EXPECT_EQ(Read_Line(), first);
-  EXPECT_EQ(CharsRead, static_cast<int32_t>(first.size()));
-  EXPECT_EQ(Read_Line(), "tail");
-}
-
-TEST_F(ReadLineTest, CrEndingABlockPairsWithTheLfStartingTheNext) {
-  const std::string first(kBlock - 1, 'a');
-  openImportFile(first + "\r\nnext\r\n");
-  EXPECT_EQ(Read_Line(), first);
-  EXPECT_EQ(Read_Line(), "next");
-  EXPECT_EQ(CharsRead, static_cast<int32_t>(first.size() + 4));
-}
-
-TEST_F(ReadLineTest, CrEndingABlockBeforeOtherTextEndsOnlyItsLine) {
-  const std::string first = "short\r\n" + std::string(kBlock - 8, 'a');
-  openImportFile(first + "\rb\r\n");
-  EXPECT_EQ(Read_Line(), "short");
-  EXPECT_EQ(Read_Line(), std::string(kBlock - 8, 'a'));
-  EXPECT_EQ(Read_Line(), "b");
-}
-
-TEST_F(ReadLineTest, CrAsTheLastByteOfABlockAndOfTheFile) {
-  const std::string first(kBlock - 1, 'a');
-  openImportFile(first + "\r");
-  EXPECT_EQ(Read_Line(), first);
-  EXPECT_FALSE(fileTable().Eof(1));
-  EXPECT_EQ(Read_Line(), "");
-  EXPECT_TRUE(fileTable().Eof(1));
-}
-
-TEST_F(ReadLineTest, CharacterModeLineSpanningBlocksComesBackWhole) {
-  const std::string first(kBlock + 10, 'x');
-  openImportFile(first + "\nz");
-  ReadMode = 1;
-  EXPECT_EQ(Read_Line(), first);
-  EXPECT_EQ(CharsRead, static_cast<int32_t>(first.size() + 1));
-  EXPECT_EQ(Read_Line(), "z");
-}
-
-TEST_F(ReadLineTest, CharacterModeCrLfSplitByABlockIsOneSkippedEmptyLine) {
-  const std::string first(kBlock - 1, 'a');
-  openImportFile(first + "\r\nb\n");
-  ReadMode = 1;
-  int32_t added = 0;
-  EXPECT_EQ(readLine(added), first);
-  EXPECT_EQ(added, static_cast<int32_t>(kBlock));
-  EXPECT_EQ(readLine(added), "b");
-  EXPECT_EQ(added, 3);
-}
-
-TEST_F(ReadLineTest, CharacterModeSkipsARunOfLineEndsLongerThanABlock) {
-  openImportFile("a" + std::string(kBlock + 5, '\n') + "b");
-  ReadMode = 1;
-  int32_t added = 0;
-  EXPECT_EQ(readLine(added), "a");
-  EXPECT_EQ(added, 2);
-  EXPECT_EQ(readLine(added), "b");
-  EXPECT_EQ(added, static_cast<int32_t>(kBlock + 6));
-  EXPECT_TRUE(fileTable().Eof(1));
+// Line ends and long lines where the reader's blocks meet.
+TEST_F(ReadLineTest, LinesAcrossBlockBoundariesFollowTheRules) {
+  const std::string a(kBlock - 1, 'a');
+  const struct {
+    const char* what;
+    int32_t mode;
+    std::string bytes;
+  } cases[] = {
+      {"whole line spanning blocks", 0,
+       std::string(kBlock - 5, 'x') + std::string(10, 'y') + "\r\ntail\r\n"},
+      {"cr ending a block pairs with the lf starting the next", 0, a + "\r\nnext\r\n"},
+      {"cr ending a block before other text", 0,
+       "short\r\n" + std::string(kBlock - 8, 'a') + "\rb\r\n"},
+      {"cr as the last byte of a block and of the file", 0, a + "\r"},
+      {"character mode line spanning blocks", 1, std::string(kBlock + 10, 'x') + "\nz"},
+      {"character mode cr lf split by a block", 1, a + "\r\nb\n"},
+      {"character mode run of line ends longer than a block", 1,
+       "a" + std::string(kBlock + 5, '\n') + "b"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    expectSameAsTheRules(c.bytes, c.mode);
+  }
 }
 
 TEST_F(ReadLineTest, HugeLineWithoutLineEndIsReadWholeInBothModes) {
@@ -290,16 +257,7 @@ TEST_F(ReadLineTest, BufferedReaderMatchesTheCharacterByCharacterRules) {
     const std::string bytes = randomText(seed, 2 * kBlock + seed * 1000);
     for (int32_t mode : {0, 1}) {
       SCOPED_TRACE(testing::Message() << "seed " << seed << " mode " << mode);
-      openImportFile(bytes);
-      ReadMode = mode;
-      CharByCharModel model(bytes);
-      for (int call = 1;; ++call) {
-        const std::string expected = mode == 0 ? model.wholeLine() : model.charLine();
-        ASSERT_EQ(Read_Line(), expected) << "call " << call;
-        ASSERT_EQ(CharsRead, model.chars()) << "call " << call;
-        ASSERT_EQ(fileTable().Eof(1), model.eof()) << "call " << call;
-        if (model.eof()) break;
-      }
+      expectSameAsTheRules(bytes, mode);
     }
   }
 }

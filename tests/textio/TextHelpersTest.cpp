@@ -1,3 +1,5 @@
+// The import module's text helpers: module state, first tokens and numbers, face indices,
+// Replace_All and Get_NameFromPath.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -5,6 +7,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/Convert.h"
@@ -151,16 +154,13 @@ TEST(GetFaceIndices, TakesVertexAndNormalOfEveryCornerForm) {
 
 TEST(GetFaceIndices, CutsOneCornerOffTheLineAtATime) {
   std::string_view line = "  1/2/3 4//5  6 ";
-  int32_t vertex = 0, normal = 0;
-  Get_FaceIndices(line, vertex, normal);
-  EXPECT_EQ(vertex, 1);
-  EXPECT_EQ(normal, 3);
-  Get_FaceIndices(line, vertex, normal);
-  EXPECT_EQ(vertex, 4);
-  EXPECT_EQ(normal, 5);
-  Get_FaceIndices(line, vertex, normal);
-  EXPECT_EQ(vertex, 6);
-  EXPECT_EQ(normal, 0);
+  std::vector<std::pair<int32_t, int32_t>> corners;
+  for (int i = 0; i < 3; ++i) {
+    int32_t vertex = 0, normal = 0;
+    Get_FaceIndices(line, vertex, normal);
+    corners.emplace_back(vertex, normal);
+  }
+  EXPECT_EQ(corners, (std::vector<std::pair<int32_t, int32_t>>{{1, 3}, {4, 5}, {6, 0}}));
   EXPECT_EQ(line, "");
 }
 

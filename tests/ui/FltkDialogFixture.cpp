@@ -1,7 +1,6 @@
 #include "FltkDialogFixture.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "settings/RegFun.h"
 
@@ -11,8 +10,7 @@ void FltkDialogTest::SetUp() {
   FltkTest::SetUp();
   if (IsSkipped()) return;
   resetComponentState();
-  if (const char* old = std::getenv("XDG_CONFIG_HOME")) oldConfigHome_ = old;
-  ::setenv("XDG_CONFIG_HOME", (temp.path() / "config").c_str(), 1);
+  configHome_.emplace();
   registerSettingsComponent();
   refhost::registerReferenceHostClasses();
   answers = std::make_unique<ScriptedAnswers>(toolkit());
@@ -25,15 +23,6 @@ void FltkDialogTest::SetUp() {
     }
     return answer;
   });
-}
-
-void FltkDialogTest::TearDown() {
-  if (oldConfigHome_) {
-    ::setenv("XDG_CONFIG_HOME", oldConfigHome_->c_str(), 1);
-  } else {
-    ::unsetenv("XDG_CONFIG_HOME");
-  }
-  FltkTest::TearDown();
 }
 
 std::string FltkDialogTest::writeLargeObj(size_t vertices) {

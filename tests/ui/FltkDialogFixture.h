@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../settings/SettingsTestSupport.h"
 #include "FltkTestSupport.h"
 #include "refhost/ReferenceScene.h"
 #include "support/ImporterTestSupport.h"
@@ -18,7 +19,6 @@ namespace vlm::test {
 class FltkDialogTest : public FltkTest {
  protected:
   void SetUp() override;
-  void TearDown() override;
 
   // Shows the dialog as ExecutePlugIn does; returns its SelectedObject once closed.
   int32_t showDialog();
@@ -42,7 +42,7 @@ class FltkDialogTest : public FltkTest {
 
  private:
   std::deque<std::optional<std::string>> fileAnswers_;
-  std::optional<std::string> oldConfigHome_;
+  std::optional<TempConfigHome> configHome_;
 };
 
 }  // namespace vlm::test

@@ -1,12 +1,15 @@
 // The real import dialog on screen: frmImport driven through FLTK widgets and events
-// sent through the X server, importing real OBJ files into the reference scene.
+// sent through the X server, importing real OBJ files into the reference scene. The
+// screenshots are read back from the X server; with VLM_SCREENSHOT_DIR set, they are also
+// written there as dialog.png and dialog-running.png (the pictures in docs/ come from here).
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Progress.H>
 #include <FL/Fl_Window.H>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,20 +19,18 @@
 namespace vlm::test {
 namespace {
 
-using ::testing::ElementsAre;
 using ui::FltkForm;
 
 constexpr const char* kStopQuestion = "Do you want to stop Import?";
-const char* const kOptionFrames[] = {"fraWaveFront", "fraNoOptions", "fra3DStudio"};
 const char* const kLockedControls[] = {"cmbFormat", "cmdImport", "chkAutoSmooth", "chkNorm",
                                        "chkSmooth"};
 
-std::vector<std::string> visibleFrames(FltkForm& form) {
-  std::vector<std::string> shown;
-  for (const char* frame : kOptionFrames) {
-    if (form.widget(frame)->visible()) shown.emplace_back(frame);
+// True when every control an import locks has `active` as its state.
+bool lockedControls(FltkForm& form, bool active) {
+  for (const char* name : kLockedControls) {
+    if ((form.widget(name)->active() != 0) != active) return false;
   }
-  return shown;
+  return true;
 }
 
 void chooseFormatAndImport(FltkForm& form, int index) {
@@ -41,91 +42,115 @@ bool progressing(FltkForm& form) {
   return dialogRunning(form) && form.progressValue(form.model().find("ProgressBar1")) > 0;
 }
 
-TEST_F(FltkDialogTest, FirstUseListsTheFormatsAndShowsWaveFrontWithItsOptions) {
-  std::vector<std::string> entries, frames;
-  int index = -2;
-  Pilot pilot(toolkit());
-  pilot.whenIdle("look", [&](FltkForm& f) {
-    auto& list = static_cast<Fl_Choice&>(*f.widget("cmbFormat"));
-    for (int i = 0; i + 1 < list.size(); ++i) entries.emplace_back(list.menu()[i].label());
-    index = list.value();
-    frames = visibleFrames(f);
-    sendCloseBox(*f.window());
-  });
-  EXPECT_EQ(showDialog(), -1);
-  EXPECT_THAT(entries, ElementsAre("WaveFront (obj)", "AutoCad (dxf)", "3DStudio (3ds)",
-                                   "PovRay (inc)", "PLY (ply)"));
-  EXPECT_EQ(index, 0);
-  EXPECT_THAT(frames, ElementsAre("fraWaveFront"));
-}
-
-TEST_F(FltkDialogTest, ChoosingAFormatBringsItsOptionsFrameToTheFront) {
-  std::vector<std::vector<std::string>> frames;
-  Pilot pilot(toolkit());
-  pilot.whenIdle("choose each format", [&](FltkForm& f) {
-    for (int i : {2, 1, 0, 3, 4, 2}) {
-      chooseEntry(*f.widget("cmbFormat"), i);
-      frames.push_back(visibleFrames(f));
-    }
-    sendCloseBox(*f.window());
-  });
-  showDialog();
-  const std::vector<std::string> waveFront{"fraWaveFront"}, none{"fraNoOptions"},
-      studio{"fra3DStudio"};
-  EXPECT_THAT(frames, ElementsAre(studio, none, waveFront, none, none, studio));
-  EXPECT_EQ(savedFormat(), 2);
-}
-
-TEST_F(FltkDialogTest, ImportWithAChosenFileFillsTheSceneAndClosesTheDialog) {
+// A cancelled file dialog returns quietly to idle; the next Import with a chosen file
+// fills the scene, saves the file's folder and closes the dialog.
+TEST_F(FltkDialogTest, CancelledFileDialogReturnsToIdleAndAChosenFileIsImported) {
   const std::string file = writeSmallObj();
-  answerFileDialog(file);
+  bool unlocked = false;
   Pilot pilot(toolkit());
-  pilot.whenIdle("import", [](FltkForm& f) { chooseFormatAndImport(f, 0); });
+  pilot.whenIdle("import 3ds", [](FltkForm& f) { chooseFormatAndImport(f, 2); });
+  pilot.when(
+      "idle again", [&](FltkForm& f) { return dialogIdle(f) && !fileRequests.empty(); },
+      [&](FltkForm& f) {
+        unlocked = lockedControls(f, true);
+        answerFileDialog(file);
+        chooseFormatAndImport(f, 0);
+      });
   const int32_t selected = showDialog();
   EXPECT_TRUE(pilot.finished()) << pilot.nextStep();
+  EXPECT_TRUE(unlocked);
+  EXPECT_TRUE(toolkit().messages().empty());
+  ASSERT_EQ(fileRequests.size(), 2u);
+  EXPECT_EQ(fileRequests[0].filter, "*.3ds|*.3ds");
+  EXPECT_EQ(fileRequests[0].fltkFilter, "*.3ds\t*.3[dD][sS]");
+  EXPECT_EQ(fileRequests[1].filter, "*.obj|*.obj");
+  EXPECT_EQ(fileRequests[1].initDir, componentFolder());
+  EXPECT_EQ(savedPath("3ds"), "(none)");
+  EXPECT_EQ(savedPath("obj"), temp.path().string() + "/");
   EXPECT_EQ(scene.objectCount(), 1u);
   EXPECT_EQ(selected, 1);
-  EXPECT_TRUE(toolkit().messages().empty());
-  ASSERT_EQ(fileRequests.size(), 1u);
-  EXPECT_EQ(fileRequests[0].filter, "*.obj|*.obj");
-  EXPECT_EQ(fileRequests[0].initDir, componentFolder());
-  EXPECT_EQ(savedPath("obj"), temp.path().string() + "/");
   EXPECT_EQ(toolkit().mousePointer(), ui::MousePointer::Default);
 }
 
-TEST_F(FltkDialogTest, CancelDuringImportAnsweredYesStopsAndReturnsToIdle) {
+struct BarPixels {
+  std::array<uint8_t, 3> start;  // just inside the bar's left end
+  std::array<uint8_t, 3> end;    // just inside its right end
+};
+
+BarPixels barPixels(FltkForm& form, const Screenshot& shot) {
+  const Fl_Widget* bar = form.widget("ProgressBar1");
+  const int middle = bar->y() + bar->h() / 2;
+  return {shot.pixel(bar->x() + 6, middle), shot.pixel(bar->x() + bar->w() - 6, middle)};
+}
+
+bool bluish(const std::array<uint8_t, 3>& rgb) { return rgb[2] > rgb[0] + 60; }
+
+// Saves `shot` in the test's folder and, when asked for, in VLM_SCREENSHOT_DIR.
+void save(const Screenshot& shot, const std::filesystem::path& folder, const std::string& name) {
+  std::string error;
+  EXPECT_TRUE(writePng((folder / name).string(), shot, error)) << error;
+  EXPECT_GT(std::filesystem::file_size(folder / name), 100u);
+  if (const char* docs = std::getenv("VLM_SCREENSHOT_DIR")) {
+    EXPECT_TRUE(writePng((std::filesystem::path(docs) / name).string(), shot, error)) << error;
+  }
+}
+
+// While the import runs the controls are locked but Cancel, the hourglass shows and the
+// bar fills from its start; Cancel answered Yes stops it and the dialog is idle again.
+TEST_F(FltkDialogTest, CancelAnsweredYesStopsTheImportAndScreenshotsShowTheBar) {
   answerFileDialog(writeLargeObj(400'000));
   answers->add(ui::MsgResult::Yes);
-  bool lockedWhileRunning = true, cancelEnabled = false, hourglass = false;
-  bool unlockedAfter = false;
+  Screenshot idle, running;
+  BarPixels idleBar{}, runningBar{};
+  bool locked = false, cancelEnabled = false, hourglass = false, unlocked = false;
   float progressAfter = -1;
   Pilot pilot(toolkit());
-  pilot.whenIdle("import", [](FltkForm& f) { chooseFormatAndImport(f, 0); });
-  pilot.when("running", progressing, [&](FltkForm& f) {
-    for (const char* name : kLockedControls) lockedWhileRunning &= !f.widget(name)->active();
-    cancelEnabled = f.widget("cmdCancel")->active();
-    hourglass = toolkit().mousePointer() == ui::MousePointer::Hourglass;
-    sendClick(*f.widget("cmdCancel"));
+  pilot.whenIdle("idle picture", [&](FltkForm& f) {
+    idle = capture(*f.window());
+    idleBar = barPixels(f, idle);
+    sendClick(*f.widget("cmdImport"));
   });
+  pilot.when(
+      "a third read",
+      [](FltkForm& f) {
+        const ui::ControlId bar = f.model().find("ProgressBar1");
+        return dialogRunning(f) && f.progressValue(bar) > f.progressMax(bar) / 3;
+      },
+      [&](FltkForm& f) {
+        running = capture(*f.window());
+        runningBar = barPixels(f, running);
+        locked = lockedControls(f, false);
+        cancelEnabled = f.widget("cmdCancel")->active();
+        hourglass = toolkit().mousePointer() == ui::MousePointer::Hourglass;
+        sendClick(*f.widget("cmdCancel"));
+      });
   pilot.whenIdle("stopped", [&](FltkForm& f) {
-    unlockedAfter = true;
-    for (const char* name : kLockedControls) unlockedAfter &= f.widget(name)->active();
+    unlocked = lockedControls(f, true);
     progressAfter = static_cast<Fl_Progress*>(f.widget("ProgressBar1"))->value();
     sendCloseBox(*f.window());
   });
-  const int32_t selected = showDialog();
-  EXPECT_TRUE(pilot.finished()) << pilot.nextStep();
-  EXPECT_TRUE(lockedWhileRunning);
+  EXPECT_EQ(showDialog(), -1);
+  ASSERT_TRUE(pilot.finished()) << pilot.nextStep();
+  EXPECT_TRUE(locked);
   EXPECT_TRUE(cancelEnabled);
   EXPECT_TRUE(hourglass);
-  EXPECT_TRUE(unlockedAfter);
+  EXPECT_TRUE(unlocked);
   EXPECT_EQ(progressAfter, 0.0f);
   EXPECT_EQ(scene.objectCount(), 0u);
-  EXPECT_EQ(selected, -1);
   ASSERT_EQ(answers->seen().size(), 1u);
   EXPECT_EQ(answers->seen()[0].text, kStopQuestion);
   EXPECT_EQ(answers->seen()[0].title, "VLMImport");
   EXPECT_EQ(answers->seen()[0].buttons, (std::vector<std::string>{"&Yes", "&No"}));
+
+  EXPECT_EQ(idle.width, 169);
+  EXPECT_EQ(idle.height, 174);
+  EXPECT_EQ(idleBar.start, idleBar.end) << "the idle bar is not empty";
+  EXPECT_FALSE(bluish(idleBar.start));
+  EXPECT_TRUE(bluish(runningBar.start)) << "no filled part at the bar's start";
+  EXPECT_NE(runningBar.start, runningBar.end);
+  EXPECT_EQ(runningBar.end, idleBar.end) << "the bar's far end filled too early";
+  save(idle, temp.path(), "dialog.png");
+  save(running, temp.path(), "dialog-running.png");
 }
 
 TEST_F(FltkDialogTest, CloseBoxDuringImportAnsweredNoKeepsImportingToTheEnd) {
@@ -143,27 +168,9 @@ TEST_F(FltkDialogTest, CloseBoxDuringImportAnsweredNoKeepsImportingToTheEnd) {
   EXPECT_EQ(selected, 1);
 }
 
-TEST_F(FltkDialogTest, CloseBoxWhileIdleClosesAndSavesTheFormat) {
-  Pilot pilot(toolkit());
-  pilot.whenIdle("close", [](FltkForm& f) {
-    chooseEntry(*f.widget("cmbFormat"), 4);
-    sendCloseBox(*f.window());
-  });
-  EXPECT_EQ(showDialog(), -1);
-  EXPECT_TRUE(pilot.finished()) << pilot.nextStep();
-  EXPECT_TRUE(toolkit().messages().empty());
-  EXPECT_EQ(savedFormat(), 4);
-}
-
-TEST_F(FltkDialogTest, CancelWhileIdleClosesTheDialog) {
-  Pilot pilot(toolkit());
-  pilot.whenIdle("cancel", [](FltkForm& f) { sendClick(*f.widget("cmdCancel")); });
-  EXPECT_EQ(showDialog(), -1);
-  EXPECT_TRUE(pilot.finished()) << pilot.nextStep();
-  EXPECT_TRUE(toolkit().messages().empty());
-}
-
-TEST_F(FltkDialogTest, ImportWithNothingSelectedAsksForAFormatFirst) {
+// Import with nothing selected (the saved format is no entry) says so and stays idle;
+// Cancel then closes the dialog without a question.
+TEST_F(FltkDialogTest, ImportWithNothingSelectedAsksForAFormatAndCancelCloses) {
   saveFormat(7);
   int shownIndex = -2;
   Pilot pilot(toolkit());
@@ -173,8 +180,8 @@ TEST_F(FltkDialogTest, ImportWithNothingSelectedAsksForAFormatFirst) {
   });
   pilot.when(
       "told", [&](FltkForm& f) { return dialogIdle(f) && !answers->seen().empty(); },
-      [](FltkForm& f) { sendCloseBox(*f.window()); });
-  showDialog();
+      [](FltkForm& f) { sendClick(*f.widget("cmdCancel")); });
+  EXPECT_EQ(showDialog(), -1);
   EXPECT_TRUE(pilot.finished()) << pilot.nextStep();
   EXPECT_EQ(shownIndex, -1);
   ASSERT_EQ(answers->seen().size(), 1u);
@@ -185,27 +192,6 @@ TEST_F(FltkDialogTest, ImportWithNothingSelectedAsksForAFormatFirst) {
   EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
   EXPECT_TRUE(fileRequests.empty());
   EXPECT_EQ(savedFormat(), -1);
-}
-
-TEST_F(FltkDialogTest, CancelledFileDialogReturnsQuietlyToIdle) {
-  bool unlocked = false;
-  Pilot pilot(toolkit());
-  pilot.whenIdle("import", [](FltkForm& f) { chooseFormatAndImport(f, 2); });
-  pilot.when(
-      "idle again", [&](FltkForm& f) { return dialogIdle(f) && !fileRequests.empty(); },
-      [&](FltkForm& f) {
-        unlocked = f.widget("chkAutoSmooth")->active() && f.widget("cmbFormat")->active();
-        sendCloseBox(*f.window());
-      });
-  showDialog();
-  EXPECT_TRUE(pilot.finished()) << pilot.nextStep();
-  EXPECT_TRUE(unlocked);
-  EXPECT_TRUE(toolkit().messages().empty());
-  ASSERT_EQ(fileRequests.size(), 1u);
-  EXPECT_EQ(fileRequests[0].filter, "*.3ds|*.3ds");
-  EXPECT_EQ(fileRequests[0].fltkFilter, "*.3ds\t*.3[dD][sS]");
-  EXPECT_EQ(savedPath("3ds"), "(none)");
-  EXPECT_EQ(scene.objectCount(), 0u);
 }
 
 }  // namespace

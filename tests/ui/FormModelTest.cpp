@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Error.h"
+#include "support/ErrorOf.h"
 #include "ui/FormModel.h"
 
 namespace vlm::ui {
@@ -23,14 +24,7 @@ const std::array<ControlSpec, kCount> kControls{{
 }};
 const FormSpec kSpec{"frmTest", "Test", 100, 400, kControls};
 
-int32_t errorOf(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::errorOf;
 
 TEST(FormModel, KeepsItsOwnCopiesOfTheDescriptionsTexts) {
   std::string name = "chkTemporary", text = "Temporary";
@@ -67,16 +61,13 @@ TEST(FormModel, ProgressValueMustStayWithinTheRange) {
   EXPECT_EQ(model.control(kBar).progress, 5);
 }
 
-TEST(FormModel, CheckValuesAreZeroOneOrTwo) {
+// Check values are 0, 1 or 2; properties of another kind of control do not exist.
+TEST(FormModel, CheckValuesOutsideZeroToTwoAndOtherKindsPropertiesAreRefused) {
   FormModel model(kSpec);
   EXPECT_EQ(model.control(kBox).value, 1);  // the start state
   EXPECT_TRUE(model.setCheckValue(kBox, 0));
   EXPECT_EQ(errorOf([&] { model.setCheckValue(kBox, 3); }), 380);
   EXPECT_EQ(model.control(kBox).value, 0);
-}
-
-TEST(FormModel, PropertiesOfAnotherKindOfControlAreRefused) {
-  FormModel model(kSpec);
   EXPECT_EQ(errorOf([&] { model.setListIndex(kBox, 0); }), err::kNoSuchMember);
   EXPECT_EQ(errorOf([&] { model.setProgressValue(kList, 0); }), err::kNoSuchMember);
   EXPECT_EQ(errorOf([&] { model.setEnabled(kCount, false); }), err::kSubscript);

@@ -1,4 +1,5 @@
-// The headless toolkit: the scripted user, what it records, and the form's events.
+// The headless toolkit: the scripted user, what it records, and the form's events; and
+// the import-dialog slot and DoEvents, as the importers reach them.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -6,10 +7,14 @@
 #include <vector>
 
 #include "platform/Error.h"
+#include "support/ErrorOf.h"
 #include "ui/HeadlessToolkit.h"
+#include "ui/ImportDialog.h"
 
 namespace vlm::ui {
 namespace {
+
+using test::errorOf;
 
 enum Id : ControlId { kFrame, kBox, kOther, kList, kOk, kClose, kBar, kDialog, kCount };
 
@@ -70,22 +75,19 @@ TEST(HeadlessToolkit, IdleActionsRunInOrderUntilTheFormCloses) {
   EXPECT_EQ(toolkit.lastForm()->listText(kList), "b");
 }
 
-TEST(HeadlessToolkit, WithoutActionsTheUserPressesTheCloseBox) {
-  HeadlessToolkit toolkit;
-  Owner owner(toolkit);
-  owner.form->showModal();
-  EXPECT_EQ(owner.events, (std::vector<std::string>{"load", "query", "unload"}));
-  ASSERT_EQ(toolkit.log().size(), 1u);
-}
-
-TEST(HeadlessToolkit, AFormThatRefusesToCloseDoesNotHangTheLoop) {
-  HeadlessToolkit toolkit;
-  Owner owner(toolkit);
-  owner.busy = true;
-  owner.form->showModal();
-  EXPECT_FALSE(owner.form->isOpen());
-  EXPECT_EQ(owner.events, (std::vector<std::string>{"load", "query"}));
-  EXPECT_EQ(toolkit.log().size(), 2u);
+// Without actions the user presses the close box, once more when the form refuses to
+// close; a form that still refuses does not hang the loop.
+TEST(HeadlessToolkit, WithoutActionsTheCloseBoxIsPressedAndARefusalDoesNotHang) {
+  for (bool busy : {false, true}) {
+    HeadlessToolkit toolkit;
+    Owner owner(toolkit);
+    owner.busy = busy;
+    owner.form->showModal();
+    EXPECT_FALSE(owner.form->isOpen());
+    EXPECT_EQ(owner.events, busy ? (std::vector<std::string>{"load", "query"})
+                                 : (std::vector<std::string>{"load", "query", "unload"}));
+    EXPECT_EQ(toolkit.log().size(), busy ? 2u : 1u);
+  }
 }
 
 TEST(HeadlessToolkit, DisabledAndHiddenControlsCannotBeReached) {
@@ -161,22 +163,17 @@ TEST(HeadlessToolkit, FileDialogTakesAnswersAndCancelIsItsOwnError) {
   EXPECT_TRUE(toolkit.fileDialogs()[1].cancelled);
 }
 
-TEST(HeadlessToolkit, CodeThatChangesAListOrABoxFiresClickOnlyOnChange) {
+TEST(HeadlessToolkit, CodeChangesFireClickOnlyOnChangeAndProgressIsReported) {
   HeadlessToolkit toolkit;
   Owner owner(toolkit);
+  std::vector<std::pair<float, float>> seen;
+  toolkit.setProgressListener([&](float value, float max) { seen.emplace_back(value, max); });
   owner.form->addItem(kList, "a");
   owner.form->setListIndex(kList, 0);
   owner.form->setListIndex(kList, 0);
   owner.form->setCheckValue(kBox, 1);  // already checked
   owner.form->setCheckValue(kBox, 0);
   EXPECT_EQ(owner.events, (std::vector<std::string>{"click 3", "click 1"}));
-}
-
-TEST(HeadlessToolkit, ProgressListenerSeesValueAndMaximum) {
-  HeadlessToolkit toolkit;
-  Owner owner(toolkit);
-  std::vector<std::pair<float, float>> seen;
-  toolkit.setProgressListener([&](float value, float max) { seen.emplace_back(value, max); });
   owner.form->setProgressMax(kBar, 11);
   owner.form->setProgressValue(kBar, 4);
   EXPECT_EQ(seen, (std::vector<std::pair<float, float>>{{0, 11}, {4, 11}}));
@@ -197,6 +194,40 @@ TEST(HeadlessToolkit, ShowingAFormThatIsAlreadyShownFails) {
   owner.form->showModal();
   EXPECT_EQ(error, 400);
   EXPECT_EQ(toolkit.formsShown(), 1);
+}
+
+// --- The import-dialog slot and DoEvents ---------------------------------------------------
+
+class FixedDialog : public IImportDialog {
+ public:
+  float progressMax() override { return 42; }
+  void setProgressValue(float) override {}
+  int16_t chkNormValue() override { return 1; }
+  int16_t chkSmoothValue() override { return 0; }
+};
+
+TEST(ImportDialog, NoDialogIsObjectVariableNotSet) {
+  setImportDialog(nullptr);
+  EXPECT_EQ(errorOf([] { importDialog(); }), err::kObjectVarNotSet);
+  FixedDialog dialog;
+  setImportDialog(&dialog);
+  EXPECT_EQ(importDialog().progressMax(), 42);
+  setImportDialog(nullptr);
+}
+
+// DoEvents is harmless without a toolkit; a message box fails clearly.
+TEST(ImportDialog, DoEventsReachesTheInstalledToolkitOnly) {
+  setToolkit(nullptr);
+  DoEvents();
+  EXPECT_EQ(errorOf([] { messageBox("x", MsgIcon::None, MsgButtons::Ok, "T"); }),
+            err::kCantCreateObject);
+  HeadlessToolkit toolkit;
+  setToolkit(&toolkit);
+  for (int i = 0; i < 1000; ++i) DoEvents();
+  EXPECT_EQ(toolkit.yields(), 1000u);
+  setToolkit(nullptr);
+  DoEvents();
+  EXPECT_EQ(toolkit.yields(), 1000u);
 }
 
 }  // namespace

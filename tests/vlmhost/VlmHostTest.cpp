@@ -1,10 +1,8 @@
 // vlmhost end to end: the built program loads the built plug-in through dlopen.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -17,7 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 
 using vlm::testing::Outcome;
-using vlm::testing::quoted;
 using vlm::testing::slurp;
 
 size_t lineCount(const std::string& text) {
@@ -29,28 +26,27 @@ size_t lineCount(const std::string& text) {
 class VlmHost : public vlm::testing::VlmHostFolder {
  protected:
   std::string file(const std::string& name, const std::string& bytes = "data\n") {
-    const fs::path path = folder_ / name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path.string();
+    return dir_.write(name, bytes);
   }
 
   std::string settingsText() { return slurp(folder_ / "config" / "vlmimport" / "registry.ini"); }
-
 };
 
 TEST_F(VlmHost, HelpListsTheOptionsAndSucceeds) {
   const Outcome o = run({"--help"});
   EXPECT_EQ(o.status, 0);
-  for (const char* option :
-       {"--format", "--json", "--geometry", "--trace", "--stats", "--quiet", "--no-normals",
-        "--no-smooth", "--no-autosmooth", "--cancel-after", "--plugin", "--register",
-        "--unregister", "--version"}) {
+  for (const char* option : {"--format", "--json", "--geometry", "--trace", "--stats", "--quiet",
+                             "--no-normals", "--no-smooth", "--no-autosmooth", "--cancel-after",
+                             "--plugin", "--register", "--unregister", "--version"}) {
     // Each option comes with an example of its use on the next line.
     const size_t at = o.out.find(std::string(option) + " ");
     ASSERT_NE(at, std::string::npos) << option;
     const size_t example = o.out.find("e.g. vlmhost", at);
     ASSERT_NE(example, std::string::npos) << option;
     EXPECT_LT(lineCount(o.out.substr(at, example - at)), 3u) << option;
+  }
+  for (const char* option : {"--preview", "--size", "--export"}) {
+    EXPECT_NE(o.out.find(option), std::string::npos) << option;
   }
 }
 
@@ -63,26 +59,20 @@ TEST_F(VlmHost, WithoutFileTheUserCancelsAtOnce) {
   EXPECT_EQ(o.err, "");
   // The dialog's closing step saved the format through the settings component.
   EXPECT_NE(settingsText().find("FileFormat=int16:0"), std::string::npos) << settingsText();
-}
 
-TEST_F(VlmHost, JsonCarriesPluginSelectedObjectAndMessages) {
-  const Outcome o = run({"--json"});
-  EXPECT_EQ(o.status, 1);
-  const auto report = nlohmann::json::parse(o.out);
-  EXPECT_EQ(report["plugin"]["name"], "Import Object v1.5");
-  EXPECT_EQ(report["plugin"]["type"], 3);
-  EXPECT_EQ(report["selectedObject"], -1);
-  EXPECT_TRUE(report["messages"].empty());
-  EXPECT_TRUE(report["objects"].empty());
-  EXPECT_TRUE(report["materials"].empty());
+  const Outcome json = run({"--json"});
+  EXPECT_EQ(json.status, 1);
+  const auto report = nlohmann::json::parse(json.out);
+  const auto expected = nlohmann::json::parse(R"({"plugin": {"name": "Import Object v1.5",
+      "type": 3}, "selectedObject": -1, "messages": [], "objects": [], "materials": []})");
+  for (const auto& [key, value] : expected.items()) EXPECT_EQ(report[key], value) << key;
 }
 
 TEST_F(VlmHost, UsageErrorsGiveOneLineAndStatusTwo) {
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"--format", "stl", "a.stl"},
-           {"--cancel-after", "0"},
-           {"--bogus"},
-           {"--version", "a.obj"}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"--format", "stl", "a.stl"},
+                                                                {"--cancel-after", "0"},
+                                                                {"--bogus"},
+                                                                {"--version", "a.obj"}}) {
     const Outcome o = run(args);
     EXPECT_EQ(o.status, 2) << args[0];
     EXPECT_EQ(lineCount(o.err), 1u) << o.err;
@@ -196,8 +186,8 @@ TEST_F(VlmHost, BundledTableSampleArrivesAsSixObjectsUnderTheFirst) {
   const auto report = nlohmann::json::parse(o.out);
   const auto& objects = report["objects"];
   ASSERT_EQ(objects.size(), 6u);
-  const char* names[] = {"table", "leg_front_left", "leg_front_right", "leg_back_left",
-                         "leg_back_right", "lamp_shade"};
+  const char* names[] = {"table",         "leg_front_left", "leg_front_right",
+                         "leg_back_left", "leg_back_right", "lamp_shade"};
   for (size_t i = 0; i < objects.size(); ++i) {
     SCOPED_TRACE(names[i]);
     EXPECT_EQ(objects[i]["name"], names[i]);
@@ -283,41 +273,35 @@ TEST_F(VlmHost, RegistrationIsWrittenReportedAndFoundByAHostWithoutThePlugInBesi
   // A copy of the program in a folder of its own finds the plug-in by its registration.
   fs::create_directory(folder_ / "alone");
   fs::copy_file(VLMHOST_PATH, folder_ / "alone" / "vlmhost");
-  const std::string alone = (folder_ / "alone" / "vlmhost").string();
-  const std::string env = "XDG_CONFIG_HOME=" + quoted((folder_ / "config").string()) + " ";
-  const std::string table = quoted(VLM_EXAMPLES_DIR "/table.obj");
-  EXPECT_EQ(std::system((env + quoted(alone) + " " + table + " >/dev/null 2>&1").c_str()), 0);
+  const std::vector<std::string> alone = {(folder_ / "alone" / "vlmhost").string(),
+                                          VLM_EXAMPLES_DIR "/table.obj"};
+  EXPECT_EQ(vlm::test::runIn(folder_, alone).status, 0);
 
   const Outcome unreg = run({"--unregister"});
   EXPECT_EQ(unreg.status, 0) << unreg.err;
   EXPECT_NE(unreg.out.find("removed HKEY_CLASSES_ROOT\\VLMImport.CPlugIn\n"), std::string::npos);
-  const std::string errFile = quoted((folder_ / "alone.err").string());
-  const int status = std::system((env + quoted(alone) + " " + table + " >/dev/null 2>" + errFile).c_str());
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_NE(slurp(folder_ / "alone.err").find("cannot find the plug-in"), std::string::npos);
+  const Outcome lost = vlm::test::runIn(folder_, alone);
+  EXPECT_EQ(lost.status, 1);
+  EXPECT_NE(lost.err.find("cannot find the plug-in"), std::string::npos) << lost.err;
 }
 
 TEST_F(VlmHost, GuiWithoutADisplaySaysSoInOneLine) {
-  for (const char* display : {"", ":99999"}) {
-    const std::string env = std::string("DISPLAY=") + display;
-    const std::string command = "cd " + quoted(folder_.string()) + " && env " +
-                                (*display ? env : std::string("-u DISPLAY")) + " " +
-                                quoted(VLMHOST_PATH) + " --gui " +
-                                quoted(VLM_EXAMPLES_DIR "/house.dxf") + " >" +
-                                quoted((folder_ / "out").string()) + " 2>" +
-                                quoted((folder_ / "err").string());
-    const int raw = std::system(command.c_str());
-    EXPECT_EQ(WEXITSTATUS(raw), 2) << display;
-    const std::string err = slurp(folder_ / "err");
-    EXPECT_EQ(lineCount(err), 1u) << err;
-    EXPECT_NE(err.find("cannot show the dialog"), std::string::npos) << err;
-    EXPECT_EQ(slurp(folder_ / "out"), "");
+  for (const std::vector<std::string>& env : {std::vector<std::string>{"env", "-u", "DISPLAY"},
+                                              std::vector<std::string>{"env", "DISPLAY=:99999"}}) {
+    std::vector<std::string> argv = env;
+    argv.insert(argv.end(), {VLMHOST_PATH, "--gui", VLM_EXAMPLES_DIR "/house.dxf"});
+    const Outcome o = vlm::test::runIn(folder_, argv);
+    EXPECT_EQ(o.status, 2) << env.back();
+    EXPECT_EQ(lineCount(o.err), 1u) << o.err;
+    EXPECT_NE(o.err.find("cannot show the dialog"), std::string::npos) << o.err;
+    EXPECT_EQ(o.out, "");
   }
 }
 
 TEST_F(VlmHost, GuiLeavesTheChoicesToThePerson) {
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"--gui", "a.obj", "b.obj"}, {"--gui", "--no-normals"}, {"--gui", "--cancel-after", "3"}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"--gui", "a.obj", "b.obj"},
+                                                                {"--gui", "--no-normals"},
+                                                                {"--gui", "--cancel-after", "3"}}) {
     const Outcome o = run(args);
     EXPECT_EQ(o.status, 2) << args[1];
     EXPECT_EQ(lineCount(o.err), 1u) << o.err;

@@ -1,0 +1,98 @@
+// The fixture of importer tests that fill one collection: a recording null host that keeps
+// arrays, the dialog double and a temporary folder; Load runs a new Importer on bytes the
+// test wrote.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Collection.h"
+#include "refhost/CallRecorder.h"
+#include "support/ErrorOf.h"
+#include "support/ImporterTestSupport.h"
+
+namespace vlm::test {
+
+template <class Importer>
+class ImporterFixture : public ::testing::Test {
+ protected:
+  explicit ImporterFixture(std::string fileName) : fileName_(std::move(fileName)) {}
+
+  void SetUp() override {
+    resetComponentState();
+    recorder.registerClasses(nullptr, nullptr);
+    recorder.setCaptureArrays(true);
+  }
+  void TearDown() override { resetComponentState(); }
+
+  // Loads `bytes` from a file called `name` (the fixture's own name when empty) into a
+  // fresh `objects`.
+  void load(const std::string& bytes, const std::string& name = {}) {
+    Importer importer;
+    loadWith(importer, bytes, name);
+  }
+  void loadWith(Importer& importer, const std::string& bytes, const std::string& name = {}) {
+    objects = std::make_shared<Collection>();
+    beforeLoad();
+    importer.Load(dir.write(name.empty() ? fileName_ : name, bytes), objects);
+  }
+  // The error number Load raised, or 0.
+  int loadError(const std::string& bytes) {
+    return errorOf([&] { load(bytes); });
+  }
+  virtual void beforeLoad() {}
+
+  // The number n of object#n, the first object the last Load added (-1 when none).
+  int added() const {
+    if (!objects || objects->Count() == 0) return -1;
+    return std::stoi(refhost::CallRecorder::receiverName(objects->Item(1)).substr(7));
+  }
+
+  // Every recorded line, or those of calls to `member` on object#n (on any receiver when
+  // n is 0).
+  std::vector<std::string> lines() const { return recorder.lines(); }
+  std::vector<std::string> lines(std::string_view member, int n = 0) const {
+    std::vector<std::string> out;
+    for (const auto* r : calls(member, n)) out.push_back(r->line());
+    return out;
+  }
+  // The array of the last call to `member` on object#n (empty when there is none).
+  std::vector<float> singles(std::string_view member, int n = 1) const {
+    const auto c = calls(member, n);
+    return c.empty() ? std::vector<float>{} : c.back()->args.at(0).singles;
+  }
+  std::vector<int32_t> longs(std::string_view member, int n = 1) const {
+    const auto c = calls(member, n);
+    return c.empty() ? std::vector<int32_t>{} : c.back()->args.at(0).longs;
+  }
+
+  TempDir dir;
+  TestDialog dialog;
+  refhost::CallRecorder recorder;
+  CollectionRef objects;
+
+ private:
+  std::vector<const refhost::CallRecord*> calls(std::string_view member, int n) const {
+    const std::string receiver = "object#" + std::to_string(n);
+    std::vector<const refhost::CallRecord*> out;
+    for (const auto& r : recorder.records()) {
+      if (r.member == member && (n == 0 || r.receiver == receiver)) out.push_back(&r);
+    }
+    return out;
+  }
+
+  std::string fileName_;
+};
+
+// Lines joined with CR LF after each, as the text importers read them.
+inline std::string crlf(std::initializer_list<std::string_view> lines) {
+  std::string s;
+  for (auto l : lines) (s += l) += "\r\n";
+  return s;
+}
+
+}  // namespace vlm::test
