@@ -1,6 +1,6 @@
 // Read_Line in both line modes over a generated 50 MB file of OBJ-like lines, against a
 // plain memchr pass over the same buffered blocks, and the two number conversions the
-// importers use most.
+// importers use most, and the readers of vertex and face lines.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -144,11 +144,70 @@ void BM_LeadingValue(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
 }
 
+// The rest of "v" and "f" lines as the OBJ reader sees them: three coordinates of a
+// vertex, and three or four corners with vertex and normal indices.
+std::vector<std::string> vertexRests(int count) {
+  std::vector<std::string> out;
+  char text[64];
+  for (int i = 0; i < count; ++i) {
+    const double a = i * 0.0012347 - 40.0;
+    std::snprintf(text, sizeof text, "%.6f %.6f %.6f", a, -a * 0.37, a * 0.011);
+    out.emplace_back(text);
+  }
+  return out;
+}
+
+std::vector<std::string> faceRests(int count) {
+  std::vector<std::string> out;
+  char text[96];
+  for (int i = 1; i <= count; ++i) {
+    const int j = i * 7 % 700000 + 1;
+    if (i % 3 == 0) {
+      std::snprintf(text, sizeof text, "%d//%d %d//%d %d//%d %d//%d", j, j, j + 95, j + 95,
+                    j + 96, j + 96, j + 1, j + 1);
+    } else {
+      std::snprintf(text, sizeof text, "%d//%d %d//%d %d//%d", j, j, j + 96, j + 96, j + 1, j + 1);
+    }
+    out.emplace_back(text);
+  }
+  return out;
+}
+
+void BM_GetFirstSingleVertex(benchmark::State& state) {
+  const auto rests = vertexRests(1 << 16);
+  for (auto _ : state) {
+    for (const auto& r : rests) {
+      std::string_view rest = r;
+      for (int k = 0; k < 3; ++k) benchmark::DoNotOptimize(mi::Get_FirstSingle(rest));
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * totalBytes(rests));
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(rests.size()));
+}
+
+void BM_GetFaceIndicesFace(benchmark::State& state) {
+  const auto rests = faceRests(1 << 16);
+  int32_t v = 0, n = 0;
+  for (auto _ : state) {
+    for (const auto& r : rests) {
+      std::string_view rest = r;
+      for (int k = 0; k < 4; ++k) {
+        mi::Get_FaceIndices(rest, v, n);
+        benchmark::DoNotOptimize(v + n);
+      }
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * totalBytes(rests));
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(rests.size()));
+}
+
 BENCHMARK(BM_MemchrLinesCrLf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLineMode0CrLf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLineMode1Lf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextToSingle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LeadingValue)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GetFirstSingleVertex)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GetFaceIndicesFace)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
