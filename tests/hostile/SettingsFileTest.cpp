@@ -13,6 +13,7 @@
 
 #include "HostileImport.h"
 #include "HostileSettings.h"
+#include "support/OrdinaryUser.h"
 
 namespace vlm::hostile {
 namespace {
@@ -108,15 +109,19 @@ TEST_P(SettingsObstacle, WriteFailsWithOneMessageAndTheObstacleStays) {
 INSTANTIATE_TEST_SUITE_P(Obstacles, SettingsObstacle, ::testing::ValuesIn(kObstacles),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Read-only for this user (root writes anyway, so this runs only for other users).
 TEST_F(SettingsFile, ReadOnlyFolderKeepsTheSavedFile) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes everywhere";
   const std::string saved =
       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport]\nFileFormat=int16:3\n";
   writeSettings(saved);
   const std::string folder = std::filesystem::path(settingsFile()).parent_path().string();
-  ::chmod(folder.c_str(), 0500);
-  const Outcome outcome = importTriangle();
+  ::chmod(folder.c_str(), 0555);
+  const std::string model = dir.write("model.obj", kTriangleObj);
+  Outcome outcome;
+  {
+    const test::OrdinaryUser user({dir.path().string(), configHome.path().string()});
+    if (!user.restricted()) GTEST_SKIP() << "cannot give up root here";
+    outcome = importPath(model, "obj");
+  }
   ::chmod(folder.c_str(), 0700);
   EXPECT_EQ(outcome.failures().size(), 1u);
   EXPECT_TRUE(outcome.idle);

@@ -8,8 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
 
 #include "HostileImport.h"
+#include "support/OrdinaryUser.h"
 
 namespace vlm::hostile {
 namespace {
@@ -21,7 +26,7 @@ struct Change {
   std::function<void(const std::string& path)> apply;
   bool fails;                // the run must end in a message
   const char* message = "";  // ... which holds this
-  bool rootSkips = false;    // root may read anything
+  bool ordinaryUser = false;  // root reads anything: the run acts as an ordinary user
 };
 
 const Change kChanges[] = {
@@ -50,11 +55,24 @@ const Change kChanges[] = {
      "Permission denied", true},
 };
 
+void PrintTo(const Change& change, std::ostream* out) { *out << change.name; }
+
 class ChangedBeforeLoad : public HostileImport, public ::testing::WithParamInterface<Change> {};
 
 TEST_P(ChangedBeforeLoad, EndsInOneMessageOrAnImport) {
-  if (GetParam().rootSkips && ::geteuid() == 0) GTEST_SKIP() << "root reads every file";
   const std::string path = dir.write("model.obj", kTriangleObj);
+  std::optional<test::OrdinaryUser> user;
+  if (GetParam().ordinaryUser) {
+    // The file and the settings folder are that user's own, as they would be: the user
+    // may take the file's read permission away and keep settings.
+    if (::geteuid() == 0) {
+      for (const std::string& own : {path, configHome.path().string()}) {
+        ASSERT_EQ(::chown(own.c_str(), 65534, 65534), 0);
+      }
+    }
+    user.emplace(std::vector<std::string>{dir.path().string()});
+    if (!user->restricted()) GTEST_SKIP() << "cannot give up root here";
+  }
   bool changed = false;
   const Outcome outcome = importPath(path, "obj", [&](float, float max) {
     if (!changed && max == static_cast<float>(kTriangleObj.size() + 1)) {
@@ -62,6 +80,7 @@ TEST_P(ChangedBeforeLoad, EndsInOneMessageOrAnImport) {
       GetParam().apply(path);
     }
   });
+  user.reset();
   ASSERT_TRUE(changed) << "the run never set the progress bar's maximum";
   expectContained(outcome, 1000);
   if (GetParam().fails) {

@@ -8,6 +8,7 @@
 #include "SettingsTestSupport.h"
 #include "settings/RegistryFile.h"
 #include "settings/SettingsStore.h"
+#include "support/OrdinaryUser.h"
 
 namespace vlm {
 namespace {
@@ -151,17 +152,19 @@ TEST(SettingsStore, ObstacleWhereTheFileShouldBeReadsEmptyAndRefusesWrites) {
 TEST(SettingsStore, ReadOnlyFolderRefusesWritesAndKeepsTheOldValues) {
   TempConfigHome home;
   setRegistryValue(kMachine, kBase, "FileFormat", Variant(int16_t{2}));
-  ASSERT_EQ(chmod(home.settingsFolder().c_str(), 0500), 0);
-  if (test::ignoresFolderPermissions(home.settingsFolder())) {
-    GTEST_SKIP() << "this user can write into read-only folders";
-  }
-  try {
-    setRegistryValue(kMachine, kBase, "FileFormat", Variant(int16_t{3}));
-    FAIL() << "the write succeeded";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), err::kPermissionDenied);
-    EXPECT_EQ(e.source(), "RegServer.RegFun");
-    EXPECT_NE(e.description().find(home.settingsFolder()), std::string::npos) << e.description();
+  ASSERT_EQ(chmod(home.settingsFolder().c_str(), 0555), 0);
+  {
+    const test::OrdinaryUser user({home.folder()});
+    if (!user.restricted()) GTEST_SKIP() << "cannot give up root here";
+    try {
+      setRegistryValue(kMachine, kBase, "FileFormat", Variant(int16_t{3}));
+      ADD_FAILURE() << "the write succeeded";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), err::kPermissionDenied);
+      EXPECT_EQ(e.source(), "RegServer.RegFun");
+      EXPECT_NE(e.description().find(home.settingsFolder()), std::string::npos)
+          << e.description();
+    }
   }
   EXPECT_TRUE(holds(kBase, "FileFormat", Variant(int16_t{2})));
 }
@@ -170,10 +173,13 @@ TEST(SettingsStore, UnreadableFileIsNeitherReadNorOverwritten) {
   TempConfigHome home;
   setRegistryValue(kMachine, kBase, "FileFormat", Variant(int16_t{2}));
   ASSERT_EQ(chmod(home.filePath().c_str(), 0), 0);
-  if (access(home.filePath().c_str(), R_OK) == 0) GTEST_SKIP() << "this user reads any file";
-  EXPECT_FALSE(readRegistryValue(kMachine, kBase, "FileFormat"));
-  EXPECT_EQ(errorOf([] { setRegistryValue(kMachine, kBase, "Other", Variant(int16_t{1})); }),
-            err::kPermissionDenied);
+  {
+    const test::OrdinaryUser user({home.folder(), home.settingsFolder()});
+    if (!user.restricted()) GTEST_SKIP() << "cannot give up root here";
+    EXPECT_FALSE(readRegistryValue(kMachine, kBase, "FileFormat"));
+    EXPECT_EQ(errorOf([] { setRegistryValue(kMachine, kBase, "Other", Variant(int16_t{1})); }),
+              err::kPermissionDenied);
+  }
   ASSERT_EQ(chmod(home.filePath().c_str(), 0600), 0);
   EXPECT_TRUE(holds(kBase, "FileFormat", Variant(int16_t{2})));
 }

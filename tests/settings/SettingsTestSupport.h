@@ -82,11 +82,6 @@ class TempConfigHome {
   std::string folder_;
 };
 
-// True when the process can write into `folder` even though its mode forbids it (root).
-inline bool ignoresFolderPermissions(const std::string& folder) {
-  return geteuid() == 0 || access(folder.c_str(), W_OK) == 0;
-}
-
 // Same kind and same value; floating-point values compare by their bits (NaN, -0).
 inline ::testing::AssertionResult sameValue(const Variant& actual, const Variant& expected) {
   if (actual.type() != expected.type()) {
