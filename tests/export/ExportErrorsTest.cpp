@@ -83,7 +83,7 @@ TEST_F(ExportTo, ReadOnlyFolderIsRefused) {
   ::chmod(folder.file("folder").c_str(), 0555);
   {
     const test::OrdinaryUser user({folder.path().string()});
-    if (!user.restricted()) GTEST_SKIP() << "cannot give up root here";
+    if (!user.restricted()) GTEST_SKIP() << "no ordinary user can try the access here";
     EXPECT_EQ(failure("folder/x.obj"),
               "cannot write '" + folder.file("folder/x.obj") + "': Permission denied");
   }

@@ -119,7 +119,7 @@ TEST_F(SettingsFile, ReadOnlyFolderKeepsTheSavedFile) {
   Outcome outcome;
   {
     const test::OrdinaryUser user({dir.path().string(), configHome.path().string()});
-    if (!user.restricted()) GTEST_SKIP() << "cannot give up root here";
+    if (!user.restricted()) GTEST_SKIP() << "no ordinary user can try the access here";
     outcome = importPath(model, "obj");
   }
   ::chmod(folder.c_str(), 0700);

@@ -71,7 +71,7 @@ TEST_P(ChangedBeforeLoad, EndsInOneMessageOrAnImport) {
       }
     }
     user.emplace(std::vector<std::string>{dir.path().string()});
-    if (!user->restricted()) GTEST_SKIP() << "cannot give up root here";
+    if (!user->restricted()) GTEST_SKIP() << "no ordinary user can try the access here";
   }
   bool changed = false;
   const Outcome outcome = importPath(path, "obj", [&](float, float max) {

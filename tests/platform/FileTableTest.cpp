@@ -196,7 +196,7 @@ TEST_F(FileTableTest, UnreadableFileIsPermissionDenied) {
   const std::string path = write("secret", "x");
   fs::permissions(path, fs::perms::none);
   const test::OrdinaryUser user({dir_.string()});
-  if (!user.restricted()) GTEST_SKIP() << "cannot give up root here";
+  if (!user.restricted()) GTEST_SKIP() << "no ordinary user can try the access here";
   EXPECT_EQ(errorOf([&] { table_.Open(1, path); }), err::kPermissionDenied);
 }
 

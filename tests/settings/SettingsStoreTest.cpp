@@ -155,7 +155,7 @@ TEST(SettingsStore, ReadOnlyFolderRefusesWritesAndKeepsTheOldValues) {
   ASSERT_EQ(chmod(home.settingsFolder().c_str(), 0555), 0);
   {
     const test::OrdinaryUser user({home.folder()});
-    if (!user.restricted()) GTEST_SKIP() << "cannot give up root here";
+    if (!user.restricted()) GTEST_SKIP() << "no ordinary user can try the access here";
     try {
       setRegistryValue(kMachine, kBase, "FileFormat", Variant(int16_t{3}));
       ADD_FAILURE() << "the write succeeded";
@@ -175,7 +175,7 @@ TEST(SettingsStore, UnreadableFileIsNeitherReadNorOverwritten) {
   ASSERT_EQ(chmod(home.filePath().c_str(), 0), 0);
   {
     const test::OrdinaryUser user({home.folder(), home.settingsFolder()});
-    if (!user.restricted()) GTEST_SKIP() << "cannot give up root here";
+    if (!user.restricted()) GTEST_SKIP() << "no ordinary user can try the access here";
     EXPECT_FALSE(readRegistryValue(kMachine, kBase, "FileFormat"));
     EXPECT_EQ(errorOf([] { setRegistryValue(kMachine, kBase, "Other", Variant(int16_t{1})); }),
               err::kPermissionDenied);

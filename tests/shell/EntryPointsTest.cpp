@@ -178,7 +178,7 @@ TEST(EntryPoints, RegisterReportsAStoreThatCannotBeWritten) {
   HResult result;
   {
     const test::OrdinaryUser user;
-    if (!user.restricted()) GTEST_SKIP() << "cannot give up root here";
+    if (!user.restricted()) GTEST_SKIP() << "no ordinary user can try the access here";
     result = plugIn.registerServer();
   }
   ::chmod(home.folder().c_str(), 0700);

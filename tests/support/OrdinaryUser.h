@@ -6,6 +6,7 @@
 // changes nothing.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,21 +28,31 @@ class OrdinaryUser {
       ::chmod(folder.c_str(), mode | S_IXGRP | S_IXOTH);
     }
     switched_ = ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
+    // A temporary folder inside one the user may not enter (TMPDIR below a private
+    // home) leaves nothing to check: root comes back and restricted() says so.
+    for (const auto& [folder, mode] : opened_) {
+      if (switched_ && ::faccessat(AT_FDCWD, folder.c_str(), X_OK, AT_EACCESS) != 0) restore();
+    }
   }
   ~OrdinaryUser() {
-    if (switched_) {
-      [[maybe_unused]] const int user = ::seteuid(0);
-      [[maybe_unused]] const int group = ::setegid(0);
-    }
+    restore();
     for (const auto& [folder, mode] : opened_) ::chmod(folder.c_str(), mode);
   }
   OrdinaryUser(const OrdinaryUser&) = delete;
   OrdinaryUser& operator=(const OrdinaryUser&) = delete;
 
-  // False when the process could not leave root behind: the check would prove nothing.
+  // False when the process is still root: it could not act as the user, or the user
+  // could not reach the folders. A check of refused access would prove nothing then.
   bool restricted() const noexcept { return ::geteuid() != 0; }
 
  private:
+  void restore() noexcept {
+    if (!switched_) return;
+    [[maybe_unused]] const int user = ::seteuid(0);
+    [[maybe_unused]] const int group = ::setegid(0);
+    switched_ = false;
+  }
+
   static constexpr uid_t kNobody = 65534;
   std::vector<std::pair<std::string, mode_t>> opened_;
   bool switched_ = false;
