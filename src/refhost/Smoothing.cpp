@@ -72,26 +72,41 @@ bool samePosition(const float* a, const float* b) noexcept {
 
 PositionGroups::PositionGroups(std::span<const float> coords) : group_(coords.size() / 3, -1) {
   const size_t count = group_.size();
-  const size_t capacity = std::bit_ceil(std::max<size_t>(16, 2 * count));
+  // A slot holds a representative vertex in its low half and the low half of its
+  // position's hash in the other: a slot taken by another position is passed over
+  // without reading that vertex's coordinates, which would be a cache miss of its own.
+  // Eight slots share a cache line, so a fuller table costs few extra misses. The home
+  // slot comes from the hash's high bits, the best mixed.
+  const size_t capacity = std::bit_ceil(std::max<size_t>(16, count + count / 4));
   const size_t mask = capacity - 1;
-  LargeVector<int32_t> slots(capacity, -1);  // a representative vertex per position
+  const int shift = 64 - std::countr_zero(capacity);
+  auto home = [shift](uint64_t hash) { return static_cast<size_t>(hash >> shift); };
+  constexpr uint64_t kEmpty = ~uint64_t{0};
+  LargeVector<uint64_t> slots(capacity, kEmpty);
   // The table is far larger than the caches: the slot of a vertex some way ahead is
   // fetched while this one is placed, so the misses overlap instead of queueing.
   constexpr size_t kAhead = 16;
   for (size_t v = 0; v < count; ++v) {
     if (v + kAhead < count) {
-      __builtin_prefetch(&slots[(positionHash(coords.data() + 3 * (v + kAhead)) >> 1) & mask]);
+      __builtin_prefetch(&slots[home(positionHash(coords.data() + 3 * (v + kAhead)))]);
     }
     const float* p = coords.data() + 3 * v;
-    size_t slot = (positionHash(p) >> 1) & mask;
-    while (slots[slot] >= 0 && !samePosition(coords.data() + 3 * slots[slot], p)) {
-      slot = (slot + 1) & mask;
-    }
-    if (slots[slot] < 0) {
-      slots[slot] = static_cast<int32_t>(v);
-      group_[v] = groupCount_++;
-    } else {
-      group_[v] = group_[static_cast<size_t>(slots[slot])];
+    const uint64_t hash = positionHash(p);
+    const uint64_t tag = hash << 32;
+    size_t slot = home(hash);
+    for (;; slot = (slot + 1) & mask) {
+      const uint64_t entry = slots[slot];
+      if (entry == kEmpty) {
+        slots[slot] = tag | v;
+        group_[v] = groupCount_++;
+        break;
+      }
+      const auto other = static_cast<uint32_t>(entry);
+      if ((entry & ~uint64_t{0xFFFFFFFF}) == tag &&
+          samePosition(coords.data() + 3 * size_t{other}, p)) {
+        group_[v] = group_[other];
+        break;
+      }
     }
   }
 }
