@@ -124,7 +124,7 @@ void CImp_OBJ::Detect_LineEnding() {
 
 void CImp_OBJ::readLines() {
   FileTable& files = fileTable();
-  ui::IImportDialog& dialog = ui::importDialog();
+  m_Progress = {};
   while (!files.Eof(kImportFile) && !StopImport) {
     const std::string_view line = Read_Line();
     if (!BlockRelative && PolygonIndex >= 0) {
@@ -132,7 +132,7 @@ void CImp_OBJ::readLines() {
       if (BlankRun >= 2) BlockRelative = true;
     }
     dispatchLine(line);
-    dialog.setProgressValue(static_cast<float>(CharsRead));
+    m_Progress.show(CharsRead);
     ui::DoEvents();
   }
 }
