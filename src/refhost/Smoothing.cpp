@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <numeric>
 
 namespace vlm::refhost {
 
@@ -70,8 +71,8 @@ bool samePosition(const float* a, const float* b) noexcept {
 
 }  // namespace
 
-PositionGroups::PositionGroups(std::span<const float> coords) : group_(coords.size() / 3, -1) {
-  const size_t count = group_.size();
+PositionGroups::PositionGroups(std::span<const float> coords) {
+  const size_t count = coords.size() / 3;
   // A slot holds a representative vertex in its low half and the low half of its
   // position's hash in the other: a slot taken by another position is passed over
   // without reading that vertex's coordinates, which would be a cache miss of its own.
@@ -98,12 +99,17 @@ PositionGroups::PositionGroups(std::span<const float> coords) : group_(coords.si
       const uint64_t entry = slots[slot];
       if (entry == kEmpty) {
         slots[slot] = tag | v;
-        group_[v] = groupCount_++;
+        if (!group_.empty()) group_[v] = groupCount_;
+        ++groupCount_;
         break;
       }
       const auto other = static_cast<uint32_t>(entry);
       if ((entry & ~uint64_t{0xFFFFFFFF}) == tag &&
           samePosition(coords.data() + 3 * size_t{other}, p)) {
+        if (group_.empty()) {  // the first repeat: every vertex before it was its own group
+          group_.resize(count);
+          std::iota(group_.begin(), group_.begin() + static_cast<std::ptrdiff_t>(v), 0);
+        }
         group_[v] = group_[other];
         break;
       }
