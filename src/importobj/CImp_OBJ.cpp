@@ -38,7 +38,8 @@ template <class T>
 void CImp_OBJ::appendTo(FileFedGrowth& growth, std::vector<T>& list,
                         std::initializer_list<T> values) {
   growth.makeRoom(list, values.size(), CharsRead, FileLength);
-  list.insert(list.end(), values);
+  // Element by element into the room just made: a few values, not worth a copy call.
+  for (const T value : values) list.push_back(value);
 }
 
 CImp_OBJ::CImp_OBJ() {

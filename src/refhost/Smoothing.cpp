@@ -107,7 +107,7 @@ PositionGroups::PositionGroups(std::span<const float> coords) {
       if ((entry & ~uint64_t{0xFFFFFFFF}) == tag &&
           samePosition(coords.data() + 3 * size_t{other}, p)) {
         if (group_.empty()) {  // the first repeat: every vertex before it was its own group
-          group_.resize(count);
+          group_.resize(count);  // not zeroed: every entry is written
           std::iota(group_.begin(), group_.begin() + static_cast<std::ptrdiff_t>(v), 0);
         }
         group_[v] = group_[other];
