@@ -28,6 +28,7 @@ void CImp_3DS::Load(std::string p_FileName, CollectionRef& p_colObject3D,
   std::string failure;  // the description of a failure reported by a reader
   try {
     m_Trace = "LOAD3DS...";
+    m_Progress = {};
     p_colObject3D = std::make_shared<Collection>();
     m_colObject3D = p_colObject3D;
     p_colMaterial3D = std::make_shared<Collection>();

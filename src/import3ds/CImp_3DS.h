@@ -19,6 +19,7 @@
 #include "host/HostObjects.h"
 #include "platform/Collection.h"
 #include "platform/Error.h"
+#include "ui/ImportDialog.h"
 
 namespace vlm {
 
@@ -130,6 +131,7 @@ class CImp_3DS {
   // names that start in that stretch end there without a second scan.
   int32_t m_ScanFrom = 0;
   int32_t m_ScanZero = -1;
+  ui::ProgressReport m_Progress;  // ProgressBar1, once per chunk header
 };
 
 }  // namespace vlm

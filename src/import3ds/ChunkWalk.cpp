@@ -27,10 +27,7 @@ void CImp_3DS::Read_ChunkHeader(int32_t& pos, ChunkHeader& header) {
   std::memcpy(&header.Length, bytes + 2, sizeof header.Length);
   pos = movePos(pos, kHeaderSize);
 
-  ui::IImportDialog& dialog = ui::importDialog();
-  if (static_cast<double>(dialog.progressMax()) >= pos) {
-    dialog.setProgressValue(static_cast<float>(pos));
-  }
+  m_Progress.showWithin(pos);
   ui::DoEvents();
 }
 

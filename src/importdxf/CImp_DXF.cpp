@@ -40,6 +40,7 @@ void CImp_DXF::startLoad(const std::string& fileName) {
   CoordCount = 0;
   PolygonFill = 0;
   CharsRead = 0;
+  m_Progress = {};
   fileTable().Open(kImportFile, fileName);
 }
 
@@ -77,12 +78,7 @@ CImp_DXF::NextLine CImp_DXF::readMainLine(NextLine expected, std::string_view li
   return NextLine::GroupCode;
 }
 
-void CImp_DXF::showProgress() {
-  ui::IImportDialog& dialog = ui::importDialog();
-  if (static_cast<double>(dialog.progressMax()) >= CharsRead) {
-    dialog.setProgressValue(static_cast<float>(CharsRead));
-  }
-}
+void CImp_DXF::showProgress() { m_Progress.showWithin(CharsRead); }
 
 // Also after a stop request: what was read so far becomes the object.
 void CImp_DXF::handOver(CollectionRef& collection) {

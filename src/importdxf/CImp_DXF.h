@@ -16,6 +16,7 @@
 
 #include "host/HostObjects.h"
 #include "platform/Collection.h"
+#include "ui/ImportDialog.h"
 
 namespace vlm {
 
@@ -57,6 +58,7 @@ class CImp_DXF {
 
   host::HostObject m_Object;
   std::string m_Name;
+  ui::ProgressReport m_Progress;  // ProgressBar1, once per line
 };
 
 }  // namespace vlm

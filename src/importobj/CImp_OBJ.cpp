@@ -38,7 +38,8 @@ template <class T>
 void CImp_OBJ::appendTo(FileFedGrowth& growth, std::vector<T>& list,
                         std::initializer_list<T> values) {
   growth.makeRoom(list, values.size(), CharsRead, FileLength);
-  list.insert(list.end(), values);
+  // Element by element into the room just made: a few values, not worth a copy call.
+  for (const T value : values) list.push_back(value);
 }
 
 CImp_OBJ::CImp_OBJ() {
@@ -124,7 +125,7 @@ void CImp_OBJ::Detect_LineEnding() {
 
 void CImp_OBJ::readLines() {
   FileTable& files = fileTable();
-  ui::IImportDialog& dialog = ui::importDialog();
+  m_Progress = {};
   while (!files.Eof(kImportFile) && !StopImport) {
     const std::string_view line = Read_Line();
     if (!BlockRelative && PolygonIndex >= 0) {
@@ -132,7 +133,7 @@ void CImp_OBJ::readLines() {
       if (BlankRun >= 2) BlockRelative = true;
     }
     dispatchLine(line);
-    dialog.setProgressValue(static_cast<float>(CharsRead));
+    m_Progress.show(CharsRead);
     ui::DoEvents();
   }
 }

@@ -15,6 +15,7 @@
 #include "host/HostObjects.h"
 #include "platform/Collection.h"
 #include "platform/LargeArrays.h"
+#include "ui/ImportDialog.h"
 
 namespace vlm {
 
@@ -89,6 +90,7 @@ class CImp_OBJ {
   int32_t BlankRun = 0;
   bool InVertexBlock = false;
   int32_t BlockBase = -1;
+  ui::ProgressReport m_Progress;  // ProgressBar1, once per line
 };
 
 }  // namespace vlm

@@ -63,7 +63,7 @@ void CImp_PLY::resetForLoad() {
   PolygonData.clear();
   VerticesRead = -1;
   CharsRead = 0;
-  m_Dialog = nullptr;
+  m_Progress = {};
 }
 
 void CImp_PLY::reject(std::string_view message) {
@@ -88,7 +88,7 @@ void CImp_PLY::handOver(const std::string& name, CollectionRef& objects) {
 }
 
 void CImp_PLY::reportLine() {
-  ui::importDialog().setProgressValue(static_cast<float>(CharsRead));
+  m_Progress.show(CharsRead);
   ui::DoEvents();
 }
 

@@ -126,7 +126,7 @@ class CImp_PLY {
   // Working state of one Load.
   host::HostObject m_Object;
   std::optional<ply::BodyCursor> m_Cursor;
-  ui::IImportDialog* m_Dialog = nullptr;  // the dialog, fetched when the body begins
+  ui::ProgressReport m_Progress;  // ProgressBar1, once per record
   bool m_Swap = false;          // binary values need their bytes reversed
   ply::BatchMarks m_Marks;      // where the records of a decoded batch end
   std::vector<int32_t> m_Batch; // a batch's polygon entries, before they are appended

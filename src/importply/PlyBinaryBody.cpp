@@ -40,7 +40,6 @@ float scaledCoordinate(int32_t code, double value) {
 }  // namespace
 
 void CImp_PLY::Read_BinaryBody() {
-  m_Dialog = &ui::importDialog();
   // Little-endian values are taken as stored, any other order has its bytes reversed.
   const bool fileBigEndian = DataFormat != 2;
   m_Swap = fileBigEndian != (std::endian::native == std::endian::big);
@@ -69,10 +68,7 @@ double CImp_PLY::Read_BinaryValue(int32_t code) {
 }
 
 void CImp_PLY::reportRecord() {
-  const float max = m_Dialog->progressMax();
-  if (static_cast<double>(CharsRead) <= max) {
-    m_Dialog->setProgressValue(static_cast<float>(CharsRead));
-  }
+  m_Progress.showWithin(CharsRead);
   ui::DoEvents();
 }
 

@@ -43,6 +43,7 @@ void CImp_POV::Load(std::string p_FileName, CollectionRef& p_colObject3D) {
         m_CurrentCount = 0;
         BraceDepth = 0;
         CharsRead = 0;
+        m_Progress = {};
         files.Open(kImportFile, p_FileName);
         readLines();
         files.Close(kImportFile);
@@ -98,12 +99,7 @@ bool CImp_POV::readWord(pov::Keyword keyword, std::string_view& line) {
   return true;
 }
 
-void CImp_POV::showProgress() {
-  ui::IImportDialog& dialog = ui::importDialog();
-  if (CharsRead <= static_cast<double>(dialog.progressMax())) {
-    dialog.setProgressValue(static_cast<float>(CharsRead));
-  }
-}
+void CImp_POV::showProgress() { m_Progress.showWithin(CharsRead); }
 
 // The next blank-separated word; a line without blanks is cut at its first "{" instead,
 // and that brace is counted here, as it never reaches the word loop.

@@ -15,6 +15,7 @@
 #include "host/HostObjects.h"
 #include "importpov/PovKeywords.h"
 #include "platform/Collection.h"
+#include "ui/ImportDialog.h"
 
 namespace vlm {
 
@@ -58,6 +59,7 @@ class CImp_POV {
   int32_t m_CurrentCount = 0;
   // A line whose tabs were replaced by blanks (lines without tabs are read in place).
   std::string m_Line;
+  ui::ProgressReport m_Progress;  // ProgressBar1, once per line
 };
 
 }  // namespace vlm

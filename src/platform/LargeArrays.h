@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace vlm {
@@ -27,7 +29,8 @@ inline constexpr size_t kLargeArrayBytes = kHugePageBytes;
 // pages; small ranges and systems without the advice are left alone.
 void adviseHugePages(void* data, size_t bytes) noexcept;
 
-// std::allocator that advises each block of kLargeArrayBytes or more for huge pages.
+// std::allocator that advises each block of kLargeArrayBytes or more for huge pages, and
+// that does not zero what resize() adds (see construct).
 // Such blocks start on a huge page boundary, so that a block of a few MiB, like a mesh
 // among many in a file, gets whole huge pages too and not just the ones that happen to
 // fit inside it.
@@ -49,6 +52,18 @@ struct LargeAllocator {
   void deallocate(T* block, size_t count) noexcept {
     if (count * sizeof(T) < kLargeArrayBytes) return std::allocator<T>().deallocate(block, count);
     ::operator delete(block, std::align_val_t{kHugePageBytes});
+  }
+
+  // A resize() without a value leaves the new elements of trivial types as they come
+  // instead of zeroing them first: each such resize here is followed by writing every
+  // element, and zeroing would write the fresh memory twice. Values given are stored.
+  template <class U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
   }
 
   template <class U>

@@ -72,7 +72,7 @@ bool Mesh::appendPolygon(std::span<const int32_t> corners) {
 
 int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records, size_t triangles) {
   const size_t start = corners_.size();
-  corners_.resize(start + 3 * triangles);
+  corners_.resize(start + 3 * triangles);  // not zeroed: written below, the rest cut off
   int32_t* out = corners_.data() + start;
   const auto count = static_cast<uint32_t>(vertexCount());
   auto exists = [count](int32_t v) { return static_cast<uint32_t>(v) < count; };

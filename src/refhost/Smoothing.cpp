@@ -5,6 +5,11 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <numeric>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vlm::refhost {
 
@@ -63,6 +68,21 @@ uint64_t positionHash(const float* p) noexcept {
   return (h ^ (h >> 29)) * 0xBF58476D1CE4E5B9ull;
 }
 
+constexpr size_t kSlotsPerGroup = 16;
+
+// Bit i set where byte i of the 16 at `bytes` equals `value`.
+uint32_t matchingBytes(const uint8_t* bytes, uint8_t value) noexcept {
+#if defined(__SSE2__)
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+  return static_cast<uint32_t>(
+      _mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(value)))));
+#else
+  uint32_t bits = 0;
+  for (size_t i = 0; i < kSlotsPerGroup; ++i) bits |= uint32_t{bytes[i] == value} << i;
+  return bits;
+#endif
+}
+
 bool samePosition(const float* a, const float* b) noexcept {
   return keyBits(a[0]) == keyBits(b[0]) && keyBits(a[1]) == keyBits(b[1]) &&
          keyBits(a[2]) == keyBits(b[2]);
@@ -70,29 +90,61 @@ bool samePosition(const float* a, const float* b) noexcept {
 
 }  // namespace
 
-PositionGroups::PositionGroups(std::span<const float> coords) : group_(coords.size() / 3, -1) {
-  const size_t count = group_.size();
-  const size_t capacity = std::bit_ceil(std::max<size_t>(16, 2 * count));
-  const size_t mask = capacity - 1;
-  LargeVector<int32_t> slots(capacity, -1);  // a representative vertex per position
-  // The table is far larger than the caches: the slot of a vertex some way ahead is
-  // fetched while this one is placed, so the misses overlap instead of queueing.
+// Open addressing over groups of 16 slots. Each slot has a byte, zero while it is empty
+// and otherwise eight bits of the hash of its position, and the vertex that stands for
+// the position. The bytes of a group are compared at once, and they are small enough to
+// stay in the cache: a position's group is usually the first one probed, and the
+// vertices and coordinates of other positions are not read. A group with a free slot
+// ends a search, as nothing is ever removed.
+PositionGroups::PositionGroups(std::span<const float> coords) {
+  const size_t count = coords.size() / 3;
+  // Two groups at least, so that the shift below stays under 64.
+  const size_t slots = std::bit_ceil(std::max<size_t>(2 * kSlotsPerGroup, count + count / 4));
+  const size_t groupMask = slots / kSlotsPerGroup - 1;
+  const int shift = 64 - std::countr_zero(slots / kSlotsPerGroup);
+  // The first group probed comes from the hash's high bits, the best mixed.
+  auto home = [shift](uint64_t hash) { return static_cast<size_t>(hash >> shift); };
+  LargeVector<uint8_t> tags(slots, 0);
+  LargeVector<uint32_t> vertexAt(slots);  // not zeroed: read only where a tag is set
+  // The vertex that stands for the position of vertex `v`, or -1 when the position is
+  // new: `v` then takes a free slot and stands for it.
+  auto place = [&](size_t v) -> int64_t {
+    const float* p = coords.data() + 3 * v;
+    const uint64_t hash = positionHash(p);
+    // The hash's low byte, which does not choose the group; zero marks a free slot.
+    const auto tag = static_cast<uint8_t>(std::max<uint64_t>(hash & 0xFF, 1));
+    for (size_t group = home(hash);; group = (group + 1) & groupMask) {
+      const size_t base = kSlotsPerGroup * group;
+      for (uint32_t match = matchingBytes(&tags[base], tag); match != 0; match &= match - 1) {
+        const uint32_t other = vertexAt[base + std::countr_zero(match)];
+        if (samePosition(coords.data() + 3 * size_t{other}, p)) return other;
+      }
+      if (const uint32_t free = matchingBytes(&tags[base], 0); free != 0) {
+        tags[base + std::countr_zero(free)] = tag;
+        vertexAt[base + std::countr_zero(free)] = static_cast<uint32_t>(v);
+        return -1;
+      }
+    }
+  };
+  // The tags of a vertex some way ahead are fetched while this one is placed, so the
+  // misses overlap instead of queueing.
   constexpr size_t kAhead = 16;
   for (size_t v = 0; v < count; ++v) {
     if (v + kAhead < count) {
-      __builtin_prefetch(&slots[(positionHash(coords.data() + 3 * (v + kAhead)) >> 1) & mask]);
+      const size_t ahead = home(positionHash(coords.data() + 3 * (v + kAhead)));
+      __builtin_prefetch(&tags[kSlotsPerGroup * ahead]);
     }
-    const float* p = coords.data() + 3 * v;
-    size_t slot = (positionHash(p) >> 1) & mask;
-    while (slots[slot] >= 0 && !samePosition(coords.data() + 3 * slots[slot], p)) {
-      slot = (slot + 1) & mask;
+    const int64_t first = place(v);
+    if (first < 0) {
+      if (!group_.empty()) group_[v] = groupCount_;
+      ++groupCount_;
+      continue;
     }
-    if (slots[slot] < 0) {
-      slots[slot] = static_cast<int32_t>(v);
-      group_[v] = groupCount_++;
-    } else {
-      group_[v] = group_[static_cast<size_t>(slots[slot])];
+    if (group_.empty()) {    // the first repeat: every vertex before it was its own group
+      group_.resize(count);  // not zeroed: every entry is written
+      std::iota(group_.begin(), group_.begin() + static_cast<std::ptrdiff_t>(v), 0);
     }
+    group_[v] = group_[static_cast<size_t>(first)];
   }
 }
 

@@ -14,14 +14,19 @@
 namespace vlm::refhost {
 
 // Vertex index -> group of the vertices that share its exact position (-0 equals +0).
+// Groups are numbered in order of first appearance, so while every position is a place
+// of its own a vertex's group is its own index: the table of groups is only made once a
+// position repeats, and an indexed mesh (as binary files hold them) never needs one.
 class PositionGroups {
  public:
   explicit PositionGroups(std::span<const float> coords);
-  int32_t groupOf(int32_t vertex) const noexcept { return group_[static_cast<size_t>(vertex)]; }
+  int32_t groupOf(int32_t vertex) const noexcept {
+    return group_.empty() ? vertex : group_[static_cast<size_t>(vertex)];
+  }
   int32_t groupCount() const noexcept { return groupCount_; }
 
  private:
-  LargeVector<int32_t> group_;
+  LargeVector<int32_t> group_;  // empty while every vertex is its own group
   int32_t groupCount_ = 0;
 };
 

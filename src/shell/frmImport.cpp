@@ -30,6 +30,7 @@ void releaseFrmImport() noexcept { theInstance.reset(); }
 frmImport::frmImport(FormatTable formats) : formats_(formats) { ui::setImportDialog(this); }
 
 frmImport::~frmImport() {
+  bar_ = nullptr;
   form_.reset();
   ui::setImportDialog(nullptr);
 }
@@ -37,6 +38,7 @@ frmImport::~frmImport() {
 void frmImport::Show() {
   toolkit_ = &ui::requireToolkit();
   form_ = toolkit_->createForm(frmImportSpec(), *this);
+  bar_ = &form_->progressBar(ProgressBar1);
   form_->showModal();
 }
 

@@ -41,9 +41,12 @@ class frmImport final : public ui::IImportDialog, private ui::FormEvents {
   void Show();
 
   // What the importers reach: ProgressBar1 and the two OBJ option boxes. Error 91
-  // before the dialog has been loaded.
+  // before the dialog has been loaded. The bar is lent out once loaded (nullptr before):
+  // the importers set it once per record, and the toolkit shows what it holds when it
+  // next runs events.
   float progressMax() override;
   void setProgressValue(float value) override;
+  ui::ProgressBarState* progressBar() override { return bar_; }
   int16_t chkNormValue() override;
   int16_t chkSmoothValue() override;
 
@@ -85,6 +88,7 @@ class frmImport final : public ui::IImportDialog, private ui::FormEvents {
   FormatTable formats_;
   ui::Toolkit* toolkit_ = nullptr;
   std::unique_ptr<ui::Form> form_;
+  ui::ProgressBarState* bar_ = nullptr;  // ProgressBar1 of form_
   ObjectRef objScene_;
   int32_t SelectedObject_ = 0;
   CollectionRef colObject3D_;

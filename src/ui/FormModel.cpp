@@ -36,8 +36,6 @@ FormModel::FormModel(const FormSpec& layout)
 
 void FormModel::badId() { raise(err::kSubscript); }
 
-void FormModel::invalidValue() { raise(kInvalidPropertyValue, "Invalid property value"); }
-
 void FormModel::wrongKind() { raise(err::kNoSuchMember); }
 
 ControlId FormModel::find(std::string_view name) const noexcept {
@@ -61,7 +59,7 @@ void FormModel::addItem(ControlId id, std::string_view text) {
 
 bool FormModel::setListIndex(ControlId id, int32_t index) {
   ControlState& list = mutableControl(id, ControlKind::ComboBox);
-  if (index < -1 || index >= static_cast<int32_t>(list.items.size())) invalidValue();
+  if (index < -1 || index >= static_cast<int32_t>(list.items.size())) invalidPropertyValue();
   const bool changed = list.listIndex != index;
   list.listIndex = index;
   return changed;
@@ -69,7 +67,7 @@ bool FormModel::setListIndex(ControlId id, int32_t index) {
 
 bool FormModel::setCheckValue(ControlId id, int16_t value) {
   ControlState& box = mutableControl(id, ControlKind::CheckBox);
-  if (value < 0 || value > 2) invalidValue();
+  if (value < 0 || value > 2) invalidPropertyValue();
   const bool changed = box.value != value;
   box.value = value;
   return changed;
@@ -78,10 +76,10 @@ bool FormModel::setCheckValue(ControlId id, int16_t value) {
 void FormModel::bringToFront(ControlId id) { at(id).zOrder = ++topZ_; }
 
 void FormModel::setProgressMax(ControlId id, float max) {
-  ControlState& bar = mutableControl(id, ControlKind::ProgressBar);
-  if (!(max > bar.min)) invalidValue();
+  ProgressBarState& bar = progressBar(id);
+  if (!(max > bar.min)) invalidPropertyValue();
   bar.max = max;
-  if (bar.progress > max) bar.progress = max;
+  if (bar.value > max) bar.value = max;
 }
 
 void FormModel::setDialogFilter(ControlId id, std::string_view filter) {

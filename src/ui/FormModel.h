@@ -30,7 +30,7 @@ struct ControlState {
   int16_t value = 0;                       // check boxes
   std::vector<std::string> items;          // lists
   int32_t listIndex = -1;                  // lists
-  float min = 0, max = 100, progress = 0;  // progress bars
+  ProgressBarState bar;                    // progress bars
   std::string filter, initDir, fileName;   // file dialogs
 };
 
@@ -68,10 +68,9 @@ class FormModel {
   bool setCheckValue(ControlId id, int16_t value);  // true when the value changed
   void bringToFront(ControlId id);
   void setProgressMax(ControlId id, float max);
-  void setProgressValue(ControlId id, float value) {
-    ControlState& bar = mutableControl(id, ControlKind::ProgressBar);
-    if (!(value >= bar.min && value <= bar.max)) invalidValue();
-    bar.progress = value;
+  void setProgressValue(ControlId id, float value) { progressBar(id).set(value); }
+  ProgressBarState& progressBar(ControlId id) {
+    return mutableControl(id, ControlKind::ProgressBar).bar;
   }
   void setDialogFilter(ControlId id, std::string_view filter);
   void setDialogInitDir(ControlId id, std::string_view folder);
@@ -98,7 +97,6 @@ class FormModel {
     return state;
   }
   [[noreturn]] static void wrongKind();
-  [[noreturn]] static void invalidValue();
 
   std::string name_;
   std::string caption_;

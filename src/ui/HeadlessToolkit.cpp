@@ -10,7 +10,12 @@ namespace vlm::ui {
 class HeadlessForm final : public Form {
  public:
   HeadlessForm(HeadlessToolkit& toolkit, const FormSpec& layout, FormEvents& events)
-      : toolkit_(toolkit), model_(std::make_shared<FormModel>(layout)), events_(events) {}
+      : toolkit_(toolkit), model_(std::make_shared<FormModel>(layout)), events_(events) {
+    for (ControlId id = 0; static_cast<size_t>(id) < model_->controlCount(); ++id) {
+      const ControlState& c = model_->control(id);
+      if (c.kind == ControlKind::ProgressBar) told_.emplace_back(id, c.bar.value);
+    }
+  }
 
   FormModel& model() noexcept { return *model_; }
   const std::shared_ptr<FormModel>& shared() const noexcept { return model_; }
@@ -43,15 +48,23 @@ class HeadlessForm final : public Form {
 
   void bringToFront(ControlId id) override { model_->bringToFront(id); }
 
-  float progressMax(ControlId id) const override { return model_->control(id).max; }
+  float progressMax(ControlId id) const override { return model_->control(id).bar.max; }
   void setProgressMax(ControlId id, float max) override {
     model_->setProgressMax(id, max);
-    toolkit_.progressChanged(model_->control(id));
+    tell(id);
   }
-  float progressValue(ControlId id) const override { return model_->control(id).progress; }
+  float progressValue(ControlId id) const override { return model_->control(id).bar.value; }
   void setProgressValue(ControlId id, float value) override {
     model_->setProgressValue(id, value);
-    if (toolkit_.progressListener_) toolkit_.progressChanged(model_->control(id));
+    if (toolkit_.progressListener_) tell(id);
+  }
+  ProgressBarState& progressBar(ControlId id) override { return model_->progressBar(id); }
+
+  // Tells the listener of the bars whose value was stored since it last heard of them.
+  void noticeStores() {
+    for (auto& [id, told] : told_) {
+      if (model_->control(id).bar.value != told) tell(id);
+    }
   }
 
   void setDialogFilter(ControlId id, std::string_view filter) override {
@@ -73,9 +86,18 @@ class HeadlessForm final : public Form {
   std::string dialogFileName(ControlId id) const override { return model_->control(id).fileName; }
 
  private:
+  void tell(ControlId id) {
+    const ProgressBarState& bar = model_->control(id).bar;
+    for (auto& [bar_id, told] : told_) {
+      if (bar_id == id) told = bar.value;
+    }
+    toolkit_.progressChanged(bar);
+  }
+
   HeadlessToolkit& toolkit_;
   std::shared_ptr<FormModel> model_;
   FormEvents& events_;
+  std::vector<std::pair<ControlId, float>> told_;  // each progress bar, the value last told
 };
 
 // --- UserAction -------------------------------------------------------------------------
@@ -125,8 +147,12 @@ std::optional<std::string> HeadlessToolkit::takeFileAnswer() {
   return answer;
 }
 
-void HeadlessToolkit::progressChanged(const ControlState& bar) {
-  if (progressListener_) progressListener_(bar.progress, bar.max);
+void HeadlessToolkit::progressChanged(const ProgressBarState& bar) {
+  if (progressListener_) progressListener_(bar.value, bar.max);
+}
+
+void HeadlessToolkit::noticeStores() {
+  if (!modal_.empty()) modal_.back()->noticeStores();
 }
 
 // --- Toolkit ------------------------------------------------------------------------------

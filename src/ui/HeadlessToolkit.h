@@ -65,7 +65,8 @@ class HeadlessToolkit final : public Toolkit {
   void answerFileDialog(std::string path);
   void cancelFileDialog();
   void answerQuestion(MsgResult answer);
-  // Told of every change of a progress bar's value or maximum.
+  // Told of every value or maximum a progress bar is set to, and, at each doEvents, of a
+  // value stored into a bar of the innermost modal form since it was last told.
   void setProgressListener(ProgressListener listener);
 
   // --- What happened ---
@@ -86,8 +87,9 @@ class HeadlessToolkit final : public Toolkit {
                        std::string_view title) override;
   void setMousePointer(MousePointer pointer) override { pointer_ = pointer; }
   void doEvents() override {
-    if (++yields_ < nextDue_) return;
-    runDueActions();
+    ++yields_;
+    if (progressListener_) noticeStores();
+    if (yields_ >= nextDue_) runDueActions();
   }
 
  private:
@@ -98,7 +100,8 @@ class HeadlessToolkit final : public Toolkit {
   void perform(HeadlessForm& form, const UserAction& action);
   bool reachable(const FormModel& model, ControlId id, const UserAction& action);
   std::optional<std::string> takeFileAnswer();
-  void progressChanged(const ControlState& bar);
+  void progressChanged(const ProgressBarState& bar);
+  void noticeStores();
   void note(std::string line) { log_.push_back(std::move(line)); }
 
   uint64_t yields_ = 0;

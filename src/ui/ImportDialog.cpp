@@ -17,6 +17,11 @@ IImportDialog& importDialog() {
 
 void setImportDialog(IImportDialog* dialog) noexcept { currentDialog = dialog; }
 
+void ProgressReport::bind() {
+  dialog_ = &importDialog();
+  bar_ = dialog_->progressBar();
+}
+
 void DoEvents() {
   if (Toolkit* current = toolkit()) current->doEvents();
 }

@@ -5,6 +5,8 @@
 
 namespace vlm::ui {
 
+void invalidPropertyValue() { raise(kInvalidPropertyValue, "Invalid property value"); }
+
 std::string_view iconName(MsgIcon icon) noexcept {
   switch (icon) {
     case MsgIcon::None: return "none";

@@ -13,10 +13,10 @@
 #include <string_view>
 
 #include "ui/FormSpec.h"
+#include "ui/ProgressBar.h"
 
 namespace vlm::ui {
 
-inline constexpr int32_t kInvalidPropertyValue = 380;
 
 enum class MsgIcon : uint8_t { None, Critical, Question, Exclamation, Information };
 enum class MsgButtons : uint8_t { Ok, YesNo };
@@ -78,6 +78,9 @@ class Form {
   virtual void setProgressMax(ControlId bar, float max) = 0;
   virtual float progressValue(ControlId bar) const = 0;
   virtual void setProgressValue(ControlId bar, float value) = 0;
+  // The bar itself, for stores that are shown at the next doEvents (values set through
+  // setProgressValue are shown at once). It lives as long as the form.
+  virtual ProgressBarState& progressBar(ControlId bar) = 0;
 
   // The open-file dialog: filter "description|pattern", starting folder, show, chosen
   // file. showOpen raises error 32755 when the user cancels.

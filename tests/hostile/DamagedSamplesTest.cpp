@@ -1,6 +1,7 @@
 // Every sample, cut short at many lengths and with bytes flipped at random (fixed seed):
 // each import ends with its defined outcome or one clear message, the dialog idle, the
 // scene bounded by the file's size and its report valid JSON.
+#include <algorithm>
 #include <random>
 
 #include "HostileImport.h"
@@ -20,12 +21,22 @@ std::vector<size_t> cutLengths(size_t size) {
 }
 
 // The whole sample imports without a failure, so the damaged runs start from a file
-// that reaches the scene.
+// that reaches the scene, and its progress bar climbs through the file within its range
+// before it goes back to zero.
 TEST_P(DamagedSample, WholeImportsAndCutShortAtManyLengthsStaysContained) {
   const Sample& sample = GetParam();
-  const Outcome whole = importBytes(sample.name, sample.bytes);
+  std::vector<float> climb;
+  float max = 0;
+  const Outcome whole = importBytes(sample.name, sample.bytes, [&](float value, float m) {
+    max = m;
+    if (value > 0) climb.push_back(value);
+  });
   EXPECT_TRUE(whole.failures().empty()) << ::testing::PrintToString(whole.failures());
   EXPECT_GT(whole.objects, 0u);
+  ASSERT_FALSE(climb.empty());
+  EXPECT_TRUE(std::is_sorted(climb.begin(), climb.end()));
+  EXPECT_LE(climb.back(), max);
+  EXPECT_GT(climb.back(), 0.5f * static_cast<float>(sample.bytes.size()));
   for (size_t length : cutLengths(sample.bytes.size())) {
     SCOPED_TRACE("cut at " + std::to_string(length));
     const Outcome outcome =

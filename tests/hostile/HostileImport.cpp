@@ -106,7 +106,7 @@ Outcome HostileImport::importPath(const std::string& path, std::string_view exte
     toolkit.whenIdle(ui::UserAction::call([&] {
       const auto form = toolkit.lastForm();
       outcome.idle = form->isOpen() && form->control("cmdImport").enabled &&
-                     form->control("ProgressBar1").progress == 0;
+                     form->control("ProgressBar1").bar.value == 0;
       outcome.runMessages = toolkit.messages().size();
     }));
     toolkit.answerFileDialog(path);

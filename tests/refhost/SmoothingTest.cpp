@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <numbers>
 #include <ostream>
 #include <string>
@@ -73,6 +74,33 @@ TEST(PositionGroups, SeparateVerticesAtOnePlaceShareAGroupAndMinusZeroEqualsZero
   EXPECT_EQ(groups.groupOf(0), groups.groupOf(2));
   EXPECT_EQ(groups.groupOf(1), groups.groupOf(4));
   EXPECT_NE(groups.groupOf(1), groups.groupOf(3));
+}
+
+// Many positions in a table that fills and wraps around, first each once (the first
+// repeat comes late, or never), then seen again at random: groups are numbered in order
+// of first appearance, as a plain map would number them.
+TEST(PositionGroups, ManyRepeatedPositionsMatchAMapOfExactPositions) {
+  for (const size_t distinct : {size_t{13}, size_t{1000}, size_t{52429}}) {
+    for (const size_t repeats : {size_t{0}, 2 * distinct}) {
+      std::vector<float> coords;
+      uint32_t state = 12345;
+      auto next = [&state] { return state = state * 1664525u + 1013904223u; };
+      for (size_t i = 0; i < distinct + repeats; ++i) {
+        const uint32_t pick = i < distinct ? static_cast<uint32_t>(i) : next() % distinct;
+        // Positions differ in one coordinate's lowest bits only.
+        coords.insert(coords.end(), {static_cast<float>(pick % 7), 0.5f,
+                                     static_cast<float>(pick) + 0.25f});
+      }
+      std::map<std::array<float, 3>, int32_t> seen;
+      PositionGroups groups(coords);
+      for (size_t v = 0; v < coords.size() / 3; ++v) {
+        const std::array<float, 3> key{coords[3 * v], coords[3 * v + 1], coords[3 * v + 2]};
+        const auto [it, fresh] = seen.emplace(key, static_cast<int32_t>(seen.size()));
+        ASSERT_EQ(groups.groupOf(static_cast<int32_t>(v)), it->second) << "vertex " << v;
+      }
+      EXPECT_EQ(groups.groupCount(), static_cast<int32_t>(distinct));
+    }
+  }
 }
 
 // A big triangle in the plane z = 0 and a small one folded up along the shared edge,

@@ -92,7 +92,7 @@ TEST_P(EarlyEndTest, ClosesFilesHandsNothingOverAndReturnsToIdle) {
     for (const char* name : {"cmbFormat", "cmdImport", "chkAutoSmooth", "chkNorm", "chkSmooth"}) {
       enabled = enabled && form.control(name).enabled;
     }
-    idle = {form.isOpen(), enabled, form.control("ProgressBar1").progress, toolkit.mousePointer(),
+    idle = {form.isOpen(), enabled, form.control("ProgressBar1").bar.value, toolkit.mousePointer(),
             modImport::StopImport};
   }));
   pressWhenIdle("cmdCancel");

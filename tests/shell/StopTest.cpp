@@ -89,7 +89,7 @@ TEST_P(StopWhileRunning, AsksOnceAndObeysTheAnswer) {
     toolkit.whenIdle(UserAction::call([&] {
       openAfterRun = toolkit.lastForm()->isOpen();
       enabledAfter = enabledLocked();
-      progressAfter = toolkit.lastForm()->control("ProgressBar1").progress;
+      progressAfter = toolkit.lastForm()->control("ProgressBar1").bar.value;
     }));
     pressWhenIdle("cmdCancel");
   }

@@ -179,6 +179,17 @@ TEST_F(FltkFormTest, StatesSetFromCodeShowOnTheWidgets) {
   form().setProgressValue(ProgressBar1, 0);
   EXPECT_EQ(bar.value(), 0.0f);
   EXPECT_THROW(form().setProgressValue(ProgressBar1, 1002), RuntimeError);
+
+  // A store into the bar, as the importers make once per record, reaches the widget when
+  // the toolkit next lets FLTK run.
+  ui::ProgressBarState& stored = form().progressBar(ProgressBar1);
+  stored.set(700);
+  EXPECT_EQ(form().progressValue(ProgressBar1), 700.0f);
+  EXPECT_EQ(bar.value(), 0.0f);
+  form().showStoredProgress();
+  EXPECT_NEAR(bar.value(), 700.0f, 1001.0f / static_cast<float>(bar.w()));
+  EXPECT_THROW(stored.set(-1), RuntimeError);
+  EXPECT_EQ(stored.value, 700.0f);
 }
 
 // --- The open-file dialog -----------------------------------------------------------------

@@ -51,14 +51,14 @@ TEST(FormModel, ListIndexOutsideTheEntriesIsRefusedAndKeepsTheOldOne) {
 
 TEST(FormModel, ProgressValueMustStayWithinTheRange) {
   FormModel model(kSpec);
-  EXPECT_EQ(model.control(kBar).max, 100);
+  EXPECT_EQ(model.control(kBar).bar.max, 100);
   model.setProgressMax(kBar, 11);
   model.setProgressValue(kBar, 11);
   EXPECT_EQ(errorOf([&] { model.setProgressValue(kBar, 12); }), 380);
   EXPECT_EQ(errorOf([&] { model.setProgressValue(kBar, -1); }), 380);
   EXPECT_EQ(errorOf([&] { model.setProgressMax(kBar, 0); }), 380);
   model.setProgressMax(kBar, 5);  // a lower maximum pulls the value down with it
-  EXPECT_EQ(model.control(kBar).progress, 5);
+  EXPECT_EQ(model.control(kBar).bar.value, 5);
 }
 
 // Check values are 0, 1 or 2; properties of another kind of control do not exist.

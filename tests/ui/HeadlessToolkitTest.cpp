@@ -179,6 +179,31 @@ TEST(HeadlessToolkit, CodeChangesFireClickOnlyOnChangeAndProgressIsReported) {
   EXPECT_EQ(seen, (std::vector<std::pair<float, float>>{{0, 11}, {4, 11}}));
 }
 
+// Importers store into the bar once per record; the listener hears of a stored value at
+// the next yield, once, and never of a value the bar refused.
+TEST(HeadlessToolkit, StoredProgressIsToldAtTheNextYieldOnce) {
+  HeadlessToolkit toolkit;
+  Owner owner(toolkit);
+  std::vector<std::pair<float, float>> seen;
+  toolkit.setProgressListener([&](float value, float max) { seen.emplace_back(value, max); });
+  int32_t refused = 0;
+  toolkit.whenIdle(UserAction::call([&] {
+    ProgressBarState& bar = owner.form->progressBar(kBar);
+    bar.set(3);
+    bar.set(5);
+    EXPECT_TRUE(seen.empty());
+    toolkit.doEvents();
+    toolkit.doEvents();
+    refused = errorOf([&] { bar.set(100.5f); });
+    bar.set(7);
+    toolkit.doEvents();
+  }));
+  toolkit.whenIdle(UserAction::click("cmdClose"));
+  owner.form->showModal();
+  EXPECT_EQ(refused, 380);
+  EXPECT_EQ(seen, (std::vector<std::pair<float, float>>{{5, 100}, {7, 100}}));
+}
+
 TEST(HeadlessToolkit, ShowingAFormThatIsAlreadyShownFails) {
   HeadlessToolkit toolkit;
   Owner owner(toolkit);

@@ -45,9 +45,9 @@ Fl_Widget* createButton(const ControlState& c, PixelRect r) {
 
 Fl_Widget* createProgressBar(const ControlState& c, PixelRect r) {
   auto* bar = new Fl_Progress(r.x, r.y, r.w, r.h, nullptr);
-  bar->minimum(c.min);
-  bar->maximum(c.max);
-  bar->value(c.progress);
+  bar->minimum(c.bar.min);
+  bar->maximum(c.bar.max);
+  bar->value(c.bar.value);
   bar->color(kProgressBackground);
   bar->selection_color(kProgressFill);
   return bar;

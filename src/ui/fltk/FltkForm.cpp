@@ -215,23 +215,30 @@ void FltkForm::setProgressMax(ControlId id, float max) {
   showProgress(id, true);
 }
 
-// Called after every line an importer reads: the widget is touched only when the
-// filled part would change by at least a pixel.
+// The widget is touched only when the filled part would change by at least a pixel.
+// Importers store into the bar instead, once per record; the toolkit shows what they
+// stored each time it lets FLTK run.
 void FltkForm::setProgressValue(ControlId id, float value) {
   model_.setProgressValue(id, value);
   showProgress(id, false);
 }
 
 void FltkForm::showProgress(ControlId id, bool always) {
-  const ControlState& state = model_.control(id);
+  const ProgressBarState& state = model_.control(id).bar;
   auto* bar = static_cast<Fl_Progress*>(widgets_[static_cast<size_t>(id)]);
   const float span = state.max - state.min;
   const int pixels =
-      static_cast<int>((state.progress - state.min) / span * static_cast<float>(bar->w()));
+      static_cast<int>((state.value - state.min) / span * static_cast<float>(bar->w()));
   int& shown = progressPixels_[static_cast<size_t>(id)];
   if (!always && pixels == shown) return;
   shown = pixels;
-  bar->value(state.progress);
+  bar->value(state.value);
+}
+
+void FltkForm::showStoredProgress() {
+  for (ControlId id = 0; static_cast<size_t>(id) < model_.controlCount(); ++id) {
+    if (model_.control(id).kind == ControlKind::ProgressBar) showProgress(id, false);
+  }
 }
 
 void FltkForm::setDialogFilter(ControlId id, std::string_view filter) {

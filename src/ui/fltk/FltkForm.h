@@ -45,10 +45,11 @@ class FltkForm final : public Form {
 
   void bringToFront(ControlId control) override;
 
-  float progressMax(ControlId bar) const override { return model_.control(bar).max; }
+  float progressMax(ControlId bar) const override { return model_.control(bar).bar.max; }
   void setProgressMax(ControlId bar, float max) override;
-  float progressValue(ControlId bar) const override { return model_.control(bar).progress; }
+  float progressValue(ControlId bar) const override { return model_.control(bar).bar.value; }
   void setProgressValue(ControlId bar, float value) override;
+  ProgressBarState& progressBar(ControlId bar) override { return model_.progressBar(bar); }
 
   void setDialogFilter(ControlId dialog, std::string_view filter) override;
   void setDialogInitDir(ControlId dialog, std::string_view folder) override;
@@ -56,6 +57,8 @@ class FltkForm final : public Form {
   std::string dialogFileName(ControlId dialog) const override;
 
   // --- For the toolkit and tests ---
+  // Shows the values stored into the progress bars since they were last shown.
+  void showStoredProgress();
   Fl_Window* window() const noexcept;
   // The widget of a control, or nullptr for one that is not drawn (the file dialog) or
   // an id/name that names no control. Names compare case-insensitively.

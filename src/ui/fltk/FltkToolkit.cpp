@@ -75,6 +75,7 @@ void FltkToolkit::pump() {
   adaptStride(now);
   if (now >= nextPump_) {
     ++pumps_;
+    for (FltkForm* form : shown_) form->showStoredProgress();
     Fl::check();
     now = Clock::now();
     lastClockRead_ = now;
