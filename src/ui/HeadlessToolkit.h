@@ -9,7 +9,8 @@
 //
 // Everything the user saw is recorded: every message box (text, icon, buttons, title
 // and the answer given), every open-file dialog, and the state of the controls of the
-// last form shown. DoEvents with no action due costs one increment and one compare.
+// last form shown. DoEvents with no action due costs one increment and two compares,
+// and a look at the modal form's progress bars while a progress listener is set.
 #pragma once
 
 #include <cstdint>
