@@ -7,9 +7,9 @@ PREFIX   ?= /usr/local
 
 DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
                    libfast-float-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev xvfb \
-                   libpng-dev valgrind
+                   libpng-dev valgrind python3
 
-.PHONY: all deps configure build test test-sanitize fuzz fuzz-smoke bench run install clean
+.PHONY: all deps configure build test test-sanitize golden fuzz fuzz-smoke bench run install clean
 
 all: build
 
@@ -36,6 +36,11 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Rewrites the golden scenes' expectations (tests/data) from what the build gives today;
+# review the diff against the inputs before committing it.
+golden: build
+	tests/golden/update.sh $(BUILD) $(FILES)
 
 # Every test under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 test-sanitize: deps

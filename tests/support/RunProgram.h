@@ -26,12 +26,16 @@ inline std::string quoted(const std::string& arg) {
   return q + "'";
 }
 
-// Runs argv in `folder` with XDG_CONFIG_HOME at folder/config.
+// Runs argv in `folder` with XDG_CONFIG_HOME at `config` (folder/config when empty); the
+// output is kept in `scratch` (the folder itself when empty) until it has been read.
 inline ProgramOutcome runIn(const std::filesystem::path& folder,
-                            const std::vector<std::string>& argv) {
-  const std::filesystem::path out = folder / "out", err = folder / "err";
-  std::string command = "cd " + quoted(folder.string()) +
-                        " && XDG_CONFIG_HOME=" + quoted((folder / "config").string());
+                            const std::vector<std::string>& argv,
+                            const std::filesystem::path& config = {},
+                            const std::filesystem::path& scratch = {}) {
+  const std::filesystem::path spool = scratch.empty() ? folder : scratch;
+  const std::filesystem::path out = spool / "out", err = spool / "err";
+  std::string command = "cd " + quoted(folder.string()) + " && XDG_CONFIG_HOME=" +
+                        quoted((config.empty() ? folder / "config" : config).string());
   for (const std::string& a : argv) command += " " + quoted(a);
   command += " >" + quoted(out.string()) + " 2>" + quoted(err.string()) + " </dev/null";
   const int raw = std::system(command.c_str());

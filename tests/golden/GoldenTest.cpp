@@ -1,0 +1,129 @@
+// Every file under tests/data/<format>/ imported by the built vlmhost through the real
+// dialog, import run and reference host, compared with the scene beside it
+// (NAME.scene.json) and, where there is one, with the host calls in order (NAME.trace).
+// NAME.args holds extra vlmhost options for the import (dialog choices, --cancel-after).
+// The expectations are written by `make golden`, never by a test run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+namespace vlm::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+constexpr const char* kFormats[] = {"obj", "dxf", "3ds", "inc", "ply"};
+
+struct Golden {
+  fs::path input;
+  std::string name;  // format_stem, the test's name
+};
+
+void PrintTo(const Golden& golden, std::ostream* out) { *out << golden.input.filename(); }
+
+std::vector<Golden> goldenInputs() {
+  std::vector<Golden> out;
+  for (const char* format : kFormats) {
+    const fs::path folder = fs::path(VLM_GOLDEN_DIR) / format;
+    if (!fs::is_directory(folder)) continue;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (entry.path().extension() != std::string(".") + format) continue;
+      std::string name = std::string(format) + "_" + entry.path().stem().string();
+      std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+      out.push_back({entry.path(), name});
+    }
+  }
+  std::sort(out.begin(), out.end(), [](auto& a, auto& b) { return a.name < b.name; });
+  return out;
+}
+
+fs::path beside(const fs::path& input, const char* suffix) {
+  return input.parent_path() / (input.stem().string() + suffix);
+}
+
+std::vector<std::string> words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> out;
+  for (std::string w; in >> w;) out.push_back(w);
+  return out;
+}
+
+// The differences as "path: expected -> actual" lines, at most `limit` of them.
+std::string describe(const Json& expected, const Json& actual, size_t limit = 12) {
+  std::string text;
+  size_t shown = 0;
+  const Json patch = Json::diff(expected, actual);
+  for (const Json& op : patch) {
+    if (shown++ == limit) {
+      text += "  ... " + std::to_string(patch.size() - limit) + " more\n";
+      break;
+    }
+    const Json::json_pointer at(op["path"].get<std::string>());
+    const std::string was = expected.contains(at) ? expected[at].dump() : "(none)";
+    const std::string now = actual.contains(at) ? actual[at].dump() : "(none)";
+    text += "  " + op["path"].get<std::string>() + ": " + was.substr(0, 200) + " -> " +
+            now.substr(0, 200) + "\n";
+  }
+  return text;
+}
+
+// The first line where two traces part, with its neighbours.
+std::string firstDifference(const std::string& expected, const std::string& actual) {
+  std::istringstream a(expected), b(actual);
+  std::string x, y;
+  for (int line = 1;; ++line) {
+    const bool moreA = static_cast<bool>(std::getline(a, x));
+    const bool moreB = static_cast<bool>(std::getline(b, y));
+    if (!moreA && !moreB) return {};
+    if (!moreA || !moreB || x != y) {
+      return "line " + std::to_string(line) + ":\n  expected: " + (moreA ? x : "(end)") +
+             "\n  actual:   " + (moreB ? y : "(end)");
+    }
+  }
+}
+
+class GoldenScene : public ::testing::TestWithParam<Golden> {};
+
+TEST_P(GoldenScene, ImportGivesTheExpectedScene) {
+  const fs::path& input = GetParam().input;
+  const fs::path trace = beside(input, ".trace");
+  const bool tracing = fs::exists(trace);
+  std::vector<std::string> argv{VLMHOST_PATH, "--quiet", "--geometry"};
+  if (tracing) argv.push_back("--trace");
+  const fs::path args = beside(input, ".args");
+  if (fs::exists(args)) {
+    for (const std::string& w : words(slurp(args))) argv.push_back(w);
+  }
+  argv.push_back(input.filename().string());
+
+  TempDir scratch;
+  const ProgramOutcome run = runIn(input.parent_path(), argv, scratch.path() / "config",
+                                   scratch.path());
+  const Json actual = Json::parse(run.out, nullptr, false);
+  ASSERT_FALSE(actual.is_discarded()) << "vlmhost printed no JSON (status " << run.status
+                                      << "):\n" << run.err.substr(0, 2000);
+  const Json expected = Json::parse(slurp(beside(input, ".scene.json")), nullptr, false);
+  ASSERT_FALSE(expected.is_discarded()) << "no readable " << beside(input, ".scene.json");
+  EXPECT_TRUE(actual == expected) << input.filename() << " gives another scene:\n"
+                                  << describe(expected, actual);
+  if (tracing) {
+    const std::string expectedTrace = slurp(trace);
+    EXPECT_TRUE(run.err == expectedTrace) << input.filename() << " calls the host otherwise, "
+                                          << firstDifference(expectedTrace, run.err);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, GoldenScene, ::testing::ValuesIn(goldenInputs()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace vlm::test

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Writes the expectations of the golden scenes from what the built vlmhost gives today:
+# NAME.scene.json beside every input of tests/data/<format>/ (or only the FILEs named),
+# and NAME.trace where one exists (touch NAME.trace to start one). Check each changed
+# expectation by hand against its input before committing it.
+# Usage: tests/golden/update.sh BUILD_DIR [FILE...]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+vlmhost="$(cd "${1:?usage: update.sh BUILD_DIR [FILE...]}" && pwd)/bin/vlmhost"
+shift
+config="$(mktemp -d)"
+trap 'rm -rf "$config"' EXIT
+if [ $# -gt 0 ]; then inputs=("$@"); else
+  mapfile -t inputs < <(cd "$root/tests/data" && for f in obj dxf 3ds inc ply; do
+    [ -d "$f" ] && find "$f" -maxdepth 1 -type f -name "*.$f"; done | sort)
+  inputs=("${inputs[@]/#/$root/tests/data/}")
+fi
+for input in "${inputs[@]}"; do
+  dir="$(cd "$(dirname "$input")" && pwd)" name="$(basename "$input")"
+  stem="${name%.*}" args=(--quiet --geometry)
+  [ -f "$dir/$stem.trace" ] && args+=(--trace)
+  [ -f "$dir/$stem.args" ] && read -r -a extra <"$dir/$stem.args" && args+=("${extra[@]}")
+  rm -rf "$config"/*
+  (cd "$dir" && XDG_CONFIG_HOME="$config" "$vlmhost" "${args[@]}" "$name" \
+      >"$config/out" 2>"$config/err" </dev/null) || true
+  python3 "$root/tests/golden/pretty.py" <"$config/out" >"$dir/$stem.scene.json"
+  [ -f "$dir/$stem.trace" ] && cp "$config/err" "$dir/$stem.trace"
+  echo "wrote ${dir#"$root"/}/$stem.scene.json"
+done
