@@ -3,7 +3,6 @@
 // alone, and --mb sizes the file.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -13,10 +12,13 @@
 namespace {
 
 using namespace vlm::benchtest;
+using Json = nlohmann::json;
 
-class EveryFormat : public ::testing::TestWithParam<std::string> {};
-
-std::string formatName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
+Json importedScene(const Generated& g, const char* report = "--json") {
+  const Outcome o = run(g.file.parent_path(), {VLMHOST_PATH, report, g.file.string()});
+  EXPECT_EQ(o.status, 0) << o.err;
+  return Json::parse(o.out);
+}
 
 std::vector<std::string> allKeys() {
   std::vector<std::string> keys;
@@ -24,14 +26,16 @@ std::vector<std::string> allKeys() {
   return keys;
 }
 
-// A generator fault (an index off by one, a wrong chunk length, a line the reader skips)
-// shows as missing or invalid geometry, a message, or counts that differ from the promise.
-TEST_P(EveryFormat, ImportsWithTheCountsItPromises) {
+class EveryFormat : public ::testing::TestWithParam<std::string> {};
+
+// A generator fault (an index off by one, a chunk length patched wrong, a line the reader
+// skips) shows as missing or invalid geometry, a message, or counts that differ from the
+// promise. 1.5 MB is more than the writer's buffer, so some 3DS chunk lengths are patched
+// after their headers were written out.
+TEST_P(EveryFormat, ImportsWithTheCountsItPromisesAndTheSizeAsked) {
   TempFolder folder;
-  const Generated g = generate(folder.path(), GetParam(), 0.3);
-  const Outcome o = run(folder.path(), {VLMHOST_PATH, "--json", g.file.string()});
-  ASSERT_EQ(o.status, 0) << o.err;
-  const auto scene = nlohmann::json::parse(o.out);
+  const Generated g = generate(folder.path(), GetParam(), 1.5);
+  const Json scene = importedScene(g);
   EXPECT_TRUE(scene["messages"].empty()) << scene["messages"];
   ASSERT_EQ(static_cast<long long>(scene["objects"].size()), g.counts.at("objects"));
   long long verts = 0, faces = 0;
@@ -43,8 +47,9 @@ TEST_P(EveryFormat, ImportsWithTheCountsItPromises) {
   }
   EXPECT_EQ(verts, g.counts.at("verts"));
   EXPECT_EQ(faces, g.counts.at("faces"));
-  EXPECT_GT(faces, 1000) << "a file of 0.3 MB holds more than this";
-  EXPECT_EQ(static_cast<long long>(std::filesystem::file_size(g.file)), g.counts.at("bytes"));
+  EXPECT_GT(faces, 5000) << "a file of 1.5 MB holds more than this";
+  EXPECT_EQ(static_cast<long long>(fs::file_size(g.file)), g.counts.at("bytes"));
+  EXPECT_NEAR(static_cast<double>(g.counts.at("bytes")) / 1e6, 1.5, 0.2);
 }
 
 TEST_P(EveryFormat, SameSeedSameBytesOtherSeedOtherBytes) {
@@ -54,37 +59,25 @@ TEST_P(EveryFormat, SameSeedSameBytesOtherSeedOtherBytes) {
   EXPECT_NE(slurp(generate(c.path(), GetParam(), 0.05, 8).file), first);
 }
 
-TEST_P(EveryFormat, SizeFollowsMegabytes) {
-  for (const double mb : {0.5, 3.0}) {
-    TempFolder folder;
-    const Generated g = generate(folder.path(), GetParam(), mb);
-    EXPECT_NEAR(static_cast<double>(g.counts.at("bytes")) / 1e6, mb, 0.15 * mb) << mb;
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(VlmGen, EveryFormat, ::testing::ValuesIn(allKeys()), formatName);
+INSTANTIATE_TEST_SUITE_P(VlmGen, EveryFormat, ::testing::ValuesIn(allKeys()),
+                         [](const auto& info) { return info.param; });
 
 // The big-endian writer must swap every value: the same seed gives the same scene.
 TEST(VlmGen, BigEndianPlyHoldsTheLittleEndianGeometry) {
   TempFolder le, be;
-  const Generated little = generate(le.path(), "ply_le", 0.1);
-  const Generated big = generate(be.path(), "ply_be", 0.1);
-  const Outcome a = run(le.path(), {VLMHOST_PATH, "--geometry", little.file.string()});
-  const Outcome b = run(be.path(), {VLMHOST_PATH, "--geometry", big.file.string()});
-  ASSERT_EQ(a.status, 0);
-  ASSERT_EQ(b.status, 0);
-  const auto sceneA = nlohmann::json::parse(a.out), sceneB = nlohmann::json::parse(b.out);
-  ASSERT_EQ(sceneA["objects"].size(), 1u);
-  EXPECT_EQ(sceneA["objects"][0]["vertices"], sceneB["objects"][0]["vertices"]);
-  EXPECT_EQ(sceneA["objects"][0]["triangles"], sceneB["objects"][0]["triangles"]);
+  const Json a = importedScene(generate(le.path(), "ply_le", 0.1), "--geometry");
+  const Json b = importedScene(generate(be.path(), "ply_be", 0.1), "--geometry");
+  ASSERT_EQ(a["objects"].size(), 1u);
+  EXPECT_EQ(a["objects"][0]["vertices"], b["objects"][0]["vertices"]);
+  EXPECT_EQ(a["objects"][0]["triangles"], b["objects"][0]["triangles"]);
 }
 
-TEST(VlmGen, UnknownFormatIsAUsageError) {
+TEST(VlmGen, UnknownFormatIsAUsageErrorAndWritesNothing) {
   TempFolder folder;
   const Outcome o = run(
       folder.path(), {VLMGEN_PATH, "--format", "stl", "--mb", "1", (folder.path() / "x").string()});
   EXPECT_NE(o.status, 0);
-  EXPECT_FALSE(std::filesystem::exists(folder.path() / "x"));
+  EXPECT_FALSE(fs::exists(folder.path() / "x"));
 }
 
 }  // namespace
