@@ -1,13 +1,12 @@
-// Read_Line in both modes: line ends, CharsRead, end of file, block boundaries, and a
-// character-by-character model as the oracle for random text.
+// Read_Line in both modes: line ends, CharsRead and end of file on small files checked by
+// hand, then long and random files, where blocks meet, against a character-by-character
+// model of the same rules.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <limits>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/FileTable.h"
@@ -19,225 +18,103 @@ namespace {
 
 constexpr size_t kBlock = NumberedFile::kBlockSize;
 
-// The line rules applied literally, one character at a time: the oracle for the
-// buffered reader.
-class CharByCharModel {
- public:
-  explicit CharByCharModel(std::string bytes) : bytes_(std::move(bytes)) {}
+// The line rules applied one character at a time.
+struct CharByCharModel {
+  std::string bytes;
+  size_t pos = 0;
+  bool eof = false;
+  int64_t chars = 0;
 
   std::string wholeLine() {
-    if (eof_) return {};
-    if (pos_ == bytes_.size()) {
-      eof_ = true;
-      return {};
-    }
+    if (pos == bytes.size()) eof = true;
+    if (eof) return {};
     std::string line;
-    while (pos_ < bytes_.size() && bytes_[pos_] != '\r') line += bytes_[pos_++];
-    if (pos_ < bytes_.size() && ++pos_ < bytes_.size() && bytes_[pos_] == '\n') ++pos_;
-    chars_ += static_cast<int64_t>(line.size());
+    while (pos < bytes.size() && bytes[pos] != '\r') line += bytes[pos++];
+    if (pos < bytes.size() && ++pos < bytes.size() && bytes[pos] == '\n') ++pos;
+    chars += static_cast<int64_t>(line.size());
     return line;
   }
-
   std::string charLine() {
-    std::string line;
-    for (;;) {
-      const bool got = pos_ < bytes_.size();
-      ++chars_;
-      if (!got) eof_ = true;
-      const char c = got ? bytes_[pos_++] : '\0';
-      if (got && c != '\r' && c != '\n') {
-        line += c;
-      } else if (!line.empty() || eof_) {
+    for (std::string line;;) {
+      ++chars;
+      if (pos == bytes.size()) {
+        eof = true;
         return line;
       }
+      const char c = bytes[pos++];
+      if (c != '\r' && c != '\n') line += c;
+      if ((c == '\r' || c == '\n') && !line.empty()) return line;
     }
   }
-
-  bool eof() const { return eof_; }
-  int64_t chars() const { return chars_; }
-
- private:
-  std::string bytes_;
-  size_t pos_ = 0;
-  bool eof_ = false;
-  int64_t chars_ = 0;
 };
 
-class ReadLineTest : public ::testing::Test {
+class ReadLine : public ::testing::Test {
  protected:
   void SetUp() override { resetModuleState(); }
   void TearDown() override {
     fileTable().CloseAll();
     resetModuleState();
   }
-
-  // Writes `bytes` as the import file and opens it as file number 1.
-  void openImportFile(const std::string& bytes) {
+  void open(const std::string& bytes, int32_t mode) {
     fileTable().CloseAll();
     fileTable().Open(1, dir_.write("import.txt", bytes));
     CharsRead = 0;
-  }
-
-  // Reads `bytes` in `mode` to the end, comparing every line, CharsRead and Eof with the
-  // character-by-character rules.
-  void expectSameAsTheRules(const std::string& bytes, int32_t mode) {
-    openImportFile(bytes);
     ReadMode = mode;
-    CharByCharModel model(bytes);
-    for (int call = 1;; ++call) {
+  }
+  // Every line, CharsRead and Eof after each call, until the model meets the end.
+  void expectLikeTheModel(const std::string& bytes, int32_t mode) {
+    open(bytes, mode);
+    CharByCharModel model{bytes};
+    for (int call = 1; !model.eof; ++call) {
       const std::string expected = mode == 0 ? model.wholeLine() : model.charLine();
-      ASSERT_EQ(Read_Line(), expected) << "call " << call;
-      ASSERT_EQ(CharsRead, model.chars()) << "call " << call;
-      ASSERT_EQ(fileTable().Eof(1), model.eof()) << "call " << call;
-      if (model.eof()) break;
+      ASSERT_TRUE(Read_Line() == expected) << "call " << call;
+      ASSERT_EQ(CharsRead, model.chars) << "call " << call;
+      ASSERT_EQ(fileTable().Eof(1), model.eof) << "call " << call;
     }
   }
-
-  // Reads a line and reports how much CharsRead grew.
-  std::string readLine(int32_t& added) {
-    const int32_t before = CharsRead;
-    std::string line(Read_Line());
-    added = CharsRead - before;
-    return line;
-  }
-
   test::TempDir dir_;
 };
 
-struct Step {
-  std::string line;
-  int32_t added;
-  bool eofAfter;
-};
-
-struct Case {
-  const char* name;
-  int32_t mode;
-  std::string bytes;
-  std::vector<Step> steps;
-};
-
-const Case kCases[] = {
-    {"crlf lines",
-     0,
-     "a\r\nb\r\n",
-     {{"a", 1, false}, {"b", 1, false}, {"", 0, true}, {"", 0, true}}},
-    {"lf only is one line", 0, "a\nb\n", {{"a\nb\n", 4, false}, {"", 0, true}}},
-    {"empty file", 0, "", {{"", 0, true}, {"", 0, true}}},
-    {"last line without cr", 0, "ab\r\ncd", {{"ab", 2, false}, {"cd", 2, false}, {"", 0, true}}},
-    {"lone cr ends a line", 0, "a\rb\r", {{"a", 1, false}, {"b", 1, false}, {"", 0, true}}},
-    {"empty lines come back",
-     0,
-     "\r\n\r\nx\r\n",
-     {{"", 0, false}, {"", 0, false}, {"x", 1, false}, {"", 0, true}}},
-    {"cr cr lf", 0, "a\r\r\nb", {{"a", 1, false}, {"", 0, false}, {"b", 1, false}, {"", 0, true}}},
-    {"lf cr", 0, "a\n\rb", {{"a\n", 2, false}, {"b", 1, false}, {"", 0, true}}},
-    {"blanks and tabs kept", 0, " a\tb \r\n", {{" a\tb ", 5, false}, {"", 0, true}}},
-    {"cr lf pairs only once", 0, "a\r\n\nb\r\n", {{"a", 1, false}, {"\nb", 2, false}}},
-    {"empty lines skipped, end attempt counted",
-     1,
-     "a\r\n\r\nb",
-     {{"a", 2, false}, {"b", 5, true}, {"", 1, true}, {"", 1, true}}},
-    {"lf terminated", 1, "ab\n", {{"ab", 3, false}, {"", 1, true}}},
-    {"empty file counts each attempt", 1, "", {{"", 1, true}, {"", 1, true}}},
-    {"only line ends", 1, "\r\n\r\n", {{"", 5, true}}},
-    {"cr, lf and cr lf all end",
-     1,
-     "a\rb\nc\r\nd",
-     {{"a", 2, false}, {"b", 2, false}, {"c", 2, false}, {"d", 3, true}}},
-    {"blanks and tabs kept", 1, " x\t\n", {{" x\t", 4, false}, {"", 1, true}}},
-    {"last line without end", 1, "abc", {{"abc", 4, true}, {"", 1, true}}},
-    {"other mode reads nothing", 2, "a\r\n", {{"", 0, false}, {"", 0, false}}},
-    {"negative mode reads nothing", -1, "a\r\n", {{"", 0, false}}},
-};
-
-TEST_F(ReadLineTest, LinesCountsAndEndOfFileFollowTheModeRules) {
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.name);
-    openImportFile(c.bytes);
-    ReadMode = c.mode;
-    for (size_t i = 0; i < c.steps.size(); ++i) {
-      int32_t added = 0;
-      EXPECT_EQ(readLine(added), c.steps[i].line) << "call " << i + 1;
-      EXPECT_EQ(added, c.steps[i].added) << "call " << i + 1;
-      EXPECT_EQ(fileTable().Eof(1), c.steps[i].eofAfter) << "call " << i + 1;
+// Hand-checked: the lines of successive calls, CharsRead after each, Eof after each.
+TEST_F(ReadLine, SmallFilesGiveTheLinesCountsAndEndOfFileCheckedByHand) {
+  // clang-format off
+  const struct { int32_t mode; std::string bytes; std::vector<std::string> lines;
+                 std::vector<int32_t> chars; const char* eof; } cases[] = {
+      {0, "a\r\r\nb\r", {"a", "", "b", ""}, {1, 1, 2, 2}, "0001"},  // the end noticed late
+      {0, "a\t \nb\n", {"a\t \nb\n", ""}, {6, 6}, "01"},  // a lone LF is text
+      {0, "a\n\r\nb", {"a\n", "b", ""}, {2, 3, 3}, "001"},
+      {1, "a\r\n\r\nb", {"a", "b", ""}, {2, 7, 8}, "011"},  // the end attempt counts
+      {1, "", {"", ""}, {1, 2}, "11"},
+      {2, "a\r\n", {"", ""}, {0, 0}, "00"}};
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.mode << " '" << c.bytes << "'");
+    open(c.bytes, c.mode);
+    for (size_t i = 0; i < c.lines.size(); ++i) {
+      EXPECT_EQ(Read_Line(), c.lines[i]) << "call " << i + 1;
+      EXPECT_EQ(CharsRead, c.chars[i]) << "call " << i + 1;
+      EXPECT_EQ(fileTable().Eof(1), c.eof[i] == '1') << "call " << i + 1;
     }
   }
 }
 
-TEST_F(ReadLineTest, OtherModeLeavesThePositionForTheNextRead) {
-  openImportFile("first\r\nsecond\r\n");
-  ReadMode = 7;
+TEST_F(ReadLine, OtherModeKeepsThePositionNoFileReadsNothingAndCharsReadSaturates) {
+  open("first\r\nsecond\r\n", 7);
   EXPECT_EQ(Read_Line(), "");
   ReadMode = 0;
   EXPECT_EQ(Read_Line(), "first");
-}
-
-TEST_F(ReadLineTest, WithoutAnOpenImportFileNothingIsReadAndNothingFails) {
+  CharsRead = std::numeric_limits<int32_t>::max() - 1;  // stays there rather than wrapping
+  EXPECT_EQ(Read_Line(), "second");
+  EXPECT_EQ(CharsRead, std::numeric_limits<int32_t>::max());
   fileTable().CloseAll();
-  int32_t added = -1;
-  ReadMode = 0;
-  EXPECT_EQ(readLine(added), "");
-  EXPECT_EQ(added, 0);
+  CharsRead = 0;
+  EXPECT_EQ(Read_Line(), "");
   ReadMode = 1;
-  EXPECT_EQ(readLine(added), "");
-  EXPECT_EQ(added, 1);
+  EXPECT_EQ(Read_Line(), "");
+  EXPECT_EQ(CharsRead, 1);  // character mode counts the failed attempt
 }
 
-TEST_F(ReadLineTest, CharsReadStopsAtItsLargestValueInsteadOfWrapping) {
-  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-  for (int32_t mode : {0, 1}) {
-    openImportFile("abc\r\ndef\r\n");
-    ReadMode = mode;
-    CharsRead = kMax - 1;
-    EXPECT_EQ(Read_Line(), "abc");
-    EXPECT_EQ(CharsRead, kMax) << "mode " << mode;
-    EXPECT_EQ(Read_Line(), "def");
-    EXPECT_EQ(CharsRead, kMax) << "mode " << mode;
-  }
-}
-
-// Line ends and long lines where the reader's blocks meet.
-TEST_F(ReadLineTest, LinesAcrossBlockBoundariesFollowTheRules) {
-  const std::string a(kBlock - 1, 'a');
-  const struct {
-    const char* what;
-    int32_t mode;
-    std::string bytes;
-  } cases[] = {
-      {"whole line spanning blocks", 0,
-       std::string(kBlock - 5, 'x') + std::string(10, 'y') + "\r\ntail\r\n"},
-      {"cr ending a block pairs with the lf starting the next", 0, a + "\r\nnext\r\n"},
-      {"cr ending a block before other text", 0,
-       "short\r\n" + std::string(kBlock - 8, 'a') + "\rb\r\n"},
-      {"cr as the last byte of a block and of the file", 0, a + "\r"},
-      {"character mode line spanning blocks", 1, std::string(kBlock + 10, 'x') + "\nz"},
-      {"character mode cr lf split by a block", 1, a + "\r\nb\n"},
-      {"character mode run of line ends longer than a block", 1,
-       "a" + std::string(kBlock + 5, '\n') + "b"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    expectSameAsTheRules(c.bytes, c.mode);
-  }
-}
-
-TEST_F(ReadLineTest, HugeLineWithoutLineEndIsReadWholeInBothModes) {
-  std::string bytes(50u << 20, 'v');
-  for (size_t i = 0; i < bytes.size(); i += 4093) bytes[i] = static_cast<char>('0' + i % 10);
-  for (int32_t mode : {0, 1}) {
-    SCOPED_TRACE(mode);
-    openImportFile(bytes);
-    ReadMode = mode;
-    const std::string_view line = Read_Line();
-    EXPECT_EQ(line.size(), bytes.size());
-    EXPECT_TRUE(line == bytes);
-    EXPECT_EQ(Read_Line(), "");
-    EXPECT_TRUE(fileTable().Eof(1));
-  }
-}
-
-// Random text whose lines are long in general and very short around each block boundary,
+// Random text whose lines are long in general and very short near each block boundary,
 // so that every kind of line end meets a boundary somewhere.
 std::string randomText(uint32_t seed, size_t size) {
   std::mt19937 rng(seed);
@@ -245,19 +122,29 @@ std::string randomText(uint32_t seed, size_t size) {
   std::string text;
   while (text.size() < size) {
     const size_t fromBoundary = std::min(text.size() % kBlock, kBlock - text.size() % kBlock);
-    const size_t longest = fromBoundary < 64 ? 2 : 300;
-    text.append(rng() % (longest + 1), static_cast<char>('a' + rng() % 26));
+    text.append(rng() % (fromBoundary < 64 ? 3 : 301), static_cast<char>('a' + rng() % 26));
     text += ends[rng() % 6];
   }
   return text;
 }
 
-TEST_F(ReadLineTest, BufferedReaderMatchesTheCharacterByCharacterRules) {
-  for (uint32_t seed = 1; seed <= 16; ++seed) {
-    const std::string bytes = randomText(seed, 2 * kBlock + seed * 1000);
+TEST_F(ReadLine, SmallLongAndRandomFilesFollowTheModel) {
+  const std::string a(kBlock - 1, 'a');
+  // clang-format off
+  std::vector<std::string> files = {
+      "a\r\nb\r\n", "ab\r\ncd", "a\r\r\nb", "a\n\rb", "a\r\n\nb\r\n", " x\t\n", "", "\r\n\r\n",
+      "a\rb\nc\r\nd", "\r\n\r\nx\r",
+      std::string(kBlock - 5, 'x') + std::string(10, 'y') + "\r\ntail\r\n",
+      a + "\r\nnext\r\n",  // CR ends a block, its LF starts the next
+      "short\r\n" + std::string(kBlock - 8, 'a') + "\rb\r\n", a + "\r",
+      std::string(2 * kBlock + 10, 'x') + "\nz",  // one line over three blocks
+      "a" + std::string(kBlock + 5, '\n') + "b"};
+  // clang-format on
+  for (uint32_t seed = 1; seed <= 12; ++seed) files.push_back(randomText(seed, 2 * kBlock + seed));
+  for (const std::string& bytes : files) {
     for (int32_t mode : {0, 1}) {
-      SCOPED_TRACE(testing::Message() << "seed " << seed << " mode " << mode);
-      expectSameAsTheRules(bytes, mode);
+      SCOPED_TRACE(testing::Message() << "file of " << bytes.size() << " mode " << mode);
+      expectLikeTheModel(bytes, mode);
     }
   }
 }
