@@ -36,17 +36,16 @@ done
 
 CC="${CC:-clang-14}" CXX="${CXX:-clang++-14}" \
   cmake -S "$root/fuzz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-nice -n 10 cmake --build "$build" -j 2 --target fuzz_seeds $(printf 'fuzz_%s ' "${targets[@]}")
+nice -n 10 cmake --build "$build" -j 2 --target $(printf 'fuzz_%s ' "${targets[@]}")
 [ "$build_only" = 1 ] && exit 0
 
-# Seeds: the bundled samples and the inputs fuzz_seeds builds (test builders' files and the
-# kept hostile inputs).
+# Seeds: the bundled samples and the golden inputs of the tests, each a small file of its
+# own kind (damaged ones too).
 seeds="$build/seeds"
 rm -rf "$seeds"
-"$build/fuzz_seeds" "$seeds"
 for ext in obj dxf 3ds inc ply; do
   mkdir -p "$seeds/$ext"
-  find "$root/examples" -type f -name "*.$ext" -exec cp {} "$seeds/$ext/" \;
+  find "$root/examples" "$root/tests/data/$ext" -type f -name "*.$ext" -exec cp {} "$seeds/$ext/" \; 2>/dev/null || true
 done
 mkdir -p "$seeds/settings"
 printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport]\nFileFormat=int16:2\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport\\OBJ]\nPath=text:/home/me/models/\n' \
