@@ -2,7 +2,8 @@
 // dialog, import run and reference host, compared with the scene beside it
 // (NAME.scene.json) and, where there is one, with the host calls in order (NAME.trace).
 // NAME.args holds extra vlmhost options for the import (dialog choices, --cancel-after).
-// The expectations are written by `make golden`, never by a test run.
+// The bundled samples of examples/ are checked the same way, their expectations kept in
+// tests/data/samples/. The expectations are written by `make golden`, never by a test run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,29 +26,38 @@ constexpr const char* kFormats[] = {"obj", "dxf", "3ds", "inc", "ply"};
 
 struct Golden {
   fs::path input;
-  std::string name;  // format_stem, the test's name
+  fs::path expected;  // NAME.scene.json, NAME.trace and NAME.args are beside this stem
+  std::string name;   // format_stem, the test's name
 };
 
 void PrintTo(const Golden& golden, std::ostream* out) { *out << golden.input.filename(); }
+
+// The inputs of `folder` with their expectations in `expectations`.
+void addInputs(std::vector<Golden>& out, const fs::path& folder, const fs::path& expectations,
+               const std::string& prefix) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string ext = entry.path().extension().string();
+    const auto isFormat = [&](const char* format) { return ext == std::string(".") + format; };
+    if (std::none_of(std::begin(kFormats), std::end(kFormats), isFormat)) continue;
+    std::string name = prefix + ext.substr(1) + "_" + entry.path().stem().string();
+    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+    out.push_back({entry.path(), expectations / entry.path().stem(), name});
+  }
+}
 
 std::vector<Golden> goldenInputs() {
   std::vector<Golden> out;
   for (const char* format : kFormats) {
     const fs::path folder = fs::path(VLM_GOLDEN_DIR) / format;
-    if (!fs::is_directory(folder)) continue;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      if (entry.path().extension() != std::string(".") + format) continue;
-      std::string name = std::string(format) + "_" + entry.path().stem().string();
-      std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
-      out.push_back({entry.path(), name});
-    }
+    if (fs::is_directory(folder)) addInputs(out, folder, folder, "");
   }
+  addInputs(out, VLM_EXAMPLES_DIR, fs::path(VLM_GOLDEN_DIR) / "samples", "sample_");
   std::sort(out.begin(), out.end(), [](auto& a, auto& b) { return a.name < b.name; });
   return out;
 }
 
-fs::path beside(const fs::path& input, const char* suffix) {
-  return input.parent_path() / (input.stem().string() + suffix);
+fs::path beside(const fs::path& stem, const char* suffix) {
+  return stem.string() + suffix;
 }
 
 std::vector<std::string> words(const std::string& text) {
@@ -95,11 +105,12 @@ class GoldenScene : public ::testing::TestWithParam<Golden> {};
 
 TEST_P(GoldenScene, ImportGivesTheExpectedScene) {
   const fs::path& input = GetParam().input;
-  const fs::path trace = beside(input, ".trace");
+  const fs::path& stem = GetParam().expected;
+  const fs::path trace = beside(stem, ".trace");
   const bool tracing = fs::exists(trace);
   std::vector<std::string> argv{VLMHOST_PATH, "--quiet", "--geometry"};
   if (tracing) argv.push_back("--trace");
-  const fs::path args = beside(input, ".args");
+  const fs::path args = beside(stem, ".args");
   if (fs::exists(args)) {
     for (const std::string& w : words(slurp(args))) argv.push_back(w);
   }
@@ -111,8 +122,8 @@ TEST_P(GoldenScene, ImportGivesTheExpectedScene) {
   const Json actual = Json::parse(run.out, nullptr, false);
   ASSERT_FALSE(actual.is_discarded()) << "vlmhost printed no JSON (status " << run.status
                                       << "):\n" << run.err.substr(0, 2000);
-  const Json expected = Json::parse(slurp(beside(input, ".scene.json")), nullptr, false);
-  ASSERT_FALSE(expected.is_discarded()) << "no readable " << beside(input, ".scene.json");
+  const Json expected = Json::parse(slurp(beside(stem, ".scene.json")), nullptr, false);
+  ASSERT_FALSE(expected.is_discarded()) << "no readable " << beside(stem, ".scene.json");
   EXPECT_TRUE(actual == expected) << input.filename() << " gives another scene:\n"
                                   << describe(expected, actual);
   if (tracing) {
