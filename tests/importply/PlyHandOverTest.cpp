@@ -1,5 +1,5 @@
-// Load around the readers: the hand-over to the host object and the collection, repeated
-// loads, and failures that pass to the caller.
+// Load around the readers: repeated loads on one importer, the line mode it sets, and
+// failures that pass to the caller with the file closed.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,52 +11,49 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-const std::string kCube =
-    "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
-    "property float z\nelement face 2\nproperty list uchar int vertex_indices\nend_header\n"
-    "0 0 0\n1 0 0\n1 1 0\n0 1 0\n3 0 1 2\n4 0 1 2 3\n";
-const std::string kVerticesOnly =
-    "ply\nformat ascii 1.0\nelement vertex 1\nelement face 0\nend_header\n1 1 1\n";
-
-TEST_F(PlyImport, HandOverCallsTheHostInOrderAndAddsOneObject) {
-  load(kCube, "cube.ply");
-  EXPECT_THAT(lines(), ElementsAre("object#1.Add_Vertices call (Single()[12])",
-                                   "object#1.Add_Poligons call (Long()[9])",
-                                   "object#1.Get_Surface call (Integer 0)",
-                                   "object#1.Name put (String \"cube\")"));
-  EXPECT_EQ(objectCount(), 1);
-  EXPECT_THAT(polygons(), ElementsAre(3, 0, 1, 2, 4, 0, 1, 2, 3));
-}
-
-TEST_F(PlyImport, ObjectWithoutPolygonsGetsNoPolygonCall) {
-  load(kVerticesOnly);
-  EXPECT_THAT(lines(), ElementsAre("object#1.Add_Vertices call (Single()[3])",
-                                   "object#1.Get_Surface call (Integer 0)",
-                                   "object#1.Name put (String \"model\")"));
-}
-
 TEST_F(PlyImport, SecondLoadDoesNotHandOverTheFirstFilesData) {
   CImp_PLY importer;
-  loadWith(importer, kCube);
-  EXPECT_EQ(polygons().size(), 9u);
-  loadWith(importer, kVerticesOnly);
+  loadWith(importer, plyData("binary_faces_le.ply"));
+  EXPECT_EQ(polygons().size(), 13u);
+  loadWith(importer, plyData("name with blanks.ply"));
   EXPECT_THAT(vertices(), ElementsAre(10, 10, 10));
   EXPECT_THAT(polygons(), IsEmpty());
 }
 
 TEST_F(PlyImport, ImporterSetsCharacterLineModeWhenCreated) {
-  // The header is split at LF only in character mode, whatever another importer chose.
+  // The header is split at any line end only in character mode, whatever another
+  // importer chose before.
   modImport::ReadMode = 0;
   CImp_PLY importer;
   EXPECT_EQ(modImport::ReadMode, 1);
-  loadWith(importer, kCube);
-  EXPECT_EQ(objectCount(), 1);
+  loadWith(importer, plyData("header_comments_crlf_blank_lines.ply"));
+  EXPECT_EQ(polygons().size(), 5u);
 }
 
-TEST_F(PlyImport, FailingHostCallPassesOnUnchangedAndClosesTheFile) {
+TEST_F(PlyImport, FailuresReachTheCallerWithTheFileClosed) {
+  const struct {
+    const char* file;
+    int error;
+  } cases[] = {{"vertex_count_not_a_number.ply", err::kTypeMismatch},
+               {"ascii_face_word_not_a_number.ply", err::kTypeMismatch},
+               {"ascii_coordinate_times_ten_overflows.ply", err::kOverflow},
+               {"binary_index_beyond_32_bits_be.ply", err::kOverflow}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(loadError(plyData(c.file)), c.error) << c.file;
+    EXPECT_EQ(objectCount(), 0) << c.file;
+    EXPECT_EQ(fileTable().find(1), nullptr) << c.file;
+  }
   recorder.failCall({"object", "Add_Poligons", 0, 1234, "host refused", "Velmo"});
-  EXPECT_EQ(errorPartsOf([&] { load(kCube); }), ErrorParts(1234, "Velmo", "host refused"));
-  EXPECT_EQ(objects->Count(), 0);
+  EXPECT_EQ(errorPartsOf([&] { load(plyData("binary_faces_le.ply")); }),
+            ErrorParts(1234, "Velmo", "host refused"));
+  EXPECT_EQ(objectCount(), 0);
+  EXPECT_EQ(fileTable().find(1), nullptr);
+}
+
+TEST_F(PlyImport, RefusedFileIsClosedAndAddsNothing) {
+  load(plyData("list_in_vertex.ply"));
+  EXPECT_EQ(toolkit.messages().size(), 1u);
+  EXPECT_EQ(objectCount(), 0);
   EXPECT_EQ(fileTable().find(1), nullptr);
 }
 
