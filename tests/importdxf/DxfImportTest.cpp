@@ -1,5 +1,6 @@
-// What the scenes of tests/data/dxf cannot show: group code lines, progress, host
-// failures, missing files, and that every cut or stop leaves file 1 closed.
+// What the scenes of tests/data/dxf cannot show: group code lines and corner values,
+// the read mode, the name from a full path, progress, host failures, missing files, and
+// that every cut or stop leaves file 1 closed.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -16,12 +17,15 @@ class DxfImport : public ImporterFixture<CImp_DXF> {
 };
 
 // A face, a vertex and a face record whose corners count over both.
-const std::string kSample = crlf(
-    {"0",      "SECTION", "2",  "ENTITIES", "0",  "3DFACE", "8",  "0",      "10",     "0",  "20",
-     "0",      "30",      "0",  "11",       "1",  "21",     "0",  "31",     "0",      "12", "1",
-     "22",     "1",       "32", "0",        "13", "0",      "23", "1",      "33",     "0",  "0",
-     "VERTEX", "10",      "1",  "20",       "2",  "30",     "3",  "0",      "VERTEX", "70", "128",
-     "71",     "5",       "72", "-1",       "73", "3",      "0",  "ENDSEC", "0",      "EOF"});
+// clang-format off
+const std::string kSample = crlf({
+    "0", "SECTION", "2", "ENTITIES",
+    "0", "3DFACE", "8", "0", "10", "0", "20", "0", "30", "0", "11", "1", "21", "0", "31", "0",
+    "12", "1", "22", "1", "32", "0", "13", "0", "23", "1", "33", "0",
+    "0", "VERTEX", "10", "1", "20", "2", "30", "3",
+    "0", "VERTEX", "70", "128", "71", "5", "72", "-1", "73", "3",
+    "0", "ENDSEC", "0", "EOF"});
+// clang-format on
 
 TEST(DxfGroupCode, RightJustifiedCodesReadAsTheirNumberAndAnythingElseIsNoCode) {
   const int32_t no = dxf::kNotAGroupCode;
@@ -33,10 +37,25 @@ TEST(DxfGroupCode, RightJustifiedCodesReadAsTheirNumberAndAnythingElseIsNoCode) 
     EXPECT_EQ(dxf::groupCode(line), code) << '"' << line << '"';
 }
 
+// A corner value counts from 1 by its absolute value, rounded half to even.
+TEST(DxfFaceIndex, CountsFromOneByAbsoluteValueRoundedHalfToEven) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"1", 0},    {"  3 ", 2}, {"-3", 2},
+      {"0", -1},   {"2.5", 1},  {"3.5", 3},
+      {"-2.5", 1}, {"1e1", 9},  {"2147483647", 2147483646}};
+  for (const auto& [value, index] : cases) EXPECT_EQ(dxf::faceIndex(value), index) << value;
+}
+
 TEST_F(DxfImport, FailureIsRaisedAgainUnchangedAfterClosingTheFileAndAddsNothing) {
-  EXPECT_EQ(loadError(crlf({"0", "VERTEX", "71", "two"})), err::kTypeMismatch);
-  EXPECT_EQ(fileTable().find(1), nullptr);
-  EXPECT_EQ(objects->Count(), 0);
+  const std::pair<const char*, int> cases[] = {
+      {"two", err::kTypeMismatch},    {"", err::kTypeMismatch},
+      {"1,5", err::kTypeMismatch},    {"12abc", err::kTypeMismatch},
+      {"2147483648", err::kOverflow}, {"-2147483648", err::kOverflow}};
+  for (const auto& [value, error] : cases) {
+    EXPECT_EQ(loadError(crlf({"0", "VERTEX", "71", value})), error) << value;
+    EXPECT_EQ(fileTable().find(1), nullptr);
+    EXPECT_EQ(objects->Count(), 0);
+  }
 
   recorder.failCall({"object", "Add_Poligons", 0, err::kInvalidCall, "no room", "Velmo"});
   EXPECT_EQ(errorPartsOf([&] { load(kSample); }),
@@ -47,6 +66,20 @@ TEST_F(DxfImport, FailureIsRaisedAgainUnchangedAfterClosingTheFileAndAddsNothing
   CImp_DXF importer;
   EXPECT_EQ(errorOf([&] { importer.Load(dir.file("missing.dxf"), objects); }), err::kFileNotFound);
   EXPECT_EQ(objects->Count(), 0);
+}
+
+// Whichever importer ran before, a new one reads whole lines.
+TEST_F(DxfImport, ANewImporterReadsWholeLines) {
+  modImport::ReadMode = 1;
+  load(kSample);
+  EXPECT_EQ(modImport::ReadMode, 0);
+}
+
+// The name is the file's, without its folder and extension, blanks made underscores.
+TEST_F(DxfImport, ObjectIsNamedAfterTheFile) {
+  load(kSample, "my big model.dxf");
+  EXPECT_THAT(lines("Name", 1),
+              ::testing::ElementsAre("object#1.Name put (String \"my_big_model\")"));
 }
 
 TEST_F(DxfImport, ProgressStartsAtZeroAgainAndStopsAboveTheMaximum) {

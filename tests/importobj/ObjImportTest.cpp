@@ -1,6 +1,7 @@
 // What the scenes of tests/data/obj cannot show: the read mode the first line end
-// chooses, the progress reported to the dialog, and the error and closed file that a
-// failing Load leaves behind.
+// chooses, the name from a full path, the progress reported to the dialog, records the
+// host counts as invalid, and the error and closed file that a failing, cut or stopped
+// Load leaves behind.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,20 +16,53 @@ class ObjImport : public ImporterFixture<CImp_OBJ> {
   ObjImport() : ImporterFixture("model.obj") {}
 };
 
+// The first CR or LF decides, wherever it stands: at the very end, or past the first
+// block the detection reads.
 TEST_F(ObjImport, FirstLineEndChoosesTheReadMode) {
-  const std::pair<const char*, int32_t> cases[] = {
-      {"v 1 2 3\r\nv 4 5 6\r\n", 0}, {"v 1 2 3\nv 4 5 6\n", 1}, {"v 1 2 3\rv 4 5 6\r", 0}};
+  const std::string longComment = "# " + std::string(5000, 'x');
+  const std::pair<std::string, int32_t> cases[] = {
+      {"v 1 2 3\r\nv 4 5 6\r\n", 0}, {"v 1 2 3\nv 4 5 6\n", 1},
+      {"v 1 2 3\rv 4 5 6\r", 0},     {"v 1 2 3\n", 1},
+      {longComment + "\n", 1},       {longComment + "\r", 0}};
   for (const auto& [text, mode] : cases) {
     modImport::ReadMode = 7;
     load(text);
-    EXPECT_EQ(modImport::ReadMode, mode) << text;
+    EXPECT_EQ(modImport::ReadMode, mode) << text.size();
   }
 }
 
-TEST_F(ObjImport, DetectionCharactersAreNotCountedAndProgressFollowsEveryLine) {
-  load("v 1 2 3\r\n\r\nvt 0 0\r\n");
-  // Whole lines count their characters only: 7, 0, 6; the end is noticed on a fourth read.
-  EXPECT_THAT(dialog.progress, ::testing::ElementsAre(7.f, 7.f, 13.f, 13.f));
+// The name is the file's, without its folder and extension, blanks made underscores.
+TEST_F(ObjImport, PlainFormIsNamedAfterTheFile) {
+  load("v 0 0 0\r\n", "my big model.obj");
+  EXPECT_THAT(lines("Name", 1),
+              ::testing::ElementsAre("object#1.Name put (String \"my_big_model\")"));
+}
+
+// Whole lines count their characters only; lines of the other mode count every character
+// read, the line ends, the skipped empty lines and the read that finds the end. The
+// detection's characters are not counted.
+TEST_F(ObjImport, ProgressFollowsEveryLine) {
+  const std::pair<const char*, std::vector<float>> cases[] = {
+      {"v 1 2 3\r\n\r\nvt 0 0\r\n", {7, 7, 13, 13}}, {"v 1 2 3\n\nvt 0 0\n", {8, 16, 17}}};
+  for (const auto& [text, progress] : cases) {
+    dialog.progress.clear();
+    load(text);
+    EXPECT_EQ(dialog.progress, progress) << text;
+  }
+}
+
+// The records as the host gets them where its scene cannot tell them apart: each of
+// these polygons is one it counts as invalid.
+TEST_F(ObjImport, FaceRecordsReachTheHostAsComputed) {
+  const std::pair<const char*, std::vector<int32_t>> cases[] = {
+      {"f 1 -1 3", {3, 0, -2, 2}},  // the sign of the first corner decides
+      {"f x 2 3", {3, -1, 1, 2}},   // not a number is index 0
+      {"f 1 2", {3, 0, 1, -1}},     // two corners still make a record
+  };
+  for (const auto& [face, record] : cases) {
+    load(crlf({"v 0 0 0", "v 1 0 0", "v 1 1 0", "v 0 1 0", face}));
+    EXPECT_EQ(longs("Add_Poligons", added()), record) << face;
+  }
 }
 
 // No trap of its own: the error passes on, nothing of the current object is added, and
@@ -46,12 +80,41 @@ TEST_F(ObjImport, FailureClosesTheFileAndAddsTheCurrentObjectNot) {
       {"v 0 0 0\r\nf 1 99999999999 1\r\n", err::kOverflow},
       // The tenth digit once overflowed the 32-bit sum of the quick index reading.
       {"v 0 0 0\r\nf 9999999999 1 1\r\n", err::kOverflow},
+      {"v 0 0 0\r\nvn 0 0 1\r\nf 1//9999999999 1 1\r\n", err::kOverflow},
       {"v 0 0 0\r\nf 1 1 -2147483648\r\n", err::kOverflow},
   };
   for (const auto& [text, error] : cases) {
     EXPECT_EQ(loadError(text), error) << text;
     EXPECT_EQ(objects->Count(), 0) << text;
     EXPECT_EQ(fileTable().find(1), nullptr) << text;
+  }
+  CImp_OBJ importer;
+  EXPECT_EQ(errorOf([&] { importer.Load(dir.file("missing.obj"), objects); }), err::kFileNotFound);
+}
+
+// Every prefix of a sample loads or fails on a cut number or a missing line end, and
+// file 1 is closed either way; a stop at any yield hands over the objects read, and no
+// line is read after the stop.
+TEST_F(ObjImport, EveryTruncationAndEveryStopLeavesTheFileClosed) {
+  const std::string sample = crlf({"# Object a", "vn 0 0 1", "v 1.5 0 0", "v 0 2 0", "v 0 0 3",
+                                   "f 1//1 2//1 3//1", "s off", "# Object b", "f -3 -2 -1"});
+  for (size_t length = 0; length <= sample.size(); ++length) {
+    const int error = loadError(sample.substr(0, length));
+    EXPECT_TRUE(error == 0 || error == err::kTypeMismatch || error == err::kInputPastEnd)
+        << length << ": " << error;
+    EXPECT_EQ(fileTable().find(1), nullptr) << length;
+  }
+  dialog.progress.clear();
+  load(sample);
+  const size_t yields = dialog.progress.size();
+  for (size_t n = 1; n <= yields; ++n) {
+    dialog.progress.clear();
+    dialog.stopAt(n);
+    modImport::StopImport = false;
+    load(sample);
+    EXPECT_EQ(dialog.progress.size(), n);
+    EXPECT_EQ(objects->Count(), n < 8 ? 1 : 2) << n;
+    EXPECT_EQ(fileTable().find(1), nullptr) << n;
   }
 }
 
