@@ -73,8 +73,12 @@ class SceneOutputs : public vlm::testing::VlmHostFolder {
 
 class EverySample : public SceneOutputs, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(EverySample, PreviewShowsTheSceneFramedOnTheBackground) {
-  const Outcome o = run({"--preview", "p.png", "--size", "200x150", sample(GetParam())});
+// The picture shows the scene framed on the background; the OBJ export imports again with
+// the same counts and the OBJ importer's factor of 10; the PLY export as one mesh of every
+// triangle, its header declaring what its body holds.
+TEST_P(EverySample, PreviewAndExportsShowAndKeepTheScene) {
+  const Outcome o = run({"--json", "--preview", "p.png", "--size", "200x150", "--export",
+                         "round.obj", sample(GetParam())});
   ASSERT_EQ(o.status, 0) << o.err;
   const auto picture = vlm::test::readPng(folder_ / "p.png");
   ASSERT_EQ(picture.width, 200);
@@ -84,24 +88,20 @@ TEST_P(EverySample, PreviewShowsTheSceneFramedOnTheBackground) {
     for (int x = 0; x < 200; ++x) painted += !background(picture, x, y);
   }
   EXPECT_GT(painted, 200 * 120 / 20) << "the scene takes a fair part of the picture";
-  // Framed: nothing touches the picture's top row or its sides.
   for (int x = 0; x < 200; ++x) EXPECT_TRUE(background(picture, x, 0)) << x;
   for (int y = 0; y < 150; ++y)
     EXPECT_TRUE(background(picture, 0, y) && background(picture, 199, y)) << y;
-}
 
-TEST_P(EverySample, ObjExportImportsAgainWithTheSameCountsAndTheImportsScale) {
-  const Outcome exported = run({"--json", "--export", "round.obj", sample(GetParam())});
-  ASSERT_EQ(exported.status, 0) << exported.err;
-  const Json original = Json::parse(exported.out);
+  const Json original = Json::parse(o.out);
   const Json again = importReport(path("round.obj"));
   ASSERT_EQ(again["objects"].size(), original["objects"].size());
+  int64_t triangles = 0;
   for (size_t i = 0; i < original["objects"].size(); ++i) {
     EXPECT_EQ(again["objects"][i]["vertexCount"], original["objects"][i]["vertexCount"]) << i;
     EXPECT_EQ(again["objects"][i]["triangleCount"], original["objects"][i]["triangleCount"]) << i;
     EXPECT_EQ(again["objects"][i]["invalidPolygons"], 0) << i;
+    triangles += original["objects"][i]["triangleCount"].get<int64_t>();
   }
-  // The file holds the scene's coordinates; the OBJ importer reads them times 10.
   const auto before = worldBoxes(original);
   const auto after = worldBoxes(again);
   ASSERT_EQ(after.size(), before.size());
@@ -109,21 +109,15 @@ TEST_P(EverySample, ObjExportImportsAgainWithTheSameCountsAndTheImportsScale) {
     for (int k = 0; k < 6; ++k)
       EXPECT_NEAR(after[i][k], 10 * before[i][k], 1e-4 * (1 + std::abs(10 * before[i][k])));
   }
-}
 
-TEST_P(EverySample, PlyExportImportsAgainAsOneMeshOfAllTriangles) {
-  const Outcome exported = run({"--json", "--export", "round.ply", sample(GetParam())});
-  ASSERT_EQ(exported.status, 0) << exported.err;
-  const Json original = Json::parse(exported.out);
-  int64_t triangles = 0;
-  for (const Json& o : original["objects"]) triangles += o["triangleCount"].get<int64_t>();
-  const Json again = importReport(path("round.ply"));
-  ASSERT_EQ(again["objects"].size(), 1u);
-  EXPECT_EQ(again["objects"][0]["triangleCount"], triangles);
-  EXPECT_EQ(again["objects"][0]["invalidPolygons"], 0);
+  ASSERT_EQ(run({"--export", "round.ply", sample(GetParam())}).status, 0);
+  const Json ply = importReport(path("round.ply"));
+  ASSERT_EQ(ply["objects"].size(), 1u);
+  EXPECT_EQ(ply["objects"][0]["triangleCount"], triangles);
+  EXPECT_EQ(ply["objects"][0]["invalidPolygons"], 0);
   const std::string header = slurp(folder_ / "round.ply").substr(0, 400);
   const std::string declared =
-      "element vertex " + std::to_string(again["objects"][0]["vertexCount"].get<int64_t>()) + "\n";
+      "element vertex " + std::to_string(ply["objects"][0]["vertexCount"].get<int64_t>()) + "\n";
   EXPECT_NE(header.find(declared), std::string::npos) << header;
 }
 
