@@ -1,0 +1,283 @@
+// The mesh object's geometry: polygon lists and their numbers, surface runs, normals by
+// vertex position mixed with normal records, and adaptive smoothing by angle.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <numbers>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "LateBound.h"
+#include "refhost/Smoothing.h"
+
+namespace vlm::refhost {
+namespace {
+
+using test::call;
+using test::errorOf;
+using test::meshObject;
+using Vec = std::array<float, 3>;
+
+// A unit square's four corners and a fifth vertex above the first.
+const std::vector<float> kSquare = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 1};
+
+TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
+  // The error, the triangles, the invalid polygons and the numbers used.
+  using Result = std::tuple<int32_t, std::vector<int32_t>, int64_t, int64_t>;
+  // clang-format off
+  const struct { std::vector<int32_t> list; int16_t form; Result result; } cases[] = {  // form 0: records
+      {{4, 0, 1, 2, 3}, 0, {0, {0, 1, 2, 2, 3, 0}, 0, 2}},  // a quad is 1-2-3 then 3-4-1
+      // Numbers 0 (a corner at the vertex count), 1-2 (negative), 3, 4-5, 6-7 (fourth corner).
+      {{3, 0, 1, 5, 4, 0, -1, 2, 3, 3, 0, 1, 4, 4, 0, 1, 2, 3, 4, 0, 1, 2, 9}, 0, {0, {0, 1, 4, 0, 1, 2, 2, 3, 0}, 3, 8}},
+      {{0}, 0, {0, {}, 0, 0}},  // vertices handed over without faces
+      {{0, 3, 0, 1, 2, 0}, 0, {0, {0, 1, 2}, 0, 1}},
+      {{2, 1, 0, 0, 1, 5, -1, 0, 1, 0, 3, 4}, 3, {0, {2, 1, 0, 0, 3, 4}, 2, 4}},
+      {{5, 0, 1, 2, 3, 4}, 0, {5, {}, 0, 0}}, {{3, 0, 1, 2, 2, 0, 1}, 0, {5, {}, 0, 0}},
+      {{-3, 0, 1, 2}, 0, {5, {}, 0, 0}}, {{3, 0, 1}, 0, {5, {}, 0, 0}},
+      {{3, 0, 1, 2, 4, 0, 1, 2}, 0, {5, {}, 0, 0}}, {{0, 1, 2, 3}, 3, {5, {}, 0, 0}},
+      {{0, 1, 2}, 4, {5, {}, 0, 0}}};
+  // clang-format on
+  for (auto c : cases) {
+    auto object = meshObject(kSquare);
+    std::vector<Variant> args;
+    args.emplace_back(&c.list).byRef();
+    if (c.form != 0) args.push_back(Variant(c.form));
+    const int32_t error =
+        errorOf([&] { invokeByName(*object, "Add_Poligons", InvokeKind::Method, args); });
+    const auto& t = object->mesh().triangles();
+    EXPECT_EQ(Result(error, {t.begin(), t.end()}, object->invalidPolygons(),
+                     object->mesh().polygonNumbers()),
+              c.result)
+        << testing::PrintToString(c.list) << " form " << c.form;
+  }
+  std::vector<float> two = {1, 2}, nine(9, 1.0f);
+  auto object = meshObject(kSquare);
+  EXPECT_EQ(errorOf([&] { call(object, "Add_Vertices", {Variant(&two).byRef()}); }), 5);
+  EXPECT_EQ(errorOf([&] { call(object, "Set_PoligonNormals", {Variant(&nine).byRef()}); }), 5);
+  EXPECT_EQ(object->mesh().vertexCount(), 5);
+}
+
+TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
+  // Numbers: 0 -> triangle 0, 1 invalid, 2 -> triangle 1; both face +z.
+  // clang-format off
+  const struct { std::vector<Variant> args; CVLMObject::Surface recorded; std::string smoothed; } cases[] = {
+      {{Variant(int16_t{0})}, {0, 2}, "11"}, {{Variant(0), Variant(-1).byRef()}, {0, -1}, "00"},
+      {{Variant(0), Variant(0)}, {0, 0}, "10"}, {{Variant(1), Variant(1)}, {1, 1}, "00"},
+      {{Variant(2)}, {2, 2}, "01"}, {{Variant(-5), Variant(1)}, {-5, 1}, "10"},
+      {{Variant(1), Variant(40)}, {1, 40}, "01"}, {{Variant(3), Variant::missing()}, {3, 2}, "00"}};
+  // clang-format on
+  for (auto c : cases) {
+    auto object = meshObject(kSquare, {3, 0, 1, 2, 3, 0, 1, 9, 3, 0, 2, 3});
+    invokeByName(*object, "Get_Surface", InvokeKind::Method, c.args);
+    std::string smoothed;
+    for (int32_t t = 0; t < 2; ++t) smoothed += object->mesh().normalsOf(t)[5] == 1 ? '1' : '0';
+    EXPECT_EQ(std::pair(object->surfaces(), smoothed),
+              std::pair(std::vector{c.recorded}, c.smoothed));
+  }
+  auto bare = meshObject(kSquare);
+  call(bare, "Get_Surface", {Variant(int16_t{0})});
+  EXPECT_EQ(bare->surfaces(), (std::vector<CVLMObject::Surface>{{0, -1}}));
+}
+
+// Groups are numbered in order of first appearance, as a map of exact positions (-0 equal
+// to +0) numbers them, in tables that fill and wrap around, repeats early, late or never.
+TEST(Mesh, PositionGroupsMatchAMapOfExactPositions) {
+  for (const uint32_t distinct : {13u, 1000u, 52429u}) {
+    for (const uint32_t repeats : {0u, 2 * distinct}) {
+      std::vector<float> coords;
+      for (uint32_t i = 0, state = 1; i < distinct + repeats; ++i) {
+        const uint32_t pick =
+            i < distinct ? i : (state = state * 1664525u + 1013904223u) % distinct;
+        const float x = pick % 7 == 0 ? 0.0f : 1.0f;
+        coords.insert(coords.end(), {i % 2 == 0 ? x : -x, 0.5f, static_cast<float>(pick) + 0.25f});
+      }
+      std::map<Vec, int32_t> seen;
+      const PositionGroups groups(coords);
+      for (int32_t v = 0; v < static_cast<int32_t>(coords.size() / 3); ++v) {
+        const Vec key{coords[3 * v], coords[3 * v + 1], coords[3 * v + 2]};
+        const auto found = seen.emplace(key, static_cast<int32_t>(seen.size())).first;
+        ASSERT_EQ(groups.groupOf(v), found->second) << "vertex " << v;
+      }
+      EXPECT_EQ(groups.groupCount(), static_cast<int32_t>(seen.size()));
+    }
+  }
+}
+
+Vec corner(const Mesh& mesh, int32_t triangle, int k) {
+  const float* p = &mesh.vertices()[3 * static_cast<size_t>(mesh.triangles()[3 * triangle + k])];
+  return {p[0], p[1], p[2]};
+}
+
+// The face normal, twice the triangle's area long.
+Vec cross(const Mesh& mesh, int32_t t) {
+  const Vec a = corner(mesh, t, 0), b = corner(mesh, t, 1), c = corner(mesh, t, 2);
+  const Vec e{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, f{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+  return {e[1] * f[2] - e[2] * f[1], e[2] * f[0] - e[0] * f[2], e[0] * f[1] - e[1] * f[0]};
+}
+
+Vec unitOrZero(const Vec& v) {
+  const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  return length > 0 ? Vec{v[0] / length, v[1] / length, v[2] / length} : Vec{0, 0, 0};
+}
+
+// A run's corner normals the slow way: the unit sum of the face normals of the run's
+// triangles touching the corner's position, or its own face's where that sum is zero.
+void smoothedRun(const Mesh& mesh, int32_t begin, int32_t end, std::vector<float>& out) {
+  for (int32_t t = begin; t < end; ++t) {
+    for (int k = 0; k < 3; ++k) {
+      Vec sum{0, 0, 0};
+      for (int32_t o = begin; o < end; ++o) {
+        const Vec p = corner(mesh, t, k), n = cross(mesh, o);
+        if (corner(mesh, o, 0) != p && corner(mesh, o, 1) != p && corner(mesh, o, 2) != p) continue;
+        for (int i = 0; i < 3; ++i) sum[i] += n[i];
+      }
+      const Vec n = unitOrZero(unitOrZero(sum) == Vec{} ? cross(mesh, t) : sum);
+      std::copy(n.begin(), n.end(), out.begin() + 9 * t + 3 * k);
+    }
+  }
+}
+
+// Normals of the corners of a record: ids from 0 are one normal per id, -1 is zero, -2 is
+// (-0, 0, 1) and -3 is (+0, 0, 1).
+Vec normalOf(int id) {
+  if (id == -1) return {0, 0, 0};
+  if (id < 0) return {id == -2 ? -0.0f : 0.0f, 0, 1};
+  return {0.5f, 0.25f * static_cast<float>(id), 1};
+}
+
+// Operations on a strip sharing vertices by index (triangles 0 1 2, 1 3 2, 1 4 3) and a
+// triangle of vertices of its own (5 6 7), lying on vertex 0 or apart.
+struct Op {
+  char kind;  // 's': surface run [a, b); 'n': a normal record for triangle a; 'v': add a triangle
+  int32_t a = 0, b = 0;
+  std::array<int, 3> ids{};  // 'n': normalOf each corner
+};
+
+TEST(Mesh, EveryCornerReadsWhatTheLastRunOrNormalRecordGaveIt) {
+  // clang-format off
+  const std::vector<Op> cases[] = {
+      {{'s', 0, 4}}, {{'s', 0, 2}}, {{'s', 2, 4}, {'s', 0, 1}}, {{'s', 0, 1}, {'s', 1, 3}},
+      {{'s', 0, 4}, {'s', 1, 2}}, {{'s', 3, 4}, {'s', 0, 1}}, {{'s', 0, 4}, {'n', 1, 0, {7, 7, 7}}},
+      {{'n', 0, 0, {0, 1, 2}}, {'n', 1, 0, {1, 3, 2}}},  // one normal per vertex
+      {{'n', 0, 0, {0, 1, 2}}, {'n', 2, 0, {3, 4, 3}}},  // vertex 1 given a second normal
+      {{'n', 3, 0, {5, 6, 7}}, {'n', 0, 0, {0, 1, 2}}, {'n', 2, 0, {1, 4, 3}}, {'n', 1, 0, {1, 3, 2}}},
+      {{'n', 0, 0, {-1, 1, 2}}, {'n', 1, 0, {1, 3, 2}}},       // a zero normal
+      {{'n', 0, 0, {-3, -3, -3}}, {'n', 1, 0, {-2, -3, -3}}},  // -0 is not +0
+      {{'n', 1, 0, {1, 3, 2}}, {'n', 1, 0, {0, 0, 0}}},
+      {{'n', 0, 0, {0, 1, 2}}, {'n', 1, 0, {1, 3, 2}}, {'s', 3, 4}}, {{'n', 3, 0, {5, 6, 7}}, {'s', 3, 4}},
+      {{'s', 0, 1}, {'v'}, {'s', 4, 5}}, {{'n', 0, 0, {0, 1, 2}}, {'v'}, {'n', 4, 0, {8, 9, 10}}}};
+  // clang-format on
+  for (const float apart : {0.0f, 5.0f}) {
+    for (const std::vector<Op>& ops : cases) {
+      SCOPED_TRACE(testing::Message() << "case " << (&ops - cases) << " apart " << apart);
+      auto object =
+          meshObject({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1, 2, 0, 1, apart, 0, 0, 0, -1, 0, -1, 0, 1},
+                     {3, 0, 1, 2, 3, 1, 3, 2, 3, 1, 4, 3, 3, 5, 6, 7});
+      std::vector<float> expected(36, 0.0f), more = {0, 0, 0, 0, 0, 1, 1, 0, 0};
+      std::vector<bool> exact(4, false);  // set by a record, not smoothed: bit for bit
+      std::vector<int32_t> added = {3, 8, 9, 10};
+      for (const Op& op : ops) {
+        if (op.kind == 's') {
+          call(object, "Get_Surface", {Variant(op.a), Variant(op.b - 1)});
+          smoothedRun(object->mesh(), op.a, op.b, expected);
+          std::fill(exact.begin() + op.a, exact.begin() + op.b, false);
+        } else if (op.kind == 'n') {
+          std::vector<float> record = {static_cast<float>(op.a)};
+          for (int id : op.ids)
+            record.insert(record.end(), {normalOf(id)[0], normalOf(id)[1], normalOf(id)[2]});
+          call(object, "Set_PoligonNormals", {Variant(&record).byRef()});
+          std::copy(record.begin() + 1, record.end(), expected.begin() + 9 * op.a);
+          exact[op.a] = true;
+        } else {
+          call(object, "Add_Vertices", {Variant(&more).byRef()});
+          call(object, "Add_Poligons", {Variant(&added).byRef()});
+          expected.resize(45, 0.0f);
+          exact.push_back(false);
+        }
+      }
+      ASSERT_EQ(object->mesh().triangleCount() * 9, static_cast<int32_t>(expected.size()));
+      for (int32_t t = 0; t < object->mesh().triangleCount(); ++t) {
+        const std::array<float, 9> n = object->mesh().normalsOf(t);
+        for (size_t i = 0; i < 9; ++i) {
+          const float want = expected[9 * t + i];
+          EXPECT_TRUE(exact[t] ? std::memcmp(&n[i], &want, 4) == 0 : std::fabs(n[i] - want) < 1e-5f)
+              << "triangle " << t << " value " << i << ": " << n[i] << ", not " << want;
+        }
+      }
+    }
+  }
+}
+
+// A triangle with three vertices of its own, as the importers make them.
+void addTriangle(std::vector<float>& coords, std::vector<int32_t>& records,
+                 std::array<Vec, 3> corners) {
+  records.push_back(3);
+  for (const Vec& p : corners) {
+    records.push_back(static_cast<int32_t>(coords.size() / 3));
+    coords.insert(coords.end(), p.begin(), p.end());
+  }
+}
+
+// Flat: every corner has its own face's normal. Rounded: all corners at a position share
+// one unit normal pointing away from the origin in every axis.
+void expectSmoothed(std::vector<float> coords, std::vector<int32_t> records, double angle,
+                    bool rounded) {
+  auto object = meshObject(std::move(coords), std::move(records));
+  call(object, "SmoothNormalsAdaptive", {Variant(angle)});
+  const Mesh& mesh = object->mesh();
+  std::map<Vec, Vec> atPosition;
+  for (int32_t t = 0; t < mesh.triangleCount(); ++t) {
+    for (int k = 0; k < 3; ++k) {
+      const std::array<float, 9> all = mesh.normalsOf(t);
+      const Vec n{all[3 * k], all[3 * k + 1], all[3 * k + 2]}, p = corner(mesh, t, k);
+      const Vec want =
+          unitOrZero(rounded ? atPosition.emplace(p, n).first->second : cross(mesh, t));
+      for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(n[i], want[i], 1e-5f)
+            << "angle " << angle << " triangle " << t << " corner " << k;
+        EXPECT_TRUE(!rounded || n[i] * p[i] > 0) << "angle " << angle << " triangle " << t;
+      }
+    }
+  }
+}
+
+TEST(Mesh, AdaptiveEdgesSharperThanTheAngleStaySharpAndTheOthersAreRounded) {
+  // A cube of edge 2 around the origin, two triangles per face, counter-clockwise from
+  // outside: its edges are 90 degrees, and exactly the limit angle counts as within.
+  std::vector<float> coords;
+  std::vector<int32_t> records;
+  for (int axis = 0; axis < 3; ++axis) {
+    for (float s : {-1.0f, 1.0f}) {
+      auto at = [&](float u, float v) {
+        Vec p{};
+        p[axis] = s, p[(axis + 1) % 3] = u, p[(axis + 2) % 3] = v;
+        return p;
+      };
+      addTriangle(coords, records, {at(-1, -1), at(s, -s), at(1, 1)});
+      addTriangle(coords, records, {at(1, 1), at(-s, s), at(-1, -1)});
+    }
+  }
+  const std::pair<double, bool> angles[] = {
+      {-100, false}, {60, false}, {89, false}, {90, true}, {400, true}};
+  for (const auto& [angle, rounded] : angles) expectSmoothed(coords, records, angle, rounded);
+  // Fans around one apex in the planes z = 0 and x = 0: more faces than the exact pass
+  // takes, so directions are compared by cells, and the edge between the fans stays sharp.
+  coords.clear(), records.clear();
+  for (int i = 0, spokes = 2 * static_cast<int>(kAdaptiveExactLimit); i < spokes; ++i) {
+    const float a = std::numbers::pi_v<float> * i / spokes,
+                b = std::numbers::pi_v<float> * (i + 1) / spokes;
+    addTriangle(coords, records,
+                {Vec{0, 0, 0}, {std::cos(a), std::sin(a), 0}, {std::cos(b), std::sin(b), 0}});
+    addTriangle(coords, records,
+                {Vec{0, 0, 0}, {0, std::cos(a), -std::sin(a)}, {0, std::cos(b), -std::sin(b)}});
+  }
+  expectSmoothed(coords, records, 60, false);
+}
+
+}  // namespace
+}  // namespace vlm::refhost
