@@ -1,8 +1,6 @@
 // Late-bound calls by name, Variant coercions, the collection and the class registry.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <new>
 #include <stdexcept>
 
 #include "platform/Collection.h"
@@ -22,40 +20,33 @@ class Counter : public DispatchObject {
  public:
   Counter() {
     addMember(kDispIdValue, "Value", [this](InvokeKind kind, std::span<Variant> args) -> Variant {
-      if (kind != InvokeKind::PropertyPut) return value_;
+      if (kind != InvokeKind::PropertyPut) return value;
       expectArgs(args, 1);
-      value_ = args[0].toLong();
-      return {};
+      return value = args[0].toLong(), Variant();
     });
     addMember("Fail", [](InvokeKind, std::span<Variant>) -> Variant { return failure(), 0; });
     addMember("Double", [](InvokeKind, std::span<Variant> args) -> Variant {
-      args[0].assign(args[0].toLong() * 2);
-      return {};
+      return args[0].assign(args[0].toLong() * 2), Variant();
     });
   }
   static inline std::function<void()> failure;
-  int32_t value_ = 0;
+  int32_t value = 0;
 };
-
-Variant call(IDispatch& object, std::string_view name, InvokeKind kind, std::span<Variant> args) {
-  return invokeByName(object, name, kind, args);
-}
 
 TEST(Dispatch, MembersAnswerByNameInAnyCaseOrByIdAndWriteBackByReference) {
   Counter a, b;
   Variant put[] = {Variant(int16_t{41})}, twice[] = {Variant(int32_t{21}).byRef()};
-  call(a, "vAlUe", InvokeKind::PropertyPut, put);
-  EXPECT_EQ(invokeMember(a, kDispIdValue, InvokeKind::PropertyGet, {}).toLong(), 41);
-  call(a, "double", InvokeKind::Method, twice);
-  EXPECT_EQ(twice[0].toLong(), 42);
+  invokeByName(a, "vAlUe", InvokeKind::PropertyPut, put);
+  invokeByName(a, "double", InvokeKind::Method, twice);
   EXPECT_TRUE(twice[0].isByRef());
   MemberCache cache("VALUE");  // looked up again for another receiver
   cache.call(b, InvokeKind::PropertyPut, twice);
-  EXPECT_EQ(cache.call(a, InvokeKind::PropertyGet, {}).toLong() + b.value_, 41 + 42);
+  EXPECT_EQ(std::pair(cache.call(a, InvokeKind::PropertyGet, {}).toLong(), b.value),
+            std::pair(41, 42));
   for (DispId id : {1, 4}) EXPECT_EQ(a.invoke(id, {}, {}, nullptr, nullptr), hr::kMemberNotFound);
-  EXPECT_EQ(errorOf([&] { call(a, "Nothing", InvokeKind::Method, {}); }), err::kNoSuchMember);
+  EXPECT_EQ(errorOf([&] { invokeByName(a, "None", InvokeKind::Method, {}); }), err::kNoSuchMember);
   EXPECT_EQ(errorOf([&] { invokeMember(a, 1, InvokeKind::Method, {}); }), err::kNoSuchMember);
-  EXPECT_EQ(errorOf([&] { call(a, "Value", InvokeKind::PropertyPut, {}); }), err::kWrongArgCount);
+  EXPECT_EQ(errorOf([&] { invokeByName(a, "Value", InvokeKind::PropertyPut, {}); }), 450);
   EXPECT_EQ(errorOf([] { requireObject(nullptr); }), err::kObjectVarNotSet);
 }
 
@@ -73,40 +64,32 @@ TEST(Dispatch, FailuresComeBackAsRuntimeErrors) {
     ErrorInfo info;
     EXPECT_EQ(c.invoke(2, InvokeKind::Method, {}, nullptr, &info), hr::kException);
     EXPECT_EQ(ErrorParts(info.number, info.source, info.description), expected);
-    EXPECT_EQ(errorPartsOf([&] { call(c, "Fail", InvokeKind::Method, {}); }), expected);
+    EXPECT_EQ(errorPartsOf([&] { invokeByName(c, "Fail", InvokeKind::Method, {}); }), expected);
   }
 }
 
-// Each kind as a number (NaN: error 13) and as text (nullptr: error 13).
+// A Variant as a number, a truth value and text; "13" where the coercion is error 13.
+std::string coerced(const Variant& value) {
+  std::string out;
+  for (const auto& coerce : std::initializer_list<std::function<std::string()>>{
+           [&] { return std::to_string(value.toDouble()); },
+           [&] { return std::string(value.toBool() ? "true" : "false"); },
+           [&] { return value.toString(); }}) {
+    out += (errorOf([&] { out += coerce(); }) == err::kTypeMismatch ? "13" : "") + std::string("|");
+  }
+  return out;
+}
+
 TEST(Variant, ClassicCoercions) {
   std::vector<float> singles{1};
-  const struct {
-    Variant value;
-    double number;
-    const char* text;
-  } cases[] = {{Variant(), 0, ""}, {Variant(true), -1, "True"}, {Variant(false), 0, "False"},
-               {Variant(int16_t{-1}), -1, "-1"}, {Variant(int32_t{40000}), 40000, "40000"},
-               {Variant(1.5f), 1.5, "1.5"}, {Variant(0.1), 0.1, "0.1"},
-               {Variant(" 2.5 "), 2.5, " 2.5 "}, {Variant("1,5"), NAN, "1,5"},
-               {Variant::missing(), NAN, nullptr}, {Variant(ObjectRef()), NAN, nullptr},
-               {Variant(&singles), NAN, nullptr}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(typeName(c.value.type()));
-    double number = NAN;
-    bool truth = false;
-    std::string text;
-    EXPECT_EQ(errorOf([&] { number = c.value.toDouble(), truth = c.value.toBool(); }),
-              std::isnan(c.number) ? err::kTypeMismatch : 0);
-    EXPECT_TRUE(number == c.number || std::isnan(c.number)) << number;
-    EXPECT_EQ(truth, c.number != 0 && !std::isnan(c.number));
-    EXPECT_EQ(errorOf([&] { text = c.value.toString(); }), c.text ? 0 : err::kTypeMismatch);
-    EXPECT_EQ(text, c.text ? c.text : "");
-  }
-  for (const char* yes : {"True", "true", "TRUE", "-2"}) EXPECT_TRUE(Variant(yes).toBool());
-  for (const char* no : {"False", "false", "FALSE", "0"}) EXPECT_FALSE(Variant(no).toBool());
-  EXPECT_EQ(errorOf([] { Variant("tRUE").toBool(); }), err::kTypeMismatch);
-  EXPECT_EQ(std::tuple(Variant(2.5).toInteger(), Variant("3.5").toLong(), Variant(7).toSingle()),
-            std::tuple(int16_t{2}, 4, 7.0f));
+  const std::pair<Variant, const char*> cases[] = {
+      {Variant(), "0.000000|false||"}, {true, "-1.000000|true|True|"},
+      {false, "0.000000|false|False|"}, {int16_t{-1}, "-1.000000|true|-1|"},
+      {int32_t{40000}, "40000.000000|true|40000|"}, {1.5f, "1.500000|true|1.5|"},
+      {0.1, "0.100000|true|0.1|"}, {" 2.5 ", "2.500000|true| 2.5 |"}, {"1,5", "13|13|1,5|"},
+      {"TRUE", "13|true|TRUE|"}, {"false", "13|false|false|"}, {"tRUE", "13|13|tRUE|"},
+      {Variant::missing(), "13|13|13|"}, {ObjectRef(), "13|13|13|"}, {&singles, "13|13|13|"}};
+  for (const auto& [value, expected] : cases) EXPECT_EQ(coerced(value), expected);
   EXPECT_EQ(errorOf([] { Variant(int32_t{40000}).toInteger(); }), err::kOverflow);
   EXPECT_EQ(errorOf([] { Variant(int16_t{3}).toObject(); }), err::kObjectRequired);
   EXPECT_EQ(Variant(ObjectRef()).toObject(), nullptr);
@@ -123,10 +106,8 @@ TEST(Collection, PositionsCountFromOneKeysIgnoreCaseAndBadAccessRaises) {
   c.Add(b);
   EXPECT_EQ(std::vector<ObjectRef>({c.Item(1), c.Item(2), c.Item("obj1")}),
             std::vector<ObjectRef>({a, b, a}));
-  for (int32_t bad : {0, 3}) {
-    EXPECT_EQ(errorOf([&] { c.Item(bad); }), err::kSubscript) << bad;
-    EXPECT_EQ(errorOf([&] { c.Remove(bad); }), err::kSubscript) << bad;
-  }
+  for (int32_t bad : {0, 3}) EXPECT_EQ(errorOf([&] { c.Item(bad); }), err::kSubscript) << bad;
+  for (int32_t bad : {0, 3}) EXPECT_EQ(errorOf([&] { c.Remove(bad); }), err::kSubscript) << bad;
   EXPECT_EQ(errorOf([&] { c.Item("nope"); }), err::kInvalidCall);
   EXPECT_EQ(errorOf([&] { c.Add(b, "OBJ1"); }), err::kKeyInUse);
   c.Remove(1);
@@ -145,7 +126,6 @@ TEST(ObjectRegistry, ClassesAreCreatedByNameInAnyCaseUntilUnregistered) {
   unregisterClass("test.COUNTER");
   EXPECT_EQ(std::pair(isClassRegistered("Test.Counter"), isClassRegistered("test.throwing")),
             std::pair(false, true));
-  EXPECT_EQ(errorOf([] { createObject("Test.Counter"); }), err::kCantCreateObject);
   unregisterClass("Test.Throwing");
 }
 
