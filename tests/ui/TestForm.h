@@ -2,7 +2,6 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,22 +27,20 @@ inline constexpr std::array<ui::ControlSpec, kCount> kTestControls{{
 }};
 inline constexpr ui::FormSpec kTestForm{"frmTest", "Test", 2550, 2100, kTestControls};
 
-// Records "load", "click <control>", "query", "unload". Close unloads the form, then
-// `afterClick` runs; a close is refused while `refuse` is set.
+// Records "load", "click <control>", "query", "unload". Close unloads the form; a close
+// is refused while `refuse` is set.
 struct Recorder : ui::FormEvents {
   explicit Recorder(ui::Toolkit& toolkit) : form(toolkit.createForm(kTestForm, *this)) {}
   void onLoad() noexcept override { events.emplace_back("load"); }
   void onClick(ui::ControlId id) noexcept override {
     events.push_back("click " + std::string(kTestControls[static_cast<size_t>(id)].name));
     if (id == kClose) form->unload();
-    if (afterClick) afterClick(id);
   }
   bool onQueryUnload() noexcept override { return events.emplace_back("query"), !refuse; }
   void onUnload() noexcept override { events.emplace_back("unload"); }
 
   std::unique_ptr<ui::Form> form;
   std::vector<std::string> events;
-  std::function<void(ui::ControlId)> afterClick;
   bool refuse = false;
 };
 
