@@ -309,7 +309,7 @@ TEST_F(ShellTest, SelectedObjectCountsWhatTheSceneHeldBefore) {
 // progress range of its length plus one; the dialog is gone once the run closed it.
 TEST_F(ShellTest, ChosenFolderIsSavedPerFormatAndStartsItsNextDialog) {
   std::filesystem::create_directory(folder + "Data");
-  const std::string file = temp.write("Data/Part A.obj", "0123456789");
+  const std::string file = temp.write("Data/Model A.obj", "0123456789");
   std::vector<float> maxima;
   script.duringLoad = [&] { maxima.push_back(ui::importDialog().progressMax()); };
   for (int run = 0; run < 2; ++run) {
@@ -317,7 +317,7 @@ TEST_F(ShellTest, ChosenFolderIsSavedPerFormatAndStartsItsNextDialog) {
     showDialog();
   }
   EXPECT_EQ(test::errorOf([] { ui::importDialog(); }), err::kObjectVarNotSet);
-  scriptImport(k3ds, "C:\\Data\\Part A.3ds");  // missing, but its folder is kept
+  scriptImport(k3ds, "C:\\Data\\Model A.3ds");  // missing, but its folder is kept
   pressWhenIdle("cmdCancel");
   showDialog();
 
