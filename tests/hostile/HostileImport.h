@@ -1,73 +1,162 @@
 // A whole import of a hostile file as a user makes it: the real dialog with the real
-// importers and settings component, a scripted user who picks the format, presses
-// Import and chooses the file, and a reference scene. Every import is checked for what
-// must hold whatever the file holds.
+// importers and settings component, a scripted user who picks the format, presses Import,
+// chooses the file and may press Cancel (answering Yes) at a given yield, and a reference
+// scene. expectContained holds what every import must satisfy whatever the file holds.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
-#include <cstdint>
-#include <functional>
-#include <string>
-#include <string_view>
-#include <vector>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
+#include "platform/Error.h"
 #include "refhost/ReferenceScene.h"
+#include "shell/frmImport.h"
 #include "support/ImporterTestSupport.h"
-#include "support/TempDir.h"
 #include "ui/HeadlessToolkit.h"
 
+namespace vlm {
+// From settings/RegFun.h, which cannot share a file with the shell's headers.
+void registerSettingsComponent();
+void unregisterSettingsComponent();
+}  // namespace vlm
+
 namespace vlm::hostile {
+
+// Every run saves settings with fsync, which on a disk costs more than the import itself:
+// the temporary folders go to a memory file system where there is one.
+[[maybe_unused]] inline const bool kInMemory =
+    ::access("/dev/shm", W_OK) == 0 && ::setenv("TMPDIR", "/dev/shm", 1) == 0;
 
 // What the user and the host saw of one import.
 struct Outcome {
   std::vector<ui::MessageRecord> messages;
+  std::vector<std::string> failures;  // the run's messages with the exclamation icon
   size_t objects = 0;
   size_t elements = 0;  // vertices, triangles and refused polygons the scene holds
-  int32_t selectedObject = 0;
-  bool idle = false;  // the dialog went back to idle (controls enabled, progress 0)
-  std::string json;   // the scene's report
-  std::vector<std::string> names;
-
-  // Messages shown up to the end of the run; those shown when the user then closed the
-  // idle dialog come after them.
-  size_t runMessages = SIZE_MAX;
-
-  // The texts of the run's message boxes with the exclamation icon: its failures.
-  std::vector<std::string> failures() const;
+  uint64_t yields = 0;  // the run's yields to the message loop
+  bool idle = false;    // the dialog went back to idle (controls enabled, progress 0)
 };
 
-// Called with the progress bar's value and maximum whenever either changes.
-using ProgressHook = std::function<void(float value, float max)>;
+// A failure shows the description the system gave it: an error's own text (possibly
+// followed by what it concerns) or one of the 3DS reader's, behind the "(CHUNK) " trace of
+// each reader it passed, whose own description may be empty.
+inline bool systemText(std::string_view text) {
+  bool known = text.starts_with("(") && text.ends_with(") ");
+  while (text.starts_with("(") && text.find(") ") != text.npos) {
+    text.remove_prefix(text.find(") ") + 2);
+  }
+  for (const char* own :
+       {"File type wrong!", "Sorry can only read 3ds", "Invalid property value"}) {
+    known = known || text.starts_with(own);
+  }
+  for (int32_t number = 1; number < 1000 && !known; ++number) {
+    const std::string classic = classicDescription(number);
+    known = classic != classicDescription(0) && text.starts_with(classic);
+  }
+  return known;
+}
+
+inline size_t peakMemory() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return static_cast<size_t>(usage.ru_maxrss) * 1024;
+}
 
 class HostileImport : public ::testing::Test {
  protected:
-  HostileImport();
-  ~HostileImport() override;
+  HostileImport() {
+    test::resetComponentState();
+    ::setenv("XDG_CONFIG_HOME", configHome.path().c_str(), 1);
+    registerSettingsComponent();
+    refhost::registerReferenceHostClasses();
+  }
+  ~HostileImport() override {
+    unregisterSettingsComponent();
+    test::resetComponentState();
+  }
 
-  // Imports `bytes` as a file called `name` whose extension picks the format.
-  Outcome importBytes(const std::string& name, std::string_view bytes,
-                      const ProgressHook& hook = {});
-  // Imports the file at `path` (already written) with the format of `extension`.
-  Outcome importPath(const std::string& path, std::string_view extension,
-                     const ProgressHook& hook = {});
-  // The checks every import must pass, for a file of `fileSize` bytes.
-  static void expectContained(const Outcome& outcome, size_t fileSize);
+  // Imports the file at `path`, whose extension picks the format. `onProgress` hears the
+  // progress bar's value and maximum; with `stopAt` the user stops the run at that yield.
+  Outcome importPath(const std::string& path,
+                     const std::function<void(float, float)>& onProgress = {},
+                     uint64_t stopAt = 0) {
+    const std::string formats = ".obj.dxf.3ds.inc.ply";
+    const size_t format = formats.find(std::filesystem::path(path).extension().string()) / 4;
+    modImport::resetModuleState();
+    ui::HeadlessToolkit toolkit;
+    if (onProgress) toolkit.setProgressListener(onProgress);
+    ui::setToolkit(&toolkit);
+    refhost::ReferenceScene scene;
+    Outcome outcome;
+    size_t runMessages = SIZE_MAX;  // closing the dialog may add more
+    {
+      frmImport dialog;
+      dialog.setObjScene(scene.dispatch());
+      toolkit.whenIdle(ui::UserAction::select("cmbFormat", static_cast<int32_t>(format)));
+      toolkit.whenIdle(ui::UserAction::click("cmdImport"));
+      // Whatever the run left, the dialog is looked at before the user closes it.
+      toolkit.whenIdle(ui::UserAction::call([&] {
+        const auto form = toolkit.lastForm();
+        outcome.idle = form->isOpen() && form->control("cmdImport").enabled &&
+                       form->control("ProgressBar1").bar.value == 0;
+        runMessages = toolkit.messages().size();
+      }));
+      toolkit.answerFileDialog(path);
+      if (stopAt > 0) {
+        toolkit.atYield(stopAt, ui::UserAction::click("cmdCancel"));
+        toolkit.answerQuestion(ui::MsgResult::Yes);
+      }
+      // Every reader yields at most once per line, chunk or record it consumes; a run that
+      // goes on yielding is stopped, so that the check fails rather than the clock.
+      std::error_code gone;
+      const uint64_t limit = 2 * std::filesystem::file_size(path, gone) + 100;
+      toolkit.atYield(limit, ui::UserAction::call([] { modImport::StopImport = true; }));
+      dialog.Show();
+      outcome.yields = toolkit.yields();
+      EXPECT_LT(outcome.yields, limit) << "the run kept yielding without moving on";
+    }
+    ui::setToolkit(nullptr);
+    EXPECT_TRUE(modImport::StopImport) << "the run ended with StopImport false";
+    EXPECT_EQ(fileTable().find(1), nullptr) << "the import file was left open";
+    outcome.messages = toolkit.messages();
+    for (size_t i = 0; i < std::min(runMessages, outcome.messages.size()); ++i) {
+      const ui::MessageRecord& m = outcome.messages[i];
+      if (m.icon == ui::MsgIcon::Exclamation) outcome.failures.push_back(m.text);
+    }
+    outcome.objects = scene.objectCount();
+    for (size_t i = 0; i < scene.objectCount(); ++i) {
+      const refhost::Mesh& mesh = scene.object(i).mesh();
+      outcome.elements +=
+          size_t(mesh.vertexCount()) + size_t(mesh.triangleCount()) + size_t(mesh.invalidNumbers());
+    }
+    std::ostringstream json;
+    scene.writeJson(json, false);
+    EXPECT_TRUE(nlohmann::json::accept(json.str())) << "the scene's report is not valid JSON";
+    return outcome;
+  }
+  Outcome importBytes(const std::string& name, std::string_view bytes, uint64_t stopAt = 0) {
+    return importPath(dir.write(name, bytes), {}, stopAt);
+  }
+
+  // The scene may hold two elements per byte of file, plus room for the one 3DS list that
+  // may run past the end of a cut-short file and the handful any small file gives.
+  static void expectContained(const Outcome& outcome, size_t fileSize) {
+    for (const ui::MessageRecord& m : outcome.messages) EXPECT_EQ(m.title, "VLMImport");
+    EXPECT_LE(outcome.failures.size(), 1u) << ::testing::PrintToString(outcome.failures);
+    for (const std::string& failure : outcome.failures) {
+      EXPECT_EQ(outcome.objects, 0u) << "a failed run handed objects over: " << failure;
+      EXPECT_TRUE(outcome.idle) << "a failed run left the dialog busy: " << failure;
+      EXPECT_TRUE(systemText(failure)) << "a failure in words of its own: " << failure;
+    }
+    EXPECT_LE(outcome.elements, 2 * fileSize + 200000) << "more than the file can describe";
+  }
 
   test::TempDir dir;
   test::TempDir configHome;
 };
-
-// The bundled samples, and samples built with the tests' byte builders, as (file name,
-// bytes); the extension of the name is the format.
-struct Sample {
-  std::string name;
-  std::string bytes;
-};
-std::vector<Sample> samples();
-using test::slurp;
-
-// The process's peak resident memory in bytes.
-size_t peakMemory();
 
 }  // namespace vlm::hostile
