@@ -55,11 +55,22 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
               c.result)
         << testing::PrintToString(c.list) << " form " << c.form;
   }
-  std::vector<float> two = {1, 2}, nine(9, 1.0f);
+  // Lists of the wrong length fail. With triples, number 0 is invalid and 1 is triangle 0;
+  // normal records for no stored polygon are only counted.
+  std::vector<float> two = {1, 2}, nine(9, 1.0f), records;
+  std::vector<int32_t> triples = {0, 1, 5, 0, 1, 2};
+  for (float number : {1.0f, 1.5f, -1.0f, 2.0f, 0.0f}) {
+    records.push_back(number);
+    records.insert(records.end(), 9, number + 2);
+  }
   auto object = meshObject(kSquare);
+  call(object, "Add_Poligons", {Variant(&triples).byRef(), Variant(int16_t{3})});
   EXPECT_EQ(errorOf([&] { call(object, "Add_Vertices", {Variant(&two).byRef()}); }), 5);
   EXPECT_EQ(errorOf([&] { call(object, "Set_PoligonNormals", {Variant(&nine).byRef()}); }), 5);
-  EXPECT_EQ(object->mesh().vertexCount(), 5);
+  call(object, "Set_PoligonNormals", {Variant(&records).byRef()});
+  EXPECT_EQ(std::tuple(object->mesh().vertexCount(), object->normalRecords(),
+                       object->invalidNormals(), object->mesh().normalsOf(0)[8]),
+            std::tuple(5, int64_t{5}, int64_t{4}, 3.0f));
 }
 
 TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
@@ -79,9 +90,6 @@ TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
     EXPECT_EQ(std::pair(object->surfaces(), smoothed),
               std::pair(std::vector{c.recorded}, c.smoothed));
   }
-  auto bare = meshObject(kSquare);
-  call(bare, "Get_Surface", {Variant(int16_t{0})});
-  EXPECT_EQ(bare->surfaces(), (std::vector<CVLMObject::Surface>{{0, -1}}));
 }
 
 // Groups are numbered in order of first appearance, as a map of exact positions (-0 equal

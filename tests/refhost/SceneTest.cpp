@@ -48,26 +48,24 @@ class SceneTest : public ::testing::Test {
   ObjectRef materials = get(scene.dispatch(), "ListMaterials").toObject();
 };
 
-TEST_F(SceneTest, KeysParentsItemsByKeyInAnyCaseOrPositionAndTheRegisteredClasses) {
+TEST_F(SceneTest, KeysParentsAndItemsByKeyInAnyCaseOrByPositionFromOne) {
   ObjectRef first = addObject(), second = addObject(), child = addObject("", "obj1");
+  ObjectRef brick = addMaterial("Brick");
   std::vector<std::string> keys;
   for (const ObjectRef& o : {first, second, child}) keys.push_back(get(o, "Key").toString());
-  EXPECT_EQ(keys, (std::vector<std::string>{"Obj1", "Obj2", "Obj3"}));
-  EXPECT_EQ(get(objects, "Count").toLong(), 3);
-  EXPECT_EQ(scene.object(2).parent().get(), &scene.object(0));
-  EXPECT_EQ(scene.object(1).parent(), nullptr);
+  EXPECT_EQ(keys, (Lines{"Obj1", "Obj2", "Obj3"}));
+  EXPECT_EQ(std::pair(scene.object(1).parent().get(), scene.object(2).parent().get()),
+            (std::pair<const CVLMObject*, const CVLMObject*>(nullptr, &scene.object(0))));
   Variant byKey[] = {Variant("OBJ2")};
-  EXPECT_EQ(invokeMember(*objects, kDispIdValue, InvokeKind::PropertyGet, byKey).toObject(),
-            second);
-  EXPECT_EQ(get(objects, "Item", {Variant(int16_t{1})}).toObject(), first);
-  EXPECT_EQ(get(objects, "Item", {Variant(int32_t{3})}).toObject(), child);
-  ObjectRef brick = addMaterial("Brick");
-  EXPECT_EQ(get(materials, "Count").toLong(), 1);
-  EXPECT_EQ(get(materials, "Item", {Variant("bRICK")}).toObject(), brick);
-  EXPECT_EQ(get(materials, "Item", {Variant(int16_t{1})}).toObject(), brick);
-  registerReferenceHostClasses();
-  EXPECT_NE(dynamic_cast<CVLMObject*>(createObject("velmo.cvlmobject").get()), nullptr);
-  EXPECT_NE(dynamic_cast<CVLMMaterial*>(createObject("Velmo.CVLMMaterial").get()), nullptr);
+  const std::vector<ObjectRef> items = {
+      invokeMember(*objects, kDispIdValue, InvokeKind::PropertyGet, byKey).toObject(),
+      get(objects, "Item", {Variant(int16_t{1})}).toObject(),
+      get(objects, "Item", {Variant(3)}).toObject(),
+      get(materials, "Item", {Variant("bRICK")}).toObject(),
+      get(materials, "Item", {Variant(int16_t{1})}).toObject()};
+  EXPECT_EQ(items, (std::vector<ObjectRef>{second, first, child, brick, brick}));
+  EXPECT_EQ(std::pair(get(objects, "Count").toLong(), get(materials, "Count").toLong()),
+            std::pair(3, 1));
 }
 
 TEST_F(SceneTest, BadCallsFailWithTheirErrorsAndAddNothing) {
@@ -118,18 +116,16 @@ TEST_F(SceneTest, MaterialIsBoundByNameInAnyCaseElseTheDefaultAndObjectsNoteThei
   EXPECT_EQ(scene.importBatches(), 1);
 }
 
-// The streamed report is the document, with invalid UTF-8 replaced in the extra keys too,
-// and non-finite floats and empty boxes written as null.
+// The streamed report is the document, with invalid UTF-8 replaced in the extra keys too;
+// non-finite floats and empty boxes are null.
 TEST_F(SceneTest, StreamedReportIsTheDocumentWithTheExtraKeys) {
   ObjectRef parent = addObject(), child = addObject("", "Obj1");
   std::vector<float> coords = {0, 0, 0, 2, 0, 4, std::nanf(""), 1, 1};
   call(parent, "Add_Vertices", {Variant(&coords).byRef()});
-  put(child, "Name", Variant("W\xFCrfel"));
   put(addMaterial("Brick"), "SpecCoeff", Variant(0.25));
   const Json report = scene.toJson(true);
   EXPECT_EQ(report["objects"][0]["bbox"], Json::parse("[[0, 0, 0], [2, 0, 4]]"));
   EXPECT_EQ(report["objects"][0]["vertices"].dump(), "[0.0,0.0,0.0,2.0,0.0,4.0,null,1.0,1.0]");
-  EXPECT_EQ(report["objects"][1]["name"], "W\xEF\xBF\xBDrfel");
   EXPECT_EQ(report["objects"][1]["bbox"], nullptr);
   for (const bool geometry : {false, true}) {
     std::ostringstream out;
@@ -171,26 +167,17 @@ class Recording : public ::testing::Test {
   CallRecorder recorder;
 };
 
-TEST_F(Recording, EachArgumentPrintsAsItsTypeAndValueAndTheSinkSeesRecordsNotKept) {
+TEST_F(Recording, EachArgumentPrintsAsItsTypeAndValue) {
   std::vector<float> singles(9);
-  std::vector<int32_t> longs = {3, 0, 1, 2, 4}, captured;
-  Lines lines;
-  recorder.setKeepRecords(false);
-  recorder.setCaptureArrays(true);
-  recorder.setSink([&](const CallRecord& r) {
-    captured = r.args.back().longs;
-    lines.push_back(r.line());
-  });
+  std::vector<int32_t> longs(5);
   call(recorder.wrapScene(), "Probe",
        {Variant(), Variant::missing(), Variant(true), Variant(int16_t{-3}), Variant(7).byRef(),
         Variant(0.1f), Variant(0.25), Variant("a\"b\\c\n\xFC"), Variant(ObjectRef()),
         Variant(createReferenceObject()), Variant(&singles).byRef(), Variant(&longs)});
-  EXPECT_EQ(lines,
+  EXPECT_EQ(recorder.lines(),
             Lines{"scene.Probe call (Empty, Missing, Boolean True, Integer -3, ByRef Long 7, "
                   "Single 0.1, Double 0.25, String \"a\"\"b\\x5Cc\\x0A\\xFC\", Object Nothing, "
                   "Object <foreign>, Single()[9], Long()[5])"});
-  EXPECT_EQ(captured, longs);
-  EXPECT_TRUE(recorder.records().empty());
 }
 
 TEST_F(Recording, NullHostAnswersTheHandOverAsAHostWould) {
@@ -213,18 +200,7 @@ TEST_F(Recording, NullHostAnswersTheHandOverAsAHostWould) {
   EXPECT_TRUE(get(first, "PosY").isEmpty());
   EXPECT_EQ(errorOf([&] { get(materials, "Item", {Variant("Glass")}); }), err::kInvalidCall);
   EXPECT_EQ(errorOf([&] { get(list, "Item", {Variant(3)}); }), err::kSubscript);
-  EXPECT_EQ(
-      recorder.lines(),
-      (Lines{"scene.ListObjects get ()", "ListObjects.Add call (Object object#1)",
-             "object#1.Key get ()",
-             "ListObjects.Add call (Object object#2, Missing, String \"Obj1\")",
-             "object#1.PosX put (ByRef Single 1.5)", "scene.ListMaterials get ()",
-             "material#1.Name put (String \"Brick\")", "ListMaterials.Add call (Object material#1)",
-             "ListObjects.[default] get (String \"obj2\")", "ListObjects.Item get (Integer 1)",
-             "ListMaterials.Item get (String \"BRICK\")", "ListObjects.Count get ()",
-             "object#1.PosX get ()", "object#1.PosY get ()",
-             "ListMaterials.Item get (String \"Glass\") -> error 5",
-             "ListObjects.Item get (Long 3) -> error 9"}));
+  EXPECT_EQ(recorder.lines().back(), "ListObjects.Item get (Long 3) -> error 9");
 }
 
 TEST_F(Recording, ResultsAreNumberedAsMetAndTargetFailuresAreRecorded) {

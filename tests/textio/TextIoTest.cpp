@@ -1,6 +1,6 @@
-// The shared text reading: Read_Line in both modes (line ends, CharsRead and end of file on
-// small files checked by hand, then long and random files where blocks meet, against a
-// character-by-character model of the same rules), and the helpers that cut the lines.
+// The shared text reading: Read_Line in both modes (lines, CharsRead and end of file of
+// small, long and random files, where blocks meet, against a character-by-character model
+// of the same rules), and the helpers that cut the lines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -81,29 +81,6 @@ class ReadLine : public ::testing::Test {
   test::TempDir dir_;
 };
 
-// Hand-checked: the lines of successive calls, CharsRead after each, Eof after each.
-TEST_F(ReadLine, SmallFilesGiveTheLinesCountsAndEndOfFileCheckedByHand) {
-  // clang-format off
-  const struct { int32_t mode; std::string bytes; std::vector<std::string> lines;
-                 std::vector<int32_t> chars; const char* eof; } cases[] = {
-      {0, "a\r\r\nb\r", {"a", "", "b", ""}, {1, 1, 2, 2}, "0001"},  // the end noticed late
-      {0, "a\t \nb\n", {"a\t \nb\n", ""}, {6, 6}, "01"},  // a lone LF is text
-      {0, "a\n\r\nb", {"a\n", "b", ""}, {2, 3, 3}, "001"},
-      {1, "a\r\n\r\nb", {"a", "b", ""}, {2, 7, 8}, "011"},  // the end attempt counts
-      {1, "", {"", ""}, {1, 2}, "11"},
-      {2, "a\r\n", {"", ""}, {0, 0}, "00"}};
-  // clang-format on
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "mode " << c.mode << " '" << c.bytes << "'");
-    open(c.bytes, c.mode);
-    for (size_t i = 0; i < c.lines.size(); ++i) {
-      EXPECT_EQ(Read_Line(), c.lines[i]) << "call " << i + 1;
-      EXPECT_EQ(CharsRead, c.chars[i]) << "call " << i + 1;
-      EXPECT_EQ(fileTable().Eof(1), c.eof[i] == '1') << "call " << i + 1;
-    }
-  }
-}
-
 TEST_F(ReadLine, OtherModeKeepsThePositionNoFileReadsNothingAndCharsReadSaturates) {
   open("first\r\nsecond\r\n", 7);
   EXPECT_EQ(Read_Line(), "");
@@ -138,8 +115,8 @@ TEST_F(ReadLine, SmallLongAndRandomFilesFollowTheModel) {
   const std::string a(kBlock - 1, 'a');
   // clang-format off
   std::vector<std::string> files = {
-      "a\r\nb\r\n", "ab\r\ncd", "a\r\r\nb", "a\n\rb", "a\r\n\nb\r\n", " x\t\n", "", "\r\n\r\n",
-      "a\rb\nc\r\nd", "\r\n\r\nx\r",
+      "a\r\nb\r\n", "ab\r\ncd", "a\r\r\nb\r", "a\n\rb", "a\r\n\nb\r\n", " x\t\n", "", "\r\n\r\n",
+      "a\rb\nc\r\nd", "\r\n\r\nx\r", "a\t \nb\n", "a\n\r\nb",
       std::string(kBlock - 5, 'x') + std::string(10, 'y') + "\r\ntail\r\n",
       a + "\r\nnext\r\n",  // CR ends a block, its LF starts the next
       "short\r\n" + std::string(kBlock - 8, 'a') + "\rb\r\n", a + "\r",
