@@ -1,0 +1,164 @@
+// The OBJ and PLY exports read back whole, their names and materials, and the files they
+// refuse or cannot write.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <limits>
+
+#include "export/Export.h"
+#include "export/OutputFile.h"
+#include "export/UniqueNames.h"
+#include "preview/SceneBuilder.h"
+#include "support/OrdinaryUser.h"
+#include "support/TempDir.h"
+
+namespace vlm::exporter {
+namespace {
+
+using test::colorNumber;
+using test::quad;
+using test::SceneBuilder;
+
+constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+constexpr int32_t kBlueish = colorNumber(0, 128, 192);
+// What the exports of the scenes below must be, checked by hand.
+const std::string kData = VLM_EXPORT_DATA "/";
+
+// A flat placed plate; a square with every kind of corner normal, bound to a material;
+// a triangle without area whose key matches no material; an object without geometry.
+TEST(ObjExport, WorldVerticesUnitNormalsNamesAndMaterials) {
+  SceneBuilder b;
+  b.addMaterial("Brick", colorNumber(170, 60, 40));
+  ObjectRef plate = b.add("Part A", quad({0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}), kBlueish);
+  SceneBuilder::setPosition(plate, 10, 20, 30.5f);
+  ObjectRef square = b.add("Part A", quad({0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}), 0, "Obj1");
+  SceneBuilder::setPosition(square, -1.5f, 0, 0.1f);
+  SceneBuilder::setNormals(square, {0, 0, -10, 3e38f, 0, 0, kNan, 0, 1,  //
+                                    -0.0f, -0.0f, 2, kInf, 0, 0, 0, 1e-30f, 0});
+  b.bind(square, "brick");
+  b.bind(b.add("", {{1, 1, 1, 2, 2, 2, 3, 3, 3}, {0, 1, 2}}, kBlueish), "blue");
+  b.add("a#b", {}, colorNumber(255, 0, 0));
+  test::TempDir folder;
+  exportScene(b.scene, folder.file("parts.obj"), {"two\nparts.3ds"});
+  for (const char* name : {"parts.obj", "parts.mtl"})
+    EXPECT_EQ(test::slurp(folder.file(name)), test::slurp(kData + name)) << name;
+  EXPECT_EQ(folder.names(), (std::vector<std::string>{"parts.mtl", "parts.obj"}));
+}
+
+// Names of objects and materials: one word without a comment mark, the fallback when
+// empty, never twice in any letter case.
+TEST(UniqueNames, OneWordWithoutCommentMarkNeverTwiceInAnyLetterCase) {
+  UniqueNames names;
+  std::string taken;
+  const char* rawAndFallback[] = {"x_3", "",  "x", "",        "X",       "",
+                                  "",    "x", "",  "object1", "object1", ""};
+  for (size_t i = 0; i < std::size(rawAndFallback); i += 2)
+    taken += names.take(rawAndFallback[i], rawAndFallback[i + 1]) + " ";
+  EXPECT_EQ(taken, "x_3 x X_2 x_4 object1 object1_2 ");
+  EXPECT_EQ(names.take("caf\xC3\xA9 a#b\tc\nd\x7F", ""), "caf\xC3\xA9_a_b_c_d_");
+}
+
+// A placed triangle with a vertex no triangle uses (written with a zero normal), and a
+// fold bound to a material: the two vertices on the fold get one copy each for the
+// second side's normal, which a repeated triangle uses again.
+TEST(PlyExport, OneMeshOfWorldCornersWithTheirNormalAndColour) {
+  SceneBuilder b;
+  b.addMaterial("Slate", colorNumber(64, 76, 90));
+  const test::Shape plate{{0, 0, 0, 1, 0, 0, 1, 1, 0, 7, 8, 9}, {0, 1, 2}};
+  SceneBuilder::setPosition(b.add("plate", plate, colorNumber(255, 0, 0)), 5, 0, 0);
+  b.bind(b.add("fold", {{0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 1, 2, 0, 3, 1, 0, 3, 1}}, 0),
+         "SLATE");
+  test::TempDir folder;
+  exportScene(b.scene, folder.file("fold.ply"), {"house.3ds"});
+  EXPECT_TRUE(test::slurp(folder.file("fold.ply")) == test::slurp(kData + "fold.ply"));
+  exportScene(SceneBuilder().scene, folder.file("none.ply"));
+  const std::string none = test::slurp(folder.file("none.ply"));  // the same header, counts 0
+  EXPECT_TRUE(
+      none.starts_with("ply\nformat binary_little_endian 1.0\ncomment Exported from an "
+                       "unnamed scene\nelement vertex 0\n"));
+  EXPECT_TRUE(
+      none.ends_with("element face 0\nproperty list uchar int vertex_indices\nend_header\n"));
+}
+
+// In a folder holding the folders "dir.ply" and "scene.mtl" and an old "scene.obj": the
+// first line written, or the error with the folder left out of the path.
+TEST(ExportTo, ExtensionChoosesTheFormatAndFailuresLeaveNothingBehind) {
+  test::TempDir folder;
+  std::filesystem::create_directory(folder.file("dir.ply"));
+  std::filesystem::create_directory(folder.file("scene.mtl"));
+  folder.write("scene.obj", "old");
+  SceneBuilder b;
+  b.add("cube", test::box({0, 0, 0}, {1, 1, 1}), 0);
+  const std::pair<const char*, std::string> cases[] = {
+      {"a.Obj", "# Exported from an unnamed scene"},
+      {"b.pLY", "ply"},
+      {".obj", "# Exported from an unnamed scene"},
+      {"a.stl", "cannot export to 'a.stl': the file name must end in .obj or .ply"},
+      {"obj", "cannot export to 'obj': the file name must end in .obj or .ply"},
+      {"a.plyx", "cannot export to 'a.plyx': the file name must end in .obj or .ply"},
+      {"dir.ply", "cannot write 'dir.ply': Is a directory"},
+      {"scene.obj", "cannot write 'scene.mtl': Is a directory"},
+  };
+  for (const auto& [name, outcome] : cases) {
+    std::string seen;
+    try {
+      exportScene(b.scene, folder.file(name));
+      seen = test::slurp(folder.file(name));
+      seen.resize(seen.find('\n'));
+    } catch (const std::runtime_error& e) {
+      seen = e.what();
+      seen.erase(seen.find(folder.path().string() + "/"), folder.path().string().size() + 1);
+    }
+    EXPECT_EQ(seen, outcome);
+    EXPECT_EQ(canExport(name), seen.rfind("cannot export", 0) != 0) << name;
+  }
+  EXPECT_EQ(test::slurp(folder.file("scene.obj")), "old");
+  EXPECT_TRUE(std::filesystem::is_empty(folder.file("dir.ply")));
+  EXPECT_EQ(folder.names(), (std::vector<std::string>{".mtl", ".obj", "a.Obj", "a.mtl", "b.pLY",
+                                                      "dir.ply", "scene.mtl", "scene.obj"}));
+}
+
+TEST(ExportTo, FolderTheUserMayNotWriteIsRefused) {
+  test::TempDir folder;
+  const test::OrdinaryUser user({folder.path().string()});
+  if (!user.restricted()) GTEST_SKIP() << "no ordinary user can try the access here";
+  try {
+    exportScene(SceneBuilder().scene, folder.file("x.obj"));
+    ADD_FAILURE() << "written";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(e.what(), "cannot write '" + folder.file("x.obj") + "': Permission denied");
+  }
+}
+
+// Pieces copied in and pieces placed in the buffer, then one longer than a block: on
+// disk in order, over the old file, with the usual permissions.
+TEST(OutputFile, BytesAcrossBlocksReplaceTheOldFileInOrder) {
+  test::TempDir folder;
+  const std::string path = folder.write("f", "old");
+  const mode_t mask = ::umask(022);
+  std::string expected;
+  OutputFile out(path);
+  for (int i = 0; expected.size() < 3 * OutputFile::kBufferSize; ++i) {
+    const std::string piece = std::to_string(i) + ",";
+    if (i % 3 == 0) {
+      out.write(piece);
+    } else {
+      std::memcpy(out.room(piece.size()), piece.data(), piece.size());
+      out.advance(piece.size());
+    }
+    expected += piece;
+  }
+  out.write(std::string(OutputFile::kBufferSize + 17, 'z'));
+  out.commit();
+  ::umask(mask);
+  EXPECT_TRUE(test::slurp(path) == expected + std::string(OutputFile::kBufferSize + 17, 'z'));
+  EXPECT_EQ(folder.names(), std::vector<std::string>{"f"});
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+}  // namespace
+}  // namespace vlm::exporter
