@@ -4,7 +4,6 @@
 
 #include <array>
 #include <fstream>
-#include <optional>
 #include <random>
 
 #include "HostileImport.h"
@@ -20,7 +19,6 @@ struct Change {
   const char* name;
   void (*apply)(const std::string& path);
   const char* failure;  // what the one failure shows; nullptr: no failure is required
-  bool asUser = false;  // root reads anything: the run acts as an ordinary user
 };
 
 const Change kChanges[] = {
@@ -30,8 +28,7 @@ const Change kChanges[] = {
     {"EmptiedToZeroBytes", [](const std::string& p) { fs::resize_file(p, 0); }, nullptr},
     {"CutInTheMiddle", [](const std::string& p) { fs::resize_file(p, 17); }, nullptr},
     {"Grown", [](const std::string& p) { std::ofstream(p, std::ios::app) << kTriangle; }, nullptr},
-    {"MadeUnreadable", [](const std::string& p) { ::chmod(p.c_str(), 0); }, "Permission denied",
-     true},
+    {"MadeUnreadable", [](const std::string& p) { ::chmod(p.c_str(), 0); }, "Permission denied"},
 };
 
 // The run takes the file's length right after the dialog (the progress bar's first maximum)
@@ -41,23 +38,23 @@ class ChangedBeforeLoad : public HostileImport, public ::testing::WithParamInter
 
 TEST_P(ChangedBeforeLoad, EndsContained) {
   const std::string path = dir.write("model.obj", kTriangle);
-  std::optional<test::OrdinaryUser> user;
-  if (GetParam().asUser) {
-    // The user owns the file and the settings, and takes the file's read permission away.
-    for (const std::string& own : {path, configHome.path().string()}) {
-      ASSERT_TRUE(::geteuid() != 0 || ::chown(own.c_str(), 65534, 65534) == 0);
-    }
-    user.emplace(std::vector<std::string>{dir.path().string()});
-    if (!user->restricted()) GTEST_SKIP() << "no ordinary user can try the access here";
+  // Root reads anything, so the run acts as an ordinary user, who owns the file, its folder
+  // and the settings, and may take the file's read permission away.
+  for (const std::string& own : {dir.path().string(), path, configHome.path().string()}) {
+    ASSERT_TRUE(::geteuid() != 0 || ::chown(own.c_str(), 65534, 65534) == 0);
   }
   bool changed = false;
-  const Outcome outcome = importPath(path, [&](float, float max) {
-    if (!changed && max == static_cast<float>(kTriangle.size() + 1)) {
-      changed = true;
-      GetParam().apply(path);
-    }
-  });
-  user.reset();
+  Outcome outcome;
+  {
+    const test::OrdinaryUser user;
+    if (!user.restricted()) GTEST_SKIP() << "no ordinary user can try the access here";
+    outcome = importPath(path, [&](float, float max) {
+      if (!changed && max == static_cast<float>(kTriangle.size() + 1)) {
+        changed = true;
+        GetParam().apply(path);
+      }
+    });
+  }
   ASSERT_TRUE(changed) << "the run never set the progress bar's maximum";
   expectContained(outcome, 1000);
   EXPECT_TRUE(!GetParam().failure ||
@@ -91,15 +88,14 @@ const Settings kSettings[] = {
      noise() + kKey + "\\PLY]\nPath=text:/models/ply/\n" + noise() + kKey +
          "]\nFileFormat=int16:4\nOther=int32:77\n",
      {"]\nFileFormat=int16:0\nOther=int32:77\n", "PLY]\nPath=text:/models/ply/\n"}},
-    {"Empty", "registry.ini", "", {"]\nFileFormat=int16:0\n"}},
     {"FileIsAFolder", "registry.ini/keep", "kept", {}},
     {"FolderIsAFile", "", "kept", {}},
     {"OversizedFile", "registry.ini", "; " + std::string(5 << 20, 'x') + "\n", {}},
 };
 
-// The dialog still works; a write that cannot be made shows one failure (again when closing
-// the dialog saves the format); and nothing saved is lost: noise keeps the values between
-// it, and what the component cannot write over keeps its bytes.
+// The dialog still works; a write that cannot be made leaves it idle and shows one failure,
+// and again when closing it saves the format; and nothing saved is lost: noise keeps the values
+// between it, and what the component cannot write over keeps its bytes.
 class BrokenSettings : public HostileImport, public ::testing::WithParamInterface<Settings> {};
 
 TEST_P(BrokenSettings, DialogWorksAndNothingSavedIsLost) {
@@ -108,11 +104,11 @@ TEST_P(BrokenSettings, DialogWorksAndNothingSavedIsLost) {
   fs::create_directories(file.parent_path());
   std::ofstream(file, std::ios::binary) << GetParam().bytes;
   const Outcome outcome = importBytes("model.obj", kTriangle);
-  expectContained(outcome, kTriangle.size());
   const bool writable = !GetParam().kept.empty();
-  using Counts = std::array<size_t, 3>;  // failures, messages (closing too), objects
-  EXPECT_EQ((Counts{outcome.failures.size(), outcome.messages.size(), outcome.objects}),
-            (writable ? Counts{0, 0, 1} : Counts{1, 2, 0}));
+  using Counts = std::array<size_t, 4>;  // messages, failures (closing too), objects, idle
+  EXPECT_EQ(
+      (Counts{outcome.messages.size(), outcome.failures.size(), outcome.objects, outcome.idle}),
+      (writable ? Counts{0, 0, 1, 0} : Counts{2, 2, 0, 1}));
   const std::string after = test::slurp(file);
   EXPECT_TRUE(writable || after == GetParam().bytes) << "the file was changed";
   for (const std::string& kept : GetParam().kept) {
