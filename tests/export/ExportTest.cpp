@@ -27,7 +27,8 @@ constexpr int32_t kBlueish = colorNumber(0, 128, 192);
 const std::string kData = VLM_EXPORT_DATA "/";
 
 // A flat placed plate; a square with every kind of corner normal, bound to a material;
-// a triangle without area whose key matches no material; an object without geometry.
+// a triangle without area whose key matches no material; an object without geometry
+// whose colour number has bits above the 24 set.
 TEST(ObjExport, WorldVerticesUnitNormalsNamesAndMaterials) {
   SceneBuilder b;
   b.addMaterial("Brick", colorNumber(170, 60, 40));
@@ -39,7 +40,7 @@ TEST(ObjExport, WorldVerticesUnitNormalsNamesAndMaterials) {
                                     -0.0f, -0.0f, 2, kInf, 0, 0, 0, 1e-30f, 0});
   b.bind(square, "brick");
   b.bind(b.add("", {{1, 1, 1, 2, 2, 2, 3, 3, 3}, {0, 1, 2}}, kBlueish), "blue");
-  b.add("a#b", {}, colorNumber(255, 0, 0));
+  b.add("a#b", {}, colorNumber(255, 0, 0) | 0x7F000000);
   test::TempDir folder;
   exportScene(b.scene, folder.file("parts.obj"), {"two\nparts.3ds"});
   for (const char* name : {"parts.obj", "parts.mtl"})
