@@ -55,23 +55,25 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
               c.result)
         << testing::PrintToString(c.list) << " form " << c.form;
   }
-  // Lists of the wrong length fail. The triples make numbers 0 and 2 triangles 0 and 1, and
-  // 1 invalid; normal records for no stored polygon are only counted.
+  // Lists of the wrong length fail. The triples make numbers 0 and 2 triangles 0 and 1 (a
+  // vertex twice), and 1 invalid; records for no stored polygon are only counted.
   std::vector<float> two = {1, 2}, nine(9, 1.0f), records;
-  std::vector<int32_t> triples = {0, 1, 2, 0, 1, 5, 2, 3, 0};
+  std::vector<int32_t> triples = {0, 1, 2, 0, 1, 5, 3, 3, 4};
   for (float number : {0.0f, 2.0f, 2.5f, -1.0f, 3.0f, 1.0f}) {
     records.push_back(number);
-    records.insert(records.end(), 9, number + 2);
+    for (int i = 0; i < 9; ++i) records.push_back(number + 2 + 0.125f * static_cast<float>(i));
   }
   auto object = meshObject(kSquare);
   call(object, "Add_Poligons", {Variant(&triples).byRef(), Variant(int16_t{3})});
   EXPECT_EQ(errorOf([&] { call(object, "Add_Vertices", {Variant(&two).byRef()}); }), 5);
   EXPECT_EQ(errorOf([&] { call(object, "Set_PoligonNormals", {Variant(&nine).byRef()}); }), 5);
   call(object, "Set_PoligonNormals", {Variant(&records).byRef()});
+  std::array<float, 9> first, second;
+  for (int i = 0; i < 9; ++i) first[i] = 2 + 0.125f * i, second[i] = 4 + 0.125f * i;
   EXPECT_EQ(
       std::tuple(object->mesh().vertexCount(), object->normalRecords(), object->invalidNormals(),
-                 object->mesh().normalsOf(0)[8], object->mesh().normalsOf(1)[8]),
-      std::tuple(5, int64_t{6}, int64_t{4}, 2.0f, 4.0f));
+                 object->mesh().normalsOf(0), object->mesh().normalsOf(1)),
+      std::tuple(5, int64_t{6}, int64_t{4}, first, second));
 }
 
 TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
