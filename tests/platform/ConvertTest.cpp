@@ -59,9 +59,8 @@ TEST(Convert, TextTakesPeriodOrCommaAsTheDecimalSeparator) {
   for (const auto& [text, value] : leading) EXPECT_EQ(leadingValue(text), value) << text;
 }
 
-// Short numbers take a quicker path than long ones or ones with an exponent; every
-// length must give the correctly rounded double, bit for bit what strtod gives. The
-// quick reader alone takes at most 15 digits and no exponent.
+// Up to 15 digits without exponent take a quicker path; every length must still give the
+// correctly rounded double, bit for bit what strtod gives.
 TEST(Convert, EveryDigitCountRoundsLikeStrtod) {
   std::mt19937_64 random(20261206);
   for (int i = 0; i < 200000; ++i) {

@@ -44,10 +44,11 @@ TEST(Dispatch, MembersAnswerByNameInAnyCaseOrByIdAndWriteBackByReference) {
   EXPECT_EQ(std::pair(cache.call(a, InvokeKind::PropertyGet, {}).toLong(), b.value),
             std::pair(41, 42));
   for (DispId id : {1, 4}) EXPECT_EQ(a.invoke(id, {}, {}, nullptr, nullptr), hr::kMemberNotFound);
-  EXPECT_EQ(errorOf([&] { invokeByName(a, "None", InvokeKind::Method, {}); }), err::kNoSuchMember);
-  EXPECT_EQ(errorOf([&] { invokeMember(a, 1, InvokeKind::Method, {}); }), err::kNoSuchMember);
-  EXPECT_EQ(errorOf([&] { invokeByName(a, "Value", InvokeKind::PropertyPut, {}); }), 450);
-  EXPECT_EQ(errorOf([] { requireObject(nullptr); }), err::kObjectVarNotSet);
+  EXPECT_EQ(std::vector({errorOf([&] { invokeByName(a, "None", InvokeKind::Method, {}); }),
+                         errorOf([&] { invokeMember(a, 1, InvokeKind::Method, {}); }),
+                         errorOf([&] { invokeByName(a, "Value", InvokeKind::PropertyPut, {}); }),
+                         errorOf([] { requireObject(nullptr); })}),
+            std::vector({err::kNoSuchMember, err::kNoSuchMember, 450, err::kObjectVarNotSet}));
 }
 
 // Whatever a member throws crosses the boundary as ErrorInfo and comes back raised.
@@ -82,21 +83,24 @@ std::string coerced(const Variant& value) {
 
 TEST(Variant, ClassicCoercions) {
   std::vector<float> singles{1};
-  const std::pair<Variant, const char*> cases[] = {
+  const struct {
+    Variant value;
+    const char* expected;
+  } cases[] = {
       {Variant(), "0.000000|false||"}, {true, "-1.000000|true|True|"},
       {false, "0.000000|false|False|"}, {int16_t{-1}, "-1.000000|true|-1|"},
       {int32_t{40000}, "40000.000000|true|40000|"}, {1.5f, "1.500000|true|1.5|"},
       {0.1, "0.100000|true|0.1|"}, {" 2.5 ", "2.500000|true| 2.5 |"}, {"1,5", "13|13|1,5|"},
       {"TRUE", "13|true|TRUE|"}, {"false", "13|false|false|"}, {"tRUE", "13|13|tRUE|"},
       {Variant::missing(), "13|13|13|"}, {ObjectRef(), "13|13|13|"}, {&singles, "13|13|13|"}};
-  for (const auto& [value, expected] : cases) EXPECT_EQ(coerced(value), expected);
-  EXPECT_EQ(errorOf([] { Variant(int32_t{40000}).toInteger(); }), err::kOverflow);
-  EXPECT_EQ(errorOf([] { Variant(int16_t{3}).toObject(); }), err::kObjectRequired);
-  EXPECT_EQ(Variant(ObjectRef()).toObject(), nullptr);
-  EXPECT_EQ(&Variant(&singles).singleArray(), &singles);
-  EXPECT_EQ(errorOf([&] { Variant(&singles).longArray(); }), err::kTypeMismatch);
-  EXPECT_EQ(errorOf([] { Variant(static_cast<std::vector<float>*>(nullptr)).singleArray(); }),
-            err::kTypeMismatch);
+  for (const auto& c : cases) EXPECT_EQ(coerced(c.value), c.expected);
+  EXPECT_EQ(std::pair(Variant(ObjectRef()).toObject(), &Variant(&singles).singleArray()),
+            std::pair(ObjectRef(), &singles));
+  EXPECT_EQ(std::vector({errorOf([] { Variant(int32_t{40000}).toInteger(); }),
+                         errorOf([] { Variant(int16_t{3}).toObject(); }),
+                         errorOf([&] { Variant(&singles).longArray(); }),
+                         errorOf([] { Variant(static_cast<std::vector<float>*>(nullptr)).singleArray(); })}),
+            std::vector({err::kOverflow, err::kObjectRequired, 13, 13}));
 }
 
 TEST(Collection, PositionsCountFromOneKeysIgnoreCaseAndBadAccessRaises) {
@@ -106,10 +110,10 @@ TEST(Collection, PositionsCountFromOneKeysIgnoreCaseAndBadAccessRaises) {
   c.Add(b);
   EXPECT_EQ(std::vector<ObjectRef>({c.Item(1), c.Item(2), c.Item("obj1")}),
             std::vector<ObjectRef>({a, b, a}));
-  for (int32_t bad : {0, 3}) EXPECT_EQ(errorOf([&] { c.Item(bad); }), err::kSubscript) << bad;
-  for (int32_t bad : {0, 3}) EXPECT_EQ(errorOf([&] { c.Remove(bad); }), err::kSubscript) << bad;
-  EXPECT_EQ(errorOf([&] { c.Item("nope"); }), err::kInvalidCall);
-  EXPECT_EQ(errorOf([&] { c.Add(b, "OBJ1"); }), err::kKeyInUse);
+  EXPECT_EQ(std::vector({errorOf([&] { c.Item(0); }), errorOf([&] { c.Item(3); }),
+                         errorOf([&] { c.Remove(0); }), errorOf([&] { c.Remove(3); }),
+                         errorOf([&] { c.Item("nope"); }), errorOf([&] { c.Add(b, "OBJ1"); })}),
+            std::vector({9, 9, 9, 9, err::kInvalidCall, err::kKeyInUse}));
   c.Remove(1);
   EXPECT_EQ(std::pair(c.Count(), c.Item(1)), std::pair(1, ObjectRef(b)));
 }
@@ -117,12 +121,12 @@ TEST(Collection, PositionsCountFromOneKeysIgnoreCaseAndBadAccessRaises) {
 TEST(ObjectRegistry, ClassesAreCreatedByNameInAnyCaseUntilUnregistered) {
   const auto counter = std::make_shared<Counter>();
   registerClass("Test.Counter", [] { return nullptr; });
-  EXPECT_EQ(errorOf([] { createObject("Test.Counter"); }), err::kCantCreateObject);
-  registerClass("TEST.COUNTER", [&] { return counter; });  // replaces the first
-  EXPECT_EQ(createObject("test.counter"), counter);
   registerClass("Test.Throwing", []() -> ObjectRef { throw std::runtime_error("no"); });
   EXPECT_EQ(errorPartsOf([] { createObject("Test.Throwing"); }),
             ErrorParts(429, "VLMImport", "ActiveX component can't create object"));
+  EXPECT_EQ(errorOf([] { createObject("Test.Counter"); }), err::kCantCreateObject);
+  registerClass("TEST.COUNTER", [&] { return counter; });  // replaces the first
+  EXPECT_EQ(createObject("test.counter"), counter);
   unregisterClass("test.COUNTER");
   EXPECT_EQ(std::pair(isClassRegistered("Test.Counter"), isClassRegistered("test.throwing")),
             std::pair(false, true));

@@ -1,23 +1,10 @@
-// Room for large arrays: growth keeps the elements and stays geometric, and a file-fed
-// array forecasts its final size from the file behind and ahead of it.
+// A file-fed array forecasts its final size from the file behind and ahead of it.
 #include "platform/LargeArrays.h"
 
 #include <gtest/gtest.h>
 
 namespace vlm {
 namespace {
-
-TEST(LargeArrays, MakeRoomKeepsTheElementsAndAtLeastDoubles) {
-  std::vector<int32_t> array{1, 2, 3};
-  array.shrink_to_fit();
-  makeRoom(array, 1);
-  EXPECT_EQ(array, (std::vector<int32_t>{1, 2, 3}));
-  EXPECT_EQ(array.capacity(), 6u);
-  makeRoom(array, 3);  // fits: nothing moves
-  EXPECT_EQ(array.capacity(), 6u);
-  makeRoom(array, 60);  // more than double: exactly what is asked
-  EXPECT_EQ(array.capacity(), 63u);
-}
 
 // Doubling until a MiB of the file is behind the array's start; then the array's share of
 // that stretch times the bytes left, 1/16 to spare, but at least a quarter more.
@@ -33,12 +20,10 @@ TEST(LargeArrays, FileFedGrowthForecastsFromTheFileBehindAndAhead) {
     size_t forecast;
   } cases[] = {{1001, 5 * kMiB - 1, 8 * kMiB, 2000}, {1001, 5 * kMiB, 8 * kMiB, 4250},
                {1001, 6 * kMiB, 8 * kMiB, 2125}, {1001, 5 * kMiB, 5 * kMiB, 1250},
-               {1001, 6 * kMiB, 2 * kMiB, 1250},  // the file shrank
-               {9000, 5 * kMiB, 8 * kMiB, 9000},
-               {1001, 5 * kMiB, kMiB << 32, 1000000000000}};  // a huge file: capped
-  for (const auto& c : cases) {
-    EXPECT_EQ(growth.forecast(1000, 1000, c.wanted, c.position, c.length), c.forecast)
-        << c.position << " of " << c.length;
+               {1001, 6 * kMiB, 2 * kMiB, 1250}, {9000, 5 * kMiB, 8 * kMiB, 9000},
+               {1001, 5 * kMiB, kMiB << 32, 1000000000000}};  // shrunk file, huge file
+  for (const auto& [wanted, position, length, forecast] : cases) {
+    EXPECT_EQ(growth.forecast(1000, 1000, wanted, position, length), forecast) << position;
   }
 }
 
