@@ -1,7 +1,6 @@
-// The FLTK toolkit on an X server ($DISPLAY, or an Xvfb started for this program and ended
-// with it; the tests are skipped without one): a form's widgets and a person's events,
-// message boxes, the file dialog's filter; and the real import dialog at work, whose
-// pictures go to VLM_SCREENSHOT_DIR as dialog.png and dialog-running.png (those in docs/).
+// The FLTK toolkit on an X server ($DISPLAY, or an Xvfb this program starts; the tests are
+// skipped without one), and the real import dialog at work, whose pictures go to
+// VLM_SCREENSHOT_DIR as dialog.png and dialog-running.png (the ones in docs/).
 #include <FL/Fl.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Choice.H>
@@ -138,12 +137,11 @@ Widget& widget(FltkForm& form, ControlId id) {
   return dynamic_cast<Widget&>(*form.widget(id));
 }
 
-// A form shows its controls: twips become pixels (15 to one, rounded) offset by the
-// frames around, only the frame in front shows, list entries show as given, values set
-// from code show at once. Shown modally it gets a person's events: clicks reach neither
-// disabled controls nor those of a covered frame, Tab walks the reachable ones in tab
-// order (those without one last), Escape does not close, the close box asks the owner.
-// A value the importers store shows once DoEvents lets FLTK run.
+// Twips become pixels (15 to one, rounded) offset by the frames around; only the frame in
+// front shows; list entries show as given; values from code show at once. Shown modally:
+// clicks reach neither disabled controls nor those of a covered frame, Tab walks the rest
+// in tab order (those without one last), Escape does not close, the close box asks the
+// owner, and a value the importers store shows once DoEvents lets FLTK run.
 TEST_F(FltkTest, FormShowsItsControlsAndGetsWhatAPersonCanReach) {
   Recorder owner(toolkit());
   auto& form = static_cast<FltkForm&>(*owner.form);
@@ -248,6 +246,23 @@ TEST_F(FltkTest, MessageBoxesShowTheirPartsAndGiveOnlyWhatTheyOffer) {
   EXPECT_EQ(std::pair(toolkit().messageBox("", MsgIcon::None, MsgButtons::Ok, ""),
                       toolkit().messageBox("", MsgIcon::None, MsgButtons::YesNo, "")),
             std::pair(MsgResult::Ok, MsgResult::Yes));
+}
+
+// Each in a fresh process, as FLTK keeps the first display it opened.
+TEST(FltkToolkitOpen, MissingOrUnreachableDisplayIsNamed) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (const std::string display : {":4711", ""}) {
+    const auto open = [&] {
+      ::setenv("DISPLAY", display.c_str(), 1);
+      std::string whyNot;
+      const bool opened = FltkToolkit::open(whyNot) != nullptr;
+      std::fprintf(stderr, "%d %s\n", opened, whyNot.c_str());
+      std::_Exit(0);
+    };
+    EXPECT_EXIT(open(), ::testing::ExitedWithCode(0),
+                display.empty() ? "^0 no X display: DISPLAY is not set\n$"
+                                : "^0 no X display: cannot open display ':4711'\n$");
+  }
 }
 
 // "description|pattern" pairs become FLTK's lines, every letter of a pattern in both
