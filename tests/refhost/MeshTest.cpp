@@ -56,10 +56,10 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
         << testing::PrintToString(c.list) << " form " << c.form;
   }
   // Lists of the wrong length fail. The triples make numbers 0 and 2 triangles 0 and 1 (a
-  // vertex twice), and 1 invalid; records for no stored polygon are only counted.
+  // vertex twice), and 1 invalid; normals for no stored polygon are only counted.
   std::vector<float> two = {1, 2}, nine(9, 1.0f), records;
   std::vector<int32_t> triples = {0, 1, 2, 0, 1, 5, 3, 3, 4};
-  for (float number : {0.0f, 2.0f, 2.5f, -1.0f, 3.0f, 1.0f}) {
+  for (float number : {2.0f, 2.5f, -1.0f, 3.0f, 1.0f}) {
     records.push_back(number);
     for (int i = 0; i < 9; ++i) records.push_back(number + 2 + 0.125f * static_cast<float>(i));
   }
@@ -68,8 +68,13 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
   EXPECT_EQ(errorOf([&] { call(object, "Add_Vertices", {Variant(&two).byRef()}); }), 5);
   EXPECT_EQ(errorOf([&] { call(object, "Set_PoligonNormals", {Variant(&nine).byRef()}); }), 5);
   call(object, "Set_PoligonNormals", {Variant(&records).byRef()});
+  std::vector<Variant> single = {Variant(0)};
   std::array<float, 9> first, second;
-  for (int i = 0; i < 9; ++i) first[i] = 2 + 0.125f * i, second[i] = 4 + 0.125f * i;
+  for (int i = 0; i < 9; ++i) {
+    first[i] = 2 + 0.125f * i, second[i] = 4 + 0.125f * i;
+    single.push_back(Variant(first[i]));
+  }
+  call(object, "Set_PoligonNormal", single);
   EXPECT_EQ(
       std::tuple(object->mesh().vertexCount(), object->normalRecords(), object->invalidNormals(),
                  object->mesh().normalsOf(0), object->mesh().normalsOf(1)),
@@ -77,19 +82,21 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
 }
 
 TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
-  // Numbers: 0 -> triangle 0, 1 invalid, 2 -> triangle 1; both face +z.
+  // Numbers: 0 -> triangle 0, 1 invalid, 2 -> triangle 1; both face +z. An empty run gives
+  // no normals at all ('-').
   // clang-format off
   const struct { std::vector<Variant> args; CVLMObject::Surface recorded; std::string smoothed; } cases[] = {
-      {{Variant(int16_t{0})}, {0, 2}, "11"}, {{Variant(0), Variant(-1).byRef()}, {0, -1}, "00"},
-      {{Variant(0), Variant(0)}, {0, 0}, "10"}, {{Variant(1), Variant(1)}, {1, 1}, "00"},
-      {{Variant(2)}, {2, 2}, "01"}, {{Variant(-5), Variant(1)}, {-5, 1}, "10"},
-      {{Variant(1), Variant(40)}, {1, 40}, "01"}, {{Variant(3), Variant::missing()}, {3, 2}, "00"}};
+      {{Variant(int16_t{0})}, {0, 2}, "11+"}, {{Variant(0), Variant(-1).byRef()}, {0, -1}, "00-"},
+      {{Variant(0), Variant(0)}, {0, 0}, "10+"}, {{Variant(1), Variant(1)}, {1, 1}, "00-"},
+      {{Variant(2)}, {2, 2}, "01+"}, {{Variant(-5), Variant(1)}, {-5, 1}, "10+"},
+      {{Variant(1), Variant(40)}, {1, 40}, "01+"}, {{Variant(3), Variant::missing()}, {3, 2}, "00-"}};
   // clang-format on
   for (auto c : cases) {
     auto object = meshObject(kSquare, {3, 0, 1, 2, 3, 0, 1, 9, 3, 0, 2, 3});
     invokeByName(*object, "Get_Surface", InvokeKind::Method, c.args);
     std::string smoothed;
     for (int32_t t = 0; t < 2; ++t) smoothed += object->mesh().normalsOf(t)[5] == 1 ? '1' : '0';
+    smoothed += object->mesh().hasCornerNormals() ? '+' : '-';
     EXPECT_EQ(std::pair(object->surfaces(), smoothed),
               std::pair(std::vector{c.recorded}, c.smoothed));
   }
