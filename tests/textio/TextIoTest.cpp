@@ -235,7 +235,7 @@ TEST(TextHelpers, NameFromPathSplitsAtTheLastSlashOrBackslash) {
   // clang-format off
   const struct { const char *path, *name, *folder; int32_t error = 0; } cases[] = {
       {"C:\\Models\\Big cube.obj", "Big cube", "C:\\Models\\"}, {"cube.obj", "cube", "cube"},
-      {"/data/Part A.obj", "Part A", "/data/"}, {".obj", "", ""}, {"/a\\b/c.ply", "c", "/a\\b/"},
+      {"/data/Big lid.obj", "Big lid", "/data/"}, {".obj", "", ""}, {"/a\\b/c.ply", "c", "/a\\b/"},
       {"C:\\x/y\\z.3ds", "z", "C:\\x/y\\"}, {"/dir/.obj", "", "/dir/"},
       {"/file.tar.gz", "file.ta", "/"}, {"noext", "n", "n"},
       {"abc", "", "abc", err::kInvalidCall}, {"", "", "", err::kInvalidCall}};
