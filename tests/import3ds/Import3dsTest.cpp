@@ -106,22 +106,6 @@ TEST_F(Import3ds, CutFileKeepsWhatWasReadBeforeTheCut) {
   EXPECT_EQ(previous, 2);
 }
 
-TEST_F(Import3ds, DamagedByteAnywhereEndsWithAResultOrTheImportersOwnFailure) {
-  for (size_t at = 0; at < kSound.size(); ++at) {
-    for (const uint8_t value : {uint8_t{0x00}, uint8_t{0xFF}, uint8_t(kSound[at] ^ 0x80)}) {
-      SCOPED_TRACE(::testing::Message() << "byte " << at << " = " << int{value});
-      std::string bad = kSound;
-      bad[at] = static_cast<char>(value);
-      const Outcome out = load(bad);
-      if (out.error) {
-        EXPECT_EQ(out.number(), err::k3DS) << out.description();
-      }
-      EXPECT_EQ(fileTable().find(1), nullptr);
-      recorder.clearRecords();
-    }
-  }
-}
-
 // Counts and corner numbers are unsigned; a list is read whole at its position, bytes
 // past the end of the file reading as zero.
 TEST_F(Import3ds, ListsAreReadWholeWithUnsignedCounts) {

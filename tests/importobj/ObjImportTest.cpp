@@ -92,19 +92,11 @@ TEST_F(ObjImport, FailureClosesTheFileAndAddsTheCurrentObjectNot) {
   EXPECT_EQ(errorOf([&] { importer.Load(dir.file("missing.obj"), objects); }), err::kFileNotFound);
 }
 
-// Every prefix of a sample loads or fails on a cut number or a missing line end, and
-// file 1 is closed either way; a stop at any yield hands over the objects read, and no
-// line is read after the stop.
-TEST_F(ObjImport, EveryTruncationAndEveryStopLeavesTheFileClosed) {
+// A stop at any yield hands over the objects read, no line is read after the stop, and
+// file 1 is closed. (Cuts and damaged bytes go through the whole import in tests/hostile.)
+TEST_F(ObjImport, EveryStopHandsOverWhatWasReadAndClosesTheFile) {
   const std::string sample = crlf({"# Object a", "vn 0 0 1", "v 1.5 0 0", "v 0 2 0", "v 0 0 3",
                                    "f 1//1 2//1 3//1", "s off", "# Object b", "f -3 -2 -1"});
-  for (size_t length = 0; length <= sample.size(); ++length) {
-    const int error = loadError(sample.substr(0, length));
-    EXPECT_TRUE(error == 0 || error == err::kTypeMismatch || error == err::kInputPastEnd)
-        << length << ": " << error;
-    EXPECT_EQ(fileTable().find(1), nullptr) << length;
-  }
-  dialog.progress.clear();
   load(sample);
   const size_t yields = dialog.progress.size();
   for (size_t n = 1; n <= yields; ++n) {
