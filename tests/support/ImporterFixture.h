@@ -37,14 +37,12 @@ class ImporterFixture : public ::testing::Test {
   }
   void loadWith(Importer& importer, const std::string& bytes, const std::string& name = {}) {
     objects = std::make_shared<Collection>();
-    beforeLoad();
     importer.Load(dir.write(name.empty() ? fileName_ : name, bytes), objects);
   }
   // The error number Load raised, or 0.
   int loadError(const std::string& bytes) {
     return errorOf([&] { load(bytes); });
   }
-  virtual void beforeLoad() {}
 
   // The number n of object#n, the first object the last Load added (-1 when none).
   int added() const {
