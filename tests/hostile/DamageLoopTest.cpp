@@ -65,7 +65,11 @@ TEST_P(DamagedFile, EveryRunEndsContained) {
     if (HasFailure()) return;
   }
   // Stopped at one of up to 64 yields: the only failure that may still show is the one the
-  // whole file ends in, met before the reader looks at the stop.
+  // whole file ends in, met before the reader looks at the stop. A text reader reads no
+  // further line; a PLY property pass reports once more, a 3DS colour reads the headers of
+  // its two sub-chunks.
+  const std::string ext = GetParam().extension().string();
+  const uint64_t readOnAfterStop = ext == ".3ds" ? 2 : ext == ".ply" ? 1 : 0;
   for (uint64_t i = 0, stops = std::min<uint64_t>(whole.yields, 64); i < stops; ++i) {
     const uint64_t yield = 1 + i * whole.yields / stops;
     SCOPED_TRACE("stopped at yield " + std::to_string(yield));
@@ -74,6 +78,7 @@ TEST_P(DamagedFile, EveryRunEndsContained) {
     EXPECT_TRUE(!stopped.messages.empty() && stopped.messages[0].buttons == ui::MsgButtons::YesNo);
     EXPECT_TRUE(stopped.objects == 0 && stopped.idle);
     EXPECT_TRUE(stopped.failures.empty() || stopped.failures == whole.failures);
+    EXPECT_LE(stopped.yields, yield + readOnAfterStop) << "read on after the stop";
     if (HasFailure()) return;
   }
   EXPECT_LT(peakMemory() - memoryBefore, size_t{256} << 20);
