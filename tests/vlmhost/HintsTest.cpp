@@ -108,6 +108,10 @@ INSTANTIATE_TEST_SUITE_P(
         HintCase{"pov read as obj", "obj", "#declare M = mesh {\r\n triangle {<0,0,0>}\r\n}\r\n",
                  {}, {}, "--format inc"},
         HintCase{"unknown text read as obj gives no hint", "obj", "hello\r\n", {}, {}, ""},
+        HintCase{"text starting with the 3ds id but no length it can hold", "obj",
+                 "MMMMMM some text\r\n", {}, {}, ""},
+        HintCase{"dxf with comments before its first section", "obj",
+                 "999\r\nmade by a tool\r\n  0\r\nSECTION\r\n", {}, {}, "--format dxf"},
         HintCase{"invalid polygons are counted", "obj", "v 0 0 0\r\nf 1 2 3\r\n", {},
                  {object(0, 3)}, "3 polygons whose corners"}),
     [](const ::testing::TestParamInfo<HintCase>& info) {
@@ -115,16 +119,6 @@ INSTANTIATE_TEST_SUITE_P(
       for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
       return name;
     });
-
-TEST(HintsSniff, TextThatStartsWithMMIsNotTaken3ds) {
-  // A main-chunk id without a length the file can hold is no 3DS file.
-  EXPECT_EQ(sniffFormat(sampleOf("MMMMMM some text\r\n")), "");
-  EXPECT_EQ(sniffFormat(sampleOf(threeDs())), "3ds");
-}
-
-TEST(HintsSniff, DxfCommentsBeforeTheFirstSectionAreSkipped) {
-  EXPECT_EQ(sniffFormat(sampleOf("999\r\nmade by a tool\r\n  0\r\nSECTION\r\n")), "dxf");
-}
 
 TEST(HintsSample, ALineEndPastTheHeadIsFound) {
   // The sample reads the head only, but the line-end flags cover the whole file.
