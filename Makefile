@@ -49,7 +49,7 @@ test-sanitize: deps
 	ctest --test-dir $(BUILD)-sanitize --output-on-failure -j $(JOBS)
 
 # libFuzzer targets (clang) for every importer and the settings file: FUZZ_SECONDS each
-# (default 60); the smoke run gives each 30 s.
+# (default 60); the smoke run gives each 10 s.
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 
 fuzz: deps

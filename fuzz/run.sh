@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang and libFuzzer and runs each of them in turn.
 #
 #   fuzz/run.sh            every target for FUZZ_SECONDS (default 60) seconds
-#   fuzz/run.sh smoke      every target for 30 seconds (CI)
+#   fuzz/run.sh smoke      every target for 10 seconds (CI: the build and a short run)
 #   fuzz/run.sh build      build only
 #   fuzz/run.sh 3ds ply    the named targets only (obj dxf 3ds inc ply settings)
 #
@@ -26,7 +26,7 @@ targets=()
 build_only=0
 for arg in "$@"; do
   case "$arg" in
-    smoke) seconds=30 ;;
+    smoke) seconds=10 ;;
     build) build_only=1 ;;
     obj|dxf|3ds|inc|ply|settings) targets+=("$arg") ;;
     *) echo "fuzz/run.sh: unknown argument '$arg'" >&2; exit 2 ;;
