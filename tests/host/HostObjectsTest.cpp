@@ -19,17 +19,14 @@ class Probe : public DispatchObject {
       return ObjectRef(std::make_shared<Probe>(flip_ = !flip_));
     });
     addMember("Add_Vertex", [](InvokeKind, std::span<Variant> args) -> Variant {
-      args[0].assign(9.5f);
-      args[1].assign("not a Single");
-      return {};
+      return args[0].assign(9.5f), args[1].assign("not a Single"), Variant();
     });
     addMember("Set_PoligonNormal", [](InvokeKind, std::span<Variant> args) -> Variant {
       for (size_t i = 0; i < args.size(); ++i) args[i].assign(i ? Variant(i * 10.0f) : 77);
       return {};
     });
     addMember("Get_Surface", [](InvokeKind, std::span<Variant> args) -> Variant {
-      args[1].assign(int32_t{42});
-      return {};
+      return args[1].assign(int32_t{42}), Variant();
     });
   }
   static inline int32_t adds = 0;

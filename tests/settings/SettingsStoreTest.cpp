@@ -1,13 +1,17 @@
 // The settings component as its callers see it: values saved and read back, damaged or
-// blocked files, and saved settings that no failure loses.
+// blocked files, saved settings that no failure loses, and the file's text.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+#include <limits>
 
 #include "SettingsTestSupport.h"
 #include "platform/ObjectRegistry.h"
 #include "settings/RegFun.h"
 #include "settings/RegistryFile.h"
+#include "settings/RegistryText.h"
 #include "settings/SettingsStore.h"
+#include "settings/TextEscape.h"
 #include "support/ErrorOf.h"
 #include "support/OrdinaryUser.h"
 
@@ -54,26 +58,23 @@ TEST(SettingsStore, FileLivesUnderXdgConfigHomeOrElseHomeDotConfig) {
 TEST(RegFun, SavedValuesComeBackAndWhatCannotBeSavedIsRefused) {
   test::TempConfigHome home;
   std::vector<int32_t> array{1, 2};
-  std::vector<int> refused;
   for (const Variant& root : {Variant(int32_t{0}), Variant(int16_t{2}), Variant(2147483650.5),
                               Variant(static_cast<int32_t>(0x80000004u)), Variant(4294967298.0),
                               Variant(true), Variant()}) {
-    refused.push_back(errorOf([&] { regFun("WriteValue", {root, kBase, "X", 1}); }));
-    refused.push_back(errorOf([&] { regFun("ReadValue", {root, kBase, "X"}); }));
+    EXPECT_EQ(std::pair(errorOf([&] { regFun("WriteValue", {root, kBase, "X", 1}); }),
+                        errorOf([&] { regFun("ReadValue", {root, kBase, "X"}); })),
+              std::pair(5, 5)) << shown(root);
   }
   for (const Variant& value : {Variant(), Variant::missing(), Variant(ObjectRef()), Variant(&array)}) {
-    refused.push_back(errorOf([&] { regFun("WriteValue", {kMachineLong, kBase, "X", value}); }));
+    EXPECT_EQ(errorOf([&] { regFun("WriteValue", {kMachineLong, kBase, "X", value}); }), 13);
   }
-  refused.push_back(errorOf([] { regFun("WriteValue", {"HKLM", kBase, "X", 1}); }));
-  refused.push_back(errorOf([] { regFun("WriteValue", {kMachineLong, kBase, "X"}); }));
-  refused.push_back(errorOf([] { regFun("ReadValue", {kMachineLong, kBase}); }));
-  EXPECT_EQ(refused, std::vector({5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5,  // roots
-                                  13, 13, 13, 13, 13, 450, 450}));
+  EXPECT_EQ(std::tuple(errorOf([] { regFun("WriteValue", {"HKLM", kBase, "X", 1}); }),
+                       errorOf([] { regFun("WriteValue", {kMachineLong, kBase, "X"}); }),
+                       errorOf([] { regFun("ReadValue", {kMachineLong, kBase}); })),
+            std::tuple(13, 450, 450));
   EXPECT_EQ(test::errorPartsOf([] { regFun("WriteValue", {0, kBase, "X", Variant()}); }),
             test::ErrorParts(5, "RegServer.RegFun",
                              "Invalid procedure call or argument: unknown root key"));
-  EXPECT_EQ(test::errorPartsOf([] { regFun("WriteValue", {kMachineLong, kBase, "X", Variant()}); }),
-            test::ErrorParts(13, "RegServer.RegFun", "Type mismatch"));
   EXPECT_FALSE(fs::exists(home.filePath()));
 
   const Variant values[] = {int16_t{-1}, int32_t{5}, 1.1f, -0.1, true, "C:\\a=b\n\xff%41"};
@@ -102,8 +103,8 @@ TEST(RegFun, SavedValuesComeBackAndWhatCannotBeSavedIsRefused) {
 
 // Well-formed values of a damaged file survive the next write; a temporary file left by a
 // crash before its rename is never read; a change that changes nothing, a failed rename or
-// a change that stops halfway leaves the file alone.
-TEST(SettingsStore, DamagedFileKeepsItsWellFormedValuesThroughALaterWrite) {
+// a change that stops halfway leaves the file alone; a deleted key takes only its sub-keys.
+TEST(SettingsStore, WritesKeepWhatTheyDoNotChange) {
   test::TempConfigHome home;
   fs::create_directories(home.folder());
   std::ofstream(home.filePath()) << "junk\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport]\n"
@@ -125,6 +126,16 @@ TEST(SettingsStore, DamagedFileKeepsItsWellFormedValuesThroughALaterWrite) {
                std::runtime_error);
   stat(home.filePath().c_str(), &after);
   EXPECT_EQ(before.st_ino, after.st_ino);
+  const std::pair<RegistryRoot, std::string_view> keys[] = {
+      {kMachine, kBase}, {kMachine, kObj}, {kMachine, "SOFTWARE\\Hollavent\\VLMImport\\OBJ\\3"},
+      {kMachine, "SOFTWARE\\Hollavent\\VLMImportOld"}, {kMachine, "SOFTWARE\\Hollavent"},
+      {RegistryRoot::CurrentUser, kBase}};
+  for (const auto& [root, key] : keys) setRegistryValue(root, key, "Keep", true);
+  EXPECT_TRUE(deleteRegistryKey(kMachine, "software\\HOLLAVENT\\vlmimport"));
+  std::string exist;
+  for (const auto& [root, key] : keys) exist += registryKeyExists(root, key) ? '1' : '0';
+  EXPECT_EQ(exist, "000111");
+  EXPECT_FALSE(deleteRegistryKey(kMachine, kBase));
 }
 
 // What stands where the file should be reads as no values and refuses every change, naming
@@ -149,30 +160,98 @@ TEST(SettingsStore, BlockedFileRefusesChangesAndStaysAsItWas) {
       if (refused) user.emplace(std::vector{home.path().string(), home.folder()});
       if (user && !user->restricted()) continue;  // root reads and writes anything
       EXPECT_EQ(stored(kBase, "FileFormat"), obstacle == "read-only" ? "Integer 2" : "none");
-      const auto [number, source, description] =
+      const auto [number, source, text] =
           test::errorPartsOf([] { setRegistryValue(kMachine, kBase, "FileFormat", int16_t{3}); });
-      EXPECT_EQ(number, refused ? err::kPermissionDenied : err::kPathFileAccess);
-      EXPECT_EQ(source, "RegServer.RegFun");
-      EXPECT_NE(description.find(home.filePath()), std::string::npos) << description;
-      EXPECT_EQ(errorOf([] { deleteRegistryKey(kMachine, kBase); }), number);
+      EXPECT_EQ(std::tuple(number, source, text.find(home.filePath()) != std::string::npos,
+                           errorOf([] { deleteRegistryKey(kMachine, kBase); })),
+                std::tuple(refused ? err::kPermissionDenied : err::kPathFileAccess,
+                           "RegServer.RegFun", true, number)) << text;
     }
     chmod(home.folder().c_str(), 0700);
     EXPECT_EQ(fs::is_directory(home.filePath() + "/inside"), obstacle == "folder");
   }
 }
 
-TEST(SettingsStore, DeletingAKeyTakesItsSubKeysButNotItsNeighbours) {
-  test::TempConfigHome home;
-  const std::pair<RegistryRoot, std::string_view> keys[] = {
-      {kMachine, kBase}, {kMachine, kObj}, {kMachine, "SOFTWARE\\Hollavent\\VLMImport\\OBJ\\3"},
-      {kMachine, "SOFTWARE\\Hollavent\\VLMImportOld"}, {kMachine, "SOFTWARE\\Hollavent"},
-      {RegistryRoot::CurrentUser, kBase}};
-  for (const auto& [root, key] : keys) setRegistryValue(root, key, "Keep", true);
-  EXPECT_TRUE(deleteRegistryKey(kMachine, "software\\HOLLAVENT\\vlmimport"));
-  std::string exist;
-  for (const auto& [root, key] : keys) exist += registryKeyExists(root, key) ? '1' : '0';
-  EXPECT_EQ(exist, "000111");
-  EXPECT_FALSE(deleteRegistryKey(kMachine, kBase));
+// Escaped is only what breaks a line, the file's syntax or its UTF-8; valid UTF-8 stays.
+// Broken escapes are rejected; hex is read in either case.
+TEST(TextEscape, EscapesOnlyWhatBreaksALineOrTheUtf8) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"C:\\My Models\\~", "C:\\My Models\\~"}, {"a=b[c]50%;x#y", "a%3Db%5Bc%5D50%25%3Bx%23y"},
+      {"1\n2\r", "1%0A2%0D"}, {{"\0\x1f\x7f", 3}, "%00%1F%7F"},
+      {"\xC2\xA0\xDF\xBF", "\xC2\xA0\xDF\xBF"},                  // U+00A0, U+07FF
+      {"\xE0\xA0\x80\xED\x9F\xBF", "\xE0\xA0\x80\xED\x9F\xBF"},  // U+0800, U+D7FF
+      {"\xEE\x80\x80\xEF\xBF\xBF", "\xEE\x80\x80\xEF\xBF\xBF"},  // U+E000, U+FFFF
+      {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"},  // U+10000, last
+      {"\xC3", "%C3"}, {"\xC3(", "%C3("}, {"\x80x", "%80x"}, {"\xC1\xBF", "%C1%BF"},
+      {"\xE0\x9F\xBF", "%E0%9F%BF"}, {"\xED\xA0\x80", "%ED%A0%80"}, {"\xED\xBF\xBF", "%ED%BF%BF"},
+      {"\xF0\x8F\xBF\xBF", "%F0%8F%BF%BF"}, {"\xF4\x90\x80\x80", "%F4%90%80%80"},
+      {"\xF5\x80\x80\x80", "%F5%80%80%80"}, {"\xFF\xFE", "%FF%FE"}};
+  for (const auto& [text, expected] : cases) {
+    std::string out, back;
+    appendEscaped(out, text);
+    EXPECT_EQ(out, expected);
+    EXPECT_TRUE(unescapeInto(expected, back) && back == text) << expected;
+  }
+  std::string back;
+  for (const char* bad : {"%", "%4", "abc%", "%G1", "%1g", "x%-1", "%:0", "%/0", "%@0", "%`0"}) {
+    EXPECT_FALSE(unescapeInto(bad, back)) << bad;
+  }
+  ASSERT_TRUE(unescapeInto("%3d%3D%af%AF%09%00", back));
+  EXPECT_EQ(back, std::string("==\xaf\xaf\x09\0", 6));
+}
+
+// Every key with its values, in order, each value with its kind.
+std::string dump(const RegistryData& data) {
+  std::string out;
+  for (const auto& [key, values] : data.keys()) {
+    out += "[" + key + "]";
+    for (const auto& [name, value] : values) out += " " + name + "=" + test::shown(value);
+    out += "\n";
+  }
+  return out;
+}
+
+TEST(RegistryText, EveryKindAndAnyNameSurvivesFormatAndParse) {
+  RegistryData data;
+  const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport";
+  using Double = std::numeric_limits<double>;
+  const Variant values[] = {int16_t{-32768}, int16_t{32767}, std::numeric_limits<int32_t>::min(),
+                            std::numeric_limits<int32_t>::max(), 1e-45f, 3.4028235e38f, -0.0f,
+                            -Double::infinity(), 0.1, Double::max(), Double::quiet_NaN(), true,
+                            false, "", "/a=b/[x]/\n\xff/%41"};
+  for (size_t i = 0; i < std::size(values); ++i) data.setValue(key, std::to_string(i), values[i]);
+  data.setValue(key + "\\Weird=Key[1]\n\xff", "", Variant("the key's default"));
+  data.setValue(key + "\\b", "name=with\n[odd]\xfe;#", Variant(int32_t{1}));
+  data.key("HKEY_USERS\\Empty");
+  EXPECT_EQ(dump(parseRegistryText(formatRegistryText(data))), dump(data));
+}
+
+TEST(RegistryText, MalformedLineIsSkippedAndTheRestLoads) {
+  for (std::string_view line : std::initializer_list<std::string_view>{
+           "garbage", "Name", "Name=", "Name=int16", "Name=int16:", "Name=int16:40000",
+           "Name=int16:12x", "Name=int16: 1", "Name=int32:2147483648", "Name=int32:0x10",
+           "Name=single:1e39", "Name=double:1e999", "Name=double:", "Name=bool:yes",
+           "Name=bool:True", "Name=text:%4", "Name=text:%G0", "Na%zme=text:x", "Name=blob:xx",
+           "Name=Text:x", "=", {"\x01\x02\xff\xfe\0\x80=\xc3", 9}}) {
+    EXPECT_EQ(dump(parseRegistryText("[HKEY_USERS]\nBefore=int16:1\n" + std::string(line) +
+                                     "\nAfter=text:ok\n")),
+              "[HKEY_USERS] After=String ok Before=Integer 1\n")
+        << line;
+  }
+}
+
+// Values before any section, under a broken header or an unknown root go nowhere, and so
+// does a last line cut short; repeated sections merge without regard to case, the first
+// spelling and the last value hold.
+TEST(RegistryText, SectionsDecideWhereValuesGo) {
+  EXPECT_EQ(dump(parseRegistryText(
+                "; comment\r\nOrphan=int16:1\n[HKEY_LOCAL_MACHINE\\A]\r\nx=int16:1\ny=int16:1\n"
+                "# comment\n[HKEY_LOCAL_MACHINE\\Broken\nL=int16:3\n[HKEY_NOWHERE\\X]\nL=int16:4\n"
+                "[HKEY_LOCAL_MACHINEX\\Y]\nL=int16:4\n[]\nL=int16:4\n[\nL=int16:4\n"
+                "[HKEY_USERS\\%G]\nL=int16:4\n[hkey_local_machine\\a]\nX=int16:2\n"
+                "[HKEY_CURRENT_USER%5CY]\nFound=text:C:\\M\\\r\n[HKEY_USERS]\nU=int16:5\nCut=int16:6")),
+            "[HKEY_CURRENT_USER\\Y] Found=String C:\\M\\\n"
+            "[HKEY_LOCAL_MACHINE\\A] x=Integer 2 y=Integer 1\n[HKEY_USERS] U=Integer 5\n");
 }
 
 }  // namespace
