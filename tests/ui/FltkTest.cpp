@@ -195,7 +195,6 @@ TEST_F(FltkTest, FormShowsItsControlsAndGetsWhatAPersonCanReach) {
     for (const ControlId id : {kOk, kBox, kClose}) click(*f.widget(id));
     list.value(1);
     list.do_callback();  // as a pick from the drop-down does
-    pressKey(*f.window(), FL_Escape);
     f.bringToFront(kBack);
     f.setEnabled(kOk, true);
     walk();
@@ -204,6 +203,7 @@ TEST_F(FltkTest, FormShowsItsControlsAndGetsWhatAPersonCanReach) {
     barShows.push_back(bar.value());
     for (const uint64_t pumps = toolkit().pumps(); toolkit().pumps() == pumps;) DoEvents();
     barShows.push_back(bar.value());
+    pressKey(*f.window(), FL_Escape);
     closeBox(*f.window());
     owner.refuse = false;
     closeBox(*f.window());
@@ -273,7 +273,7 @@ TEST(FltkFilter, BecomesOneCaseBlindLinePerPair) {
       {"", ""},  // all files
       {"Meshes|*.ply; *.inc;", "Meshes\t{*.[pP][lL][yY]|*.[iI][nN][cC]}"},
       {"A|*.a|B|*.b", "A\t*.[aA]\nB\t*.[bB]"},
-      {"*.dxf", "*.dxf\t*.[dD][xX][fF]"},             // a description filters by itself
+      {"*.AZaz", "*.AZaz\t*.[aA][zZ][aA][zZ]"},       // a description filters by itself
       {"Two\tparts\r\n|*.x", "Two parts  \t*.[xX]"},  // FLTK's separators become spaces
       {"Sets|*.[ab]\\*;", "Sets\t*.[ab]\\*"},         // sets and escapes kept as written
       {"Open|*.[ab", "Open\t*.[ab"}};
