@@ -2,9 +2,7 @@
 // Load, and the settings file.
 #include <sys/stat.h>
 
-#include <array>
 #include <fstream>
-#include <random>
 
 #include "HostileImport.h"
 #include "support/OrdinaryUser.h"
@@ -26,7 +24,6 @@ const Change kChanges[] = {
     {"ReplacedByFolder", [](const std::string& p) { fs::remove(p), fs::create_directory(p); }, ""},
     {"ReplacedByPipe", [](const std::string& p) { fs::remove(p), ::mkfifo(p.c_str(), 0600); }, ""},
     {"EmptiedToZeroBytes", [](const std::string& p) { fs::resize_file(p, 0); }, nullptr},
-    {"CutInTheMiddle", [](const std::string& p) { fs::resize_file(p, 17); }, nullptr},
     {"Grown", [](const std::string& p) { std::ofstream(p, std::ios::app) << kTriangle; }, nullptr},
     {"MadeUnreadable", [](const std::string& p) { ::chmod(p.c_str(), 0); }, "Permission denied"},
 };
@@ -66,54 +63,28 @@ TEST_P(ChangedBeforeLoad, EndsContained) {
 INSTANTIATE_TEST_SUITE_P(Changes, ChangedBeforeLoad, ::testing::ValuesIn(kChanges),
                          [](const auto& info) { return std::string(info.param.name); });
 
-std::string noise() {
-  std::mt19937 random(7);
-  std::string bytes(4000, '\0');
-  for (char& c : bytes) c = static_cast<char>(random());
-  return bytes;
-}
-
-const std::string kKey = "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport";
-
+// Where the settings file or its folder should be stands the other kind: the dialog still
+// imports; each write (the path, then the format on closing) fails once, leaves the dialog
+// idle and the obstacle as it was. (Damaged or oversized files: the settings store's tests.)
 struct Settings {
   const char* name;
-  const char* file;  // in the settings folder, written with `bytes`; "" for the folder itself
-  std::string bytes;
-  std::vector<std::string> kept;  // what the file holds afterwards; none: its bytes
+  const char* file;  // in the settings folder, written with "kept"; "" for the folder itself
 };
 
-const Settings kSettings[] = {
-    {"Noise",
-     "registry.ini",
-     noise() + kKey + "\\PLY]\nPath=text:/models/ply/\n" + noise() + kKey +
-         "]\nFileFormat=int16:4\nOther=int32:77\n",
-     {"]\nFileFormat=int16:0\nOther=int32:77\n", "PLY]\nPath=text:/models/ply/\n"}},
-    {"FileIsAFolder", "registry.ini/keep", "kept", {}},
-    {"FolderIsAFile", "", "kept", {}},
-    {"OversizedFile", "registry.ini", "; " + std::string(5 << 20, 'x') + "\n", {}},
-};
+const Settings kSettings[] = {{"FileIsAFolder", "registry.ini/keep"}, {"FolderIsAFile", ""}};
 
-// The dialog still works; a write that cannot be made leaves it idle and shows one failure,
-// and again when closing it saves the format; and nothing saved is lost: noise keeps the values
-// between it, and what the component cannot write over keeps its bytes.
 class BrokenSettings : public HostileImport, public ::testing::WithParamInterface<Settings> {};
 
 TEST_P(BrokenSettings, DialogWorksAndNothingSavedIsLost) {
   const fs::path folder = configHome.path() / "vlmimport";
   const fs::path file = *GetParam().file ? folder / GetParam().file : folder;
   fs::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary) << GetParam().bytes;
+  std::ofstream(file, std::ios::binary) << "kept";
   const Outcome outcome = importBytes("model.obj", kTriangle);
-  const bool writable = !GetParam().kept.empty();
-  using Counts = std::array<size_t, 4>;  // messages, failures (closing too), objects, idle
   EXPECT_EQ(
-      (Counts{outcome.messages.size(), outcome.failures.size(), outcome.objects, outcome.idle}),
-      (writable ? Counts{0, 0, 1, 0} : Counts{2, 2, 0, 1}));
-  const std::string after = test::slurp(file);
-  EXPECT_TRUE(writable || after == GetParam().bytes) << "the file was changed";
-  for (const std::string& kept : GetParam().kept) {
-    EXPECT_NE(after.find(kept), std::string::npos) << kept << " is lost from " << after;
-  }
+      std::tuple(outcome.messages.size(), outcome.failures.size(), outcome.objects, outcome.idle),
+      std::tuple(2u, 2u, 0u, true));
+  EXPECT_EQ(test::slurp(file), "kept");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BrokenSettings, ::testing::ValuesIn(kSettings),

@@ -1,6 +1,6 @@
-// Every bundled sample and golden input, imported under a file name that is not UTF-8 cut
-// short, with a byte changed, and stopped by the user at a yield: every run ends contained
-// (HostileImport.h), a stopped one handing nothing over. And a line of 50 MB in each format.
+// Every sample and golden input, under a name that is not UTF-8, cut short, with a byte
+// changed and stopped at a yield: every run ends contained, a stopped one handing nothing
+// over. And a line of 50 MB in each format.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -23,9 +23,8 @@ std::vector<fs::path> inputs() {
   std::vector<fs::path> all;
   for (const std::string ext : {"obj", "dxf", "3ds", "inc", "ply"}) {
     for (const fs::path& folder : {fs::path(VLM_EXAMPLES_DIR), fs::path(VLM_DATA_DIR) / ext}) {
-      for (const auto& entry : fs::directory_iterator(folder)) {
+      for (const auto& entry : fs::directory_iterator(folder))
         if (entry.path().extension() == "." + ext) all.push_back(entry.path());
-      }
     }
   }
   return all;
@@ -50,10 +49,9 @@ TEST_P(DamagedFile, EveryRunEndsContained) {
     EXPECT_GT(whole.objects, 0u);
     EXPECT_GT(climb.back(), 0.5f * static_cast<float>(bytes.size()));
   }
-  // Cut, and a byte changed, at every position within 192 bytes of either end (headers, last
-  // records) and 128 spread over the rest. The byte becomes its complement, zero, one up or
-  // one down in turn: in a text a digit becomes its neighbour, a separator another; in a
-  // binary count or chunk length that gives a negative or zero one and those around the true.
+  // Cut, and a byte changed, at every position within 192 bytes of either end and 128 over
+  // the rest. The byte becomes its complement, zero, one up or one down in turn: a digit's
+  // neighbour, another separator, a negative or zero count and those around the true one.
   const size_t size = bytes.size();
   for (size_t at = 0; at < size; at += (at < 192 || at + 192 >= size) ? 1 : 1 + size / 128) {
     SCOPED_TRACE("cut at, or byte changed at " + std::to_string(at));
@@ -64,10 +62,9 @@ TEST_P(DamagedFile, EveryRunEndsContained) {
     expectContained(importBytes(name, damaged), bytes.size());
     if (HasFailure()) return;
   }
-  // Stopped at one of up to 64 yields: the only failure that may still show is the one the
-  // whole file ends in, met before the reader looks at the stop. A text reader reads no
-  // further line; a PLY property pass reports once more, a 3DS colour reads the headers of
-  // its two sub-chunks.
+  // Stopped at one of up to 64 yields: only the whole file's failure may still show. A text
+  // reader reads no further line; a PLY property pass reports once more, a 3DS colour reads
+  // its two sub-chunks' headers.
   const std::string ext = GetParam().extension().string();
   const uint64_t readOnAfterStop = ext == ".3ds" ? 2 : ext == ".ply" ? 1 : 0;
   for (uint64_t i = 0, stops = std::min<uint64_t>(whole.yields, 64); i < stops; ++i) {
@@ -92,8 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, DamagedFile, ::testing::ValuesIn(inputs()), [](
   return name;
 });
 
-// A file name, whose extension is the format, and how the file starts: its last byte then
-// fills 50 MB without a line end.
+// A file name (its extension the format) and how the file starts; its last byte fills 50 MB.
 const std::pair<const char*, std::string> kLongLines[] = {
     {"letters.obj", "x"},
     {"vertex.obj", "v 7"},

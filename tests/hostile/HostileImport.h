@@ -1,6 +1,5 @@
-// A whole import as a user makes it: the real dialog, importers and settings component, a
-// scripted user who picks the format, presses Import, chooses the file and may press Cancel
-// (answering Yes), and a reference scene; and what every import must satisfy.
+// A whole import as a user makes it (real dialog, importers and settings, a scripted user
+// who may press Cancel and answer Yes, a reference scene), and what every import must meet.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,8 +23,7 @@ void unregisterSettingsComponent();
 
 namespace vlm::hostile {
 
-// Every run saves settings with fsync, which on a disk costs more than the import itself:
-// the temporary folders go to a memory file system where there is one.
+// Every run saves settings with fsync: temporary folders go to memory where they can.
 [[maybe_unused]] inline const bool kInMemory =
     ::access("/dev/shm", W_OK) == 0 && ::setenv("TMPDIR", "/dev/shm", 1) == 0;
 
@@ -39,15 +37,13 @@ struct Outcome {
   bool idle = false;    // the dialog went back to idle (controls enabled, progress 0)
 };
 
-// A failure shows the description the system gave it: an error's own text (possibly
-// followed by what it concerns) or one of the 3DS reader's, behind the "(CHUNK) " trace of
-// each reader it passed, whose own description may be empty.
+// A failure shows the system's own description (an error's text, maybe followed by what it
+// concerns, or a 3DS reader's) behind a "(CHUNK) " trace per reader passed, maybe empty.
 inline bool systemText(std::string_view text) {
   bool known = (text.starts_with("(") && text.ends_with(") ")) || text == "File type wrong!" ||
                text.starts_with("Sorry can only read 3ds") || text == "Invalid property value";
-  while (text.starts_with("(") && text.find(") ") != text.npos) {
-    text.remove_prefix(text.find(") ") + 2);
-  }
+  for (size_t end; text.starts_with("(") && (end = text.find(") ")) != text.npos;)
+    text.remove_prefix(end + 2);
   for (int32_t number = 1; number < 1000 && !known; ++number) {
     const std::string classic = classicDescription(number);
     known = classic != classicDescription(0) && text.starts_with(classic);
@@ -68,8 +64,8 @@ class HostileImport : public ::testing::Test {
     test::resetComponentState();
   }
 
-  // Imports the file at `path`, whose extension picks the format. `onProgress` hears the
-  // progress bar's value and maximum; with `stopAt` the user stops the run at that yield.
+  // Imports `path` (its extension picks the format); `onProgress` hears the progress bar's
+  // value and maximum; with `stopAt` the user stops the run at that yield.
   Outcome importPath(const std::string& path,
                      const std::function<void(float, float)>& onProgress = {},
                      uint64_t stopAt = 0) {
@@ -97,8 +93,7 @@ class HostileImport : public ::testing::Test {
         toolkit.atYield(stopAt, ui::UserAction::click("cmdCancel"));
         toolkit.answerQuestion(ui::MsgResult::Yes);
       }
-      // Every reader yields at most once per line, chunk or record it consumes; a run that
-      // goes on yielding is stopped, so that the check fails rather than the clock.
+      // A reader yields at most once per line, chunk or record; a run yielding on is stopped.
       std::error_code gone;
       const uint64_t limit = 2 * std::filesystem::file_size(path, gone) + 100;
       toolkit.atYield(limit, ui::UserAction::call([] { modImport::StopImport = true; }));
@@ -110,9 +105,8 @@ class HostileImport : public ::testing::Test {
     EXPECT_TRUE(modImport::StopImport) << "the run ended with StopImport false";
     EXPECT_EQ(fileTable().find(1), nullptr) << "the import file was left open";
     outcome.messages = toolkit.messages();
-    for (const ui::MessageRecord& m : outcome.messages) {
+    for (const ui::MessageRecord& m : outcome.messages)
       if (m.icon == ui::MsgIcon::Exclamation) outcome.failures.push_back(m.text);
-    }
     outcome.objects = scene.objectCount();
     for (size_t i = 0; i < scene.objectCount(); ++i) {
       const refhost::Mesh& mesh = scene.object(i).mesh();
@@ -128,8 +122,7 @@ class HostileImport : public ::testing::Test {
     return importPath(dir.write(name, bytes), {}, stopAt);
   }
 
-  // The scene may hold two elements per byte of file, plus room for the one 3DS list that
-  // may run past the end of a cut-short file and the handful any small file gives.
+  // Two scene elements per file byte, plus room for a 3DS list running past a cut file's end.
   static void expectContained(const Outcome& outcome, size_t fileSize) {
     for (const ui::MessageRecord& m : outcome.messages) EXPECT_EQ(m.title, "VLMImport");
     EXPECT_LE(outcome.failures.size(), 1u) << ::testing::PrintToString(outcome.failures);

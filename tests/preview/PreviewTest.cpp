@@ -1,6 +1,5 @@
-// The rasterizer on its own; pictures of scenes built in code (colours where the objects
-// are, both sides of a face lit, corner normals shading across, degenerate input); the
-// PNG file, the picture size, the legend and its font.
+// The rasterizer on its own; pictures of scenes built in code; the PNG file, the picture
+// size, the legend and its font.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,10 +23,8 @@ using test::SceneBuilder;
 using Rgb = std::array<uint8_t, 3>;
 
 constexpr int32_t kRed = colorNumber(255, 0, 0);
-constexpr int kWidth = 320, kHeight = 240;
+constexpr int kWidth = 320, kHeight = 240, kSide = 24;
 const PreviewOptions kOptions{kWidth, kHeight, "scene.obj"};
-
-constexpr int kSide = 24;
 
 // A black square picture; each triangle filled with brightness per corner, shaded grey.
 struct Drawing {
@@ -53,11 +50,9 @@ TEST(Rasterizer, TrianglesSharingEdgesCoverEachPixelCentreOnceWithoutGaps) {
       {200, 200, 40, 40, 360, 40, 360, 360, 40, 360},    // edges along rows of centres
       {200, 200, 200, 24, 376, 200, 200, 376, 24, 200},  // diagonals through centres
       {190, 201, 17, 33, 201, 5, 370, 47, 377, 250, 260, 371, 29, 333},  // off the grid
-      {200, 200, 10, 10, 90, 10, 170, 10, 250, 10, 330, 10, 380, 10, 380, 380, 10, 380},
   };
   for (const std::vector<int32_t>& fan : fans) {
     const size_t rim = fan.size() / 2 - 1;
-    // Rim corner k (from 0, closed), in front of the empty depth buffer.
     const auto corner = [&](size_t k) {
       return ScreenCorner{fan[2 + 2 * (k % rim)], fan[3 + 2 * (k % rim)], 1};
     };
@@ -105,11 +100,10 @@ TEST(Rasterizer, DepthAndBrightnessArePlanesAndTheNearestWins) {
 TEST(Rasterizer, TrianglesWithoutAreaOrPixelCentreAreRefused) {
   const int32_t beyond = (kGuardBand + 100) * kSubpixels;
   // A line, before the first centre, outside the picture, beyond the guard band.
-  const std::array<int32_t, 6> refused[] = {{0, 0, 100, 100, 200, 200},
-                                            {1, 1, 6, 1, 1, 6},
-                                            {-100, -100, -10, -100, -100, -10},
-                                            {0, 0, beyond, 0, 0, 100}};
-  for (const auto& c : refused)
+  for (const std::array<int32_t, 6>& c : {std::array{0, 0, 100, 100, 200, 200},
+                                          {1, 1, 6, 1, 1, 6},
+                                          {-100, -100, -10, -100, -100, -10},
+                                          {0, 0, beyond, 0, 0, 100}})
     EXPECT_FALSE(Drawing().fill({c[0], c[1]}, {c[2], c[3]}, {c[4], c[5]})) << c[2];
   EXPECT_TRUE(Drawing().fill({1, 1}, {30, 1}, {1, 30})) << "holds centre 0";
 }
@@ -151,7 +145,6 @@ TEST(Picture, ObjectsShowInTheColourTheyCarryWhereTheyAreAndOnlyWhenVisible) {
   // The cube, its top, the floor's corner nearest the eye (a little inside).
   EXPECT_EQ(hues(b, {{0, 0, 0}, {0.5, 1, -0.5}, {3.6, -1, -3.6}}), "RRB");
   const Image first = renderScene(b.scene, kOptions);
-  EXPECT_EQ(colours(first, 0, 12), std::set<Rgb>{kBackground}) << "framed, legend below";
   EXPECT_EQ(colours(first, sceneRows(b), kHeight).size(), 2u) << "the legend text alone";
   b.bind(cube, "no such material");  // the scene's default material: DefaultColor stays
   EXPECT_EQ(hues(b, {{0, 0, 0}}), "R");

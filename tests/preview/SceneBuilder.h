@@ -1,5 +1,4 @@
-// Test helper: reference-host scenes built in code through the same late-bound members
-// an import uses, and a few shapes to put in them.
+// Reference-host scenes built in code through the late-bound members an import uses.
 #pragma once
 
 #include <array>
@@ -23,8 +22,8 @@ inline void put(const ObjectRef& object, std::string_view member, Variant value)
 }
 
 struct Shape {
-  std::vector<float> coords;       // x, y, z per vertex
-  std::vector<int32_t> triangles;  // index triples
+  std::vector<float> coords;  // x, y, z per vertex
+  std::vector<int32_t> triangles;
 };
 
 // An axis-aligned box: 8 shared corners, 12 triangles wound outwards.

@@ -65,10 +65,9 @@ TEST(EntryPoints, ClassObjectAndUnloading) {
   ASSERT_EQ(factory->CreateInstance(object), hr::kOk);
   EXPECT_EQ(plugIn("DllCanUnloadNow"), hr::kFalse);
   std::array<Variant, 1> args{Variant(int16_t{5})};
-  Variant result;
   ErrorInfo error;
   EXPECT_EQ(
-      object->invoke(vlmimport::kDispIdExecutePlugIn, InvokeKind::Method, args, &result, &error),
+      object->invoke(vlmimport::kDispIdExecutePlugIn, InvokeKind::Method, args, nullptr, &error),
       hr::kException);
   EXPECT_EQ(std::tie(error.number, error.description),
             std::tuple(err::kObjectRequired, "Object required"));

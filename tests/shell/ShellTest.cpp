@@ -1,11 +1,10 @@
 // CPlugIn and its dialog with a scripted user, real settings, the recording host and
-// importer doubles. (Whole imports' host calls, in order, are in the golden traces.)
+// importer doubles (whole imports' host calls are in the golden traces).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <functional>
 #include <optional>
 
 #include "../settings/SettingsTestSupport.h"
@@ -38,7 +37,6 @@ enum FormatIndex : int32_t { kObj, kDxf, k3ds, kInc, kPly };  // the dialog's li
 // What every importer double does in Load, in this order.
 struct ImporterScript {
   Lines loadedFiles;                 // records the file it was given
-  std::function<void()> duringLoad;  // calls this; sets the progress bar to 1
   bool openFile = false;             // opens the file as number 1 and leaves it open
   int materials = 0, objects = 1;    // adds host materials (when given a collection), objects
   int waitForStop = 0;               // yields up to this often, ending early on StopImport
@@ -52,12 +50,10 @@ class ScriptedImporter final : public Importer {
 
   void Load(const std::string& file, CollectionRef& objects, CollectionRef& materials) override {
     s_.loadedFiles.push_back(file);
-    if (s_.duringLoad) s_.duringLoad();
     ui::importDialog().setProgressValue(1);
     if (s_.openFile) fileTable().Open(1, file);
-    for (int i = 0; materials && i < s_.materials; ++i) {
+    for (int i = 0; materials && i < s_.materials; ++i)
       materials->Add(host::HostMaterial::create().ref());
-    }
     for (int i = 0; i < s_.objects; ++i) objects->Add(host::HostObject::create().ref());
     for (int i = 0; i < s_.waitForStop && !modImport::StopImport; ++i) ui::DoEvents();
     if (s_.raiseNumber != 0) raise(s_.raiseNumber, s_.raiseDescription);
@@ -76,9 +72,8 @@ class ShellTest : public ::testing::Test {
     ui::setToolkit(&toolkit);
     recorder.registerClasses(nullptr, nullptr);
     scene = recorder.wrapScene();
-    for (FormatRow& row : formats) {
+    for (FormatRow& row : formats)
       row.create = [this] { return std::make_unique<ScriptedImporter>(script); };
-    }
   }
   ~ShellTest() override {
     ui::setToolkit(nullptr);
@@ -91,10 +86,9 @@ class ShellTest : public ::testing::Test {
   // The user chooses `format`, presses Import and picks `file` (none: cancels).
   void scriptImport(int32_t format, std::optional<std::string> file) {
     toolkit.whenIdle(UserAction::select("cmbFormat", format));
-    pressWhenIdle("cmdImport");
+    toolkit.whenIdle(UserAction::click("cmdImport"));
     file ? toolkit.answerFileDialog(*file) : toolkit.cancelFileDialog();
   }
-  void pressWhenIdle(const std::string& control) { toolkit.whenIdle(UserAction::click(control)); }
   // Shows a dialog over the scene as ExecutePlugIn does; returns its SelectedObject.
   int32_t showDialog() {
     frmImport dialog(formats);
@@ -112,9 +106,8 @@ class ShellTest : public ::testing::Test {
   // pointer, whether a run goes on; probed into `out` when next idle (0) or at a yield.
   std::string dialogState() const {
     int enabled = 0;
-    for (const char* name : {"cmbFormat", "cmdImport", "chkAutoSmooth", "chkNorm", "chkSmooth"}) {
+    for (const char* name : {"cmbFormat", "cmdImport", "chkAutoSmooth", "chkNorm", "chkSmooth"})
       enabled += form().control(name).enabled ? 1 : 0;
-    }
     const int bar = static_cast<int>(form().control("ProgressBar1").bar.value);
     return std::string(form().isOpen() ? "open, " : "closed, ") + std::to_string(enabled) +
            " enabled, bar " + std::to_string(bar) + ", " +
@@ -178,8 +171,9 @@ TEST_F(ShellTest, PlugInMembers) {
 }
 
 // The choice and options frame on load for each saved format (first use: WaveFront; any
-// kind that reads as an index), and the Integer saved on closing, by the close box (-1:
-// none).
+// kind that reads as an index), and the Integer saved on closing by the close box (-1:
+// none). Without the settings component nothing is chosen, and closing says why it cannot
+// save.
 TEST_F(ShellTest, SavedFormatIsSelectedOnLoadAndSavedOnClose) {
   const std::pair<std::optional<Variant>, const char*> cases[] = {
       {std::nullopt, "0 fraWaveFront"},          {Variant(int16_t{1}), "1 fraNoOptions"},
@@ -192,22 +186,17 @@ TEST_F(ShellTest, SavedFormatIsSelectedOnLoadAndSavedOnClose) {
     if (saved) setRegistryValue(RegistryRoot::LocalMachine, key, "FileFormat", *saved);
     std::string seen;
     toolkit.whenIdle(UserAction::call([&] {
-      const int32_t index = form().control("cmbFormat").listIndex;
-      seen = std::to_string(index) + " " + std::string(form().frontFrame());
+      seen = std::to_string(form().control("cmbFormat").listIndex) + " ";
+      seen += form().frontFrame();
     }));
     showDialog();
     EXPECT_EQ(seen, shown);
     const auto written = readRegistryValue(RegistryRoot::LocalMachine, key, "FileFormat");
-    EXPECT_EQ(written->type(), VarType::Integer);
-    EXPECT_EQ(written->toInteger(), std::stoi(shown));
+    EXPECT_EQ(std::tuple(written->type(), int{written->toInteger()}),
+              std::tuple(VarType::Integer, std::stoi(shown)));
   }
-  EXPECT_EQ(messages(), Lines{});
-}
-
-// Without the settings component nothing is chosen, and closing says why it cannot save.
-TEST_F(ShellTest, MissingSettingsAndMissingFormat) {
   unregisterSettingsComponent();
-  pressWhenIdle("cmdImport");
+  toolkit.whenIdle(UserAction::click("cmdImport"));
   EXPECT_EQ(showDialog(), -1);
   EXPECT_EQ(form().control("cmbFormat").listIndex, -1);
   EXPECT_EQ(messages(),
@@ -258,7 +247,7 @@ TEST_P(EarlyEndTest, ShowsWhyAndReturnsToIdle) {
   scriptImport(kObj, c.pick ? std::optional(path) : std::nullopt);
   std::string after;
   probeState(after);
-  pressWhenIdle("cmdCancel");
+  toolkit.whenIdle(UserAction::click("cmdCancel"));
 
   EXPECT_EQ(showDialog(), -1);
   std::string shown = c.message;
@@ -287,10 +276,8 @@ TEST_F(ShellTest, SelectedObjectCountsWhatTheSceneHeldBefore) {
   EXPECT_EQ(import(kPly), 3);
   EXPECT_EQ(import(kInc), 4);
   EXPECT_EQ(import(k3ds), 1);
-  const Lines calls = recorder.lines();
-  const std::string material = "ListMaterials.Add call (Object material#2)";
-  EXPECT_EQ(calls.front(), "scene.Prepare_Import call () -> error 13");
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), material), 1);
+  EXPECT_EQ(recorder.lines().front(), "scene.Prepare_Import call () -> error 13");
+  EXPECT_EQ(std::ranges::count(recorder.lines(), "ListMaterials.Add call (Object material#2)"), 1);
   script.objects = 0;
   recorder.clearRecords();
   EXPECT_EQ(import(kDxf), -1);
@@ -305,31 +292,28 @@ TEST_F(ShellTest, SelectedObjectCountsWhatTheSceneHeldBefore) {
 }
 
 // The file dialog starts in the component's own folder, then in the folder last chosen
-// for that format, kept with its separator (either kind). Load gets the chosen file and a
-// progress range of its length plus one; the dialog is gone once the run closed it.
+// for that format, kept with its separator (either kind). Load gets the chosen file; the
+// dialog is gone once the run closed it.
 TEST_F(ShellTest, ChosenFolderIsSavedPerFormatAndStartsItsNextDialog) {
   std::filesystem::create_directory(folder + "Data");
   const std::string file = temp.write("Data/Model A.obj", "0123456789");
-  std::vector<float> maxima;
-  script.duringLoad = [&] { maxima.push_back(ui::importDialog().progressMax()); };
   for (int run = 0; run < 2; ++run) {
     scriptImport(kObj, file);
     showDialog();
   }
   EXPECT_EQ(test::errorOf([] { ui::importDialog(); }), err::kObjectVarNotSet);
   scriptImport(k3ds, "C:\\Data\\Model A.3ds");  // missing, but its folder is kept
-  pressWhenIdle("cmdCancel");
+  toolkit.whenIdle(UserAction::click("cmdCancel"));
   showDialog();
 
   EXPECT_EQ(script.loadedFiles, (Lines{file, file}));
-  EXPECT_EQ(maxima, (std::vector<float>{11, 11}));
   const std::string own = std::filesystem::canonical("/proc/self/exe").parent_path().string();
   Lines dialogs;
   for (const auto& d : toolkit.fileDialogs()) dialogs.push_back(d.filter + " in " + d.initDir);
   EXPECT_EQ(dialogs, (Lines{"*.obj|*.obj in " + own, "*.obj|*.obj in " + folder + "Data/",
                             "*.3ds|*.3ds in " + own}));
-  EXPECT_EQ(savedPath("OBJ")->type(), VarType::String);
-  EXPECT_EQ(savedPath("OBJ")->toString(), folder + "Data/");
+  EXPECT_EQ(std::tuple(savedPath("OBJ")->type(), savedPath("OBJ")->toString()),
+            std::tuple(VarType::String, folder + "Data/"));
   EXPECT_EQ(savedPath("3DS")->toString(), "C:\\Data\\");
 }
 
