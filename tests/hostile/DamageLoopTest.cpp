@@ -38,12 +38,14 @@ TEST_P(DamagedFile, EveryRunEndsContained) {
   const size_t memoryBefore = peakMemory();
   // The whole file: the progress bar climbs within its range (samples: through the file).
   std::vector<float> climb = {0};
+  float range = 0;
   const Outcome whole = importPath(dir.write(name, bytes), [&](float value, float max) {
-    EXPECT_LE(value, max);
+    EXPECT_LE(value, range = max);
     if (value > 0) climb.push_back(value);
   });
   expectContained(whole, bytes.size());
   EXPECT_TRUE(std::is_sorted(climb.begin(), climb.end()));
+  EXPECT_EQ(range, static_cast<float>(bytes.size() + 1)) << "the bar's range: the length + 1";
   if (GetParam().parent_path() == VLM_EXAMPLES_DIR) {  // a sample imports without a failure
     EXPECT_EQ(whole.failures, std::vector<std::string>{});
     EXPECT_GT(whole.objects, 0u);
