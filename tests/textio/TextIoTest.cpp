@@ -1,6 +1,5 @@
-// The shared text reading: Read_Line in both modes (lines, CharsRead and end of file of
-// small, long and random files, where blocks meet, against a character-by-character model
-// of the same rules), and the helpers that cut the lines.
+// The shared text reading: Read_Line in both modes against a character-by-character model of
+// the same rules (small, long and random files, where blocks meet), and the line helpers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/Convert.h"
@@ -57,10 +57,7 @@ struct CharByCharModel {
 class ReadLine : public ::testing::Test {
  protected:
   void SetUp() override { resetModuleState(); }
-  void TearDown() override {
-    fileTable().CloseAll();
-    resetModuleState();
-  }
+  void TearDown() override { fileTable().CloseAll(), resetModuleState(); }
   void open(const std::string& bytes, int32_t mode) {
     fileTable().CloseAll();
     fileTable().Open(1, dir_.write("import.txt", bytes));
@@ -73,9 +70,9 @@ class ReadLine : public ::testing::Test {
     CharByCharModel model{bytes};
     for (int call = 1; !model.eof; ++call) {
       const std::string expected = mode == 0 ? model.wholeLine() : model.charLine();
-      ASSERT_TRUE(Read_Line() == expected) << "call " << call;
-      ASSERT_EQ(CharsRead, model.chars) << "call " << call;
-      ASSERT_EQ(fileTable().Eof(1), model.eof) << "call " << call;
+      const std::string line(Read_Line());
+      ASSERT_EQ(std::tuple(line, int64_t{CharsRead}, fileTable().Eof(1)),
+                std::tuple(expected, model.chars, model.eof)) << "call " << call;
     }
   }
   test::TempDir dir_;
@@ -164,9 +161,9 @@ TEST(TextHelpers, FirstSingleReadsLikeTextToSingleOfTheFirstToken) {
     const int32_t quickError = errorOf([&] { quickValue = Get_FirstSingle(quick); });
     const int32_t generalError =
         errorOf([&] { generalValue = textToSingle(Get_FirstToken(general)); });
-    EXPECT_EQ(quickError, generalError) << '"' << text << '"';
-    EXPECT_EQ(std::bit_cast<uint32_t>(quickValue), std::bit_cast<uint32_t>(generalValue)) << text;
-    EXPECT_EQ(quick, general) << '"' << text << '"';
+    EXPECT_EQ(std::tuple(quickError, std::bit_cast<uint32_t>(quickValue), quick),
+              std::tuple(generalError, std::bit_cast<uint32_t>(generalValue), general))
+        << '"' << text << '"';
   }
 }
 
@@ -188,9 +185,7 @@ TEST(TextHelpers, FaceIndicesTakeVertexAndNormalOfEveryCornerForm) {
     int32_t vertex = -99, normal = -99;
     ASSERT_EQ(errorOf([&] { Get_FaceIndices(line, vertex, normal); }), c.error) << c.token;
     if (c.error != 0) continue;
-    EXPECT_EQ(vertex, c.vertex) << c.token;
-    EXPECT_EQ(normal, c.normal) << c.token;
-    EXPECT_EQ(line, "") << c.token;
+    EXPECT_EQ(std::tuple(vertex, normal, line), std::tuple(c.vertex, c.normal, "")) << c.token;
   }
 }
 
@@ -213,13 +208,10 @@ TEST(TextHelpers, ReplaceAllReplacesFromTheStartOnwardWithoutRescanning) {
   // clang-format off
   const struct { int32_t start; const char *find, *by, *target, *result; int32_t error = 0; }
       cases[] = {
-      {1, " ", "_", "a b  c", "a_b__c"}, {1, " ", "  ", "a b", "a  b"},
-      {3, " ", "_", "a b c", "a b_c"},   {1, "ab", "x", "abab", "xx"},
-      {1, "aa", "b", "aaa", "ba"},       {1, "", "x", "abc", "abc"},
-      {10, " ", "_", "a b", "a b"},      {4, " ", "_", "a b", "a b"},
-      {1, "A", "x", "aA", "ax"},         {1, " ", "", " a ", "a"},
-      {1, "a", "aa", "aaa", "aaaaaa"},   {2, " ", "_", " a ", " a_"},
-      {0, " ", "_", "a b", "a b", err::kInvalidCall}};
+      {1, " ", "_", "a b  c", "a_b__c"}, {1, " ", "  ", "a b", "a  b"}, {1, "ab", "x", "abab", "xx"},
+      {1, "aa", "b", "aaa", "ba"}, {1, "", "x", "abc", "abc"}, {4, " ", "_", "a b", "a b"},
+      {1, "A", "x", "aA", "ax"}, {1, " ", "", " a ", "a"}, {1, "a", "aa", "aaa", "aaaaaa"},
+      {2, " ", "_", " a ", " a_"}, {0, " ", "_", "a b", "a b", err::kInvalidCall}};
   // clang-format on
   for (const auto& c : cases) {
     std::string target = c.target;
@@ -242,9 +234,8 @@ TEST(TextHelpers, NameFromPathSplitsAtTheLastSlashOrBackslash) {
   // clang-format on
   for (const auto& c : cases) {
     std::string path = c.path, name;
-    EXPECT_EQ(errorOf([&] { name = Get_NameFromPath(path); }), c.error) << c.path;
-    EXPECT_EQ(name, c.name) << c.path;
-    EXPECT_EQ(path, c.folder) << c.path;
+    const int32_t error = errorOf([&] { name = Get_NameFromPath(path); });
+    EXPECT_EQ(std::tuple(error, name, path), std::tuple(c.error, c.name, c.folder)) << c.path;
   }
 }
 

@@ -1,27 +1,58 @@
-// The mesh object's geometry: polygon lists and their numbers, surface runs, normals by
-// vertex position mixed with normal records, and adaptive smoothing by angle.
+// The reference host: mesh geometry (polygon numbers, surface runs, normals by position mixed
+// with normal records, adaptive smoothing), the scene and its report, and the call recorder.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <memory>
 #include <numbers>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "LateBound.h"
+#include "platform/Dispatch.h"
+#include "platform/ObjectRegistry.h"
+#include "refhost/CVLMObject.h"
+#include "refhost/CallRecorder.h"
+#include "refhost/Members.h"
+#include "refhost/ReferenceScene.h"
 #include "refhost/Smoothing.h"
+#include "refhost/ValidUtf8.h"
+#include "support/ErrorOf.h"
 
 namespace vlm::refhost {
 namespace {
 
-using test::call;
 using test::errorOf;
-using test::meshObject;
+using Json = nlohmann::ordered_json;
+using Lines = std::vector<std::string>;
 using Vec = std::array<float, 3>;
+
+Variant call(const ObjectRef& object, std::string_view member, std::vector<Variant> args = {},
+             InvokeKind kind = InvokeKind::Method) {
+  return invokeByName(*object, member, kind, args);
+}
+Variant get(const ObjectRef& object, std::string_view member, std::vector<Variant> args = {}) {
+  return call(object, member, std::move(args), InvokeKind::PropertyGet);
+}
+void put(const ObjectRef& object, std::string_view member, const Variant& value) {
+  call(object, member, {value}, InvokeKind::PropertyPut);
+}
+
+// A mesh object given these vertices (x, y, z) and polygon records (count, corners).
+std::shared_ptr<CVLMObject> meshObject(std::vector<float> coords,
+                                       std::vector<int32_t> records = {}) {
+  auto object = std::make_shared<CVLMObject>();
+  call(object, "Add_Vertices", {Variant(&coords).byRef()});
+  if (!records.empty()) call(object, "Add_Poligons", {Variant(&records).byRef()});
+  return object;
+}
 
 // A unit square's four corners and a fifth vertex above the first.
 const std::vector<float> kSquare = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 1};
@@ -70,10 +101,8 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
   call(object, "Set_PoligonNormals", {Variant(&records).byRef()});
   std::vector<Variant> single = {Variant(0)};
   std::array<float, 9> first, second;
-  for (int i = 0; i < 9; ++i) {
-    first[i] = 2 + 0.125f * i, second[i] = 4 + 0.125f * i;
-    single.push_back(Variant(first[i]));
-  }
+  for (int i = 0; i < 9; ++i)
+    second[i] = 4 + 0.125f * i, single.push_back(Variant(first[i] = 2 + 0.125f * i));
   call(object, "Set_PoligonNormal", single);
   EXPECT_EQ(
       std::tuple(object->mesh().vertexCount(), object->normalRecords(), object->invalidNormals(),
@@ -163,8 +192,7 @@ void smoothedRun(const Mesh& mesh, int32_t begin, int32_t end, std::vector<float
 // Normals of the corners of a record: ids from 0 are one normal per id, -1 is zero, -2 is
 // (-0, 0, 1) and -3 is (+0, 0, 1).
 Vec normalOf(int id) {
-  if (id == -1) return {0, 0, 0};
-  if (id < 0) return {id == -2 ? -0.0f : 0.0f, 0, 1};
+  if (id < 0) return id == -1 ? Vec{0, 0, 0} : Vec{id == -2 ? -0.0f : 0.0f, 0, 1};
   return {0.5f, 0.25f * static_cast<float>(id), 1};
 }
 
@@ -209,7 +237,7 @@ TEST(Mesh, EveryCornerReadsWhatTheLastRunOrNormalRecordGaveIt) {
         } else if (op.kind == 'n') {
           std::vector<float> record = {static_cast<float>(op.a)};
           for (int id : op.ids)
-            record.insert(record.end(), {normalOf(id)[0], normalOf(id)[1], normalOf(id)[2]});
+            for (float x : normalOf(id)) record.push_back(x);
           call(object, "Set_PoligonNormals", {Variant(&record).byRef()});
           std::copy(record.begin() + 1, record.end(), expected.begin() + 9 * op.a);
           exact[op.a] = true;
@@ -257,11 +285,9 @@ void expectSmoothed(std::vector<float> coords, std::vector<int32_t> records, dou
       const Vec n{all[3 * k], all[3 * k + 1], all[3 * k + 2]}, p = corner(mesh, t, k);
       const Vec want =
           unitOrZero(rounded ? atPosition.emplace(p, n).first->second : cross(mesh, t));
-      for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(n[i], want[i], 1e-5f)
-            << "angle " << angle << " triangle " << t << " corner " << k;
-        EXPECT_TRUE(!rounded || n[i] * p[i] > 0) << "angle " << angle << " triangle " << t;
-      }
+      for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(std::fabs(n[i] - want[i]) < 1e-5f && (!rounded || n[i] * p[i] > 0))
+            << "angle " << angle << " triangle " << t << " corner " << k << ": " << n[i];
     }
   }
 }
@@ -297,6 +323,188 @@ TEST(Mesh, AdaptiveEdgesSharperThanTheAngleStaySharpAndTheOthersAreRounded) {
                 {Vec{0, 0, 0}, {0, std::cos(a), -std::sin(a)}, {0, std::cos(b), -std::sin(b)}});
   }
   expectSmoothed(coords, records, 60, false);
+}
+
+class SceneTest : public ::testing::Test {
+ protected:
+  ObjectRef addObject(const char* materialKey = "", const char* parentKey = nullptr) {
+    ObjectRef object = createReferenceObject();
+    put(object, "MaterialKey", Variant(materialKey));
+    std::vector<Variant> args = {Variant(object)};
+    if (parentKey != nullptr) args.insert(args.end(), {Variant(), Variant(parentKey)});
+    call(objects, "Add", args);
+    return object;
+  }
+  ObjectRef addMaterial(const char* name) {
+    ObjectRef material = createReferenceMaterial();
+    put(material, "Name", Variant(name));
+    call(materials, "Add", {Variant(material)});
+    return material;
+  }
+
+  ReferenceScene scene;
+  ObjectRef objects = get(scene.dispatch(), "ListObjects").toObject();
+  ObjectRef materials = get(scene.dispatch(), "ListMaterials").toObject();
+};
+
+TEST_F(SceneTest, ItemsByKeyOrPositionBadCallsAndMaterialBinding) {
+  ObjectRef first = addObject(), second = addObject(), child = addObject("", "obj1");
+  ObjectRef brick = addMaterial("Brick"), orphan = createReferenceObject();
+  Variant byKey[] = {Variant("OBJ2")};
+  const std::vector<ObjectRef> items = {
+      invokeMember(*objects, kDispIdValue, InvokeKind::PropertyGet, byKey).toObject(),
+      get(objects, "Item", {Variant(int16_t{1})}).toObject(),
+      get(objects, "Item", {Variant(3)}).toObject(),
+      get(materials, "Item", {Variant("bRICK")}).toObject(),
+      get(materials, "Item", {Variant(int16_t{1})}).toObject()};
+  EXPECT_EQ(items, (std::vector<ObjectRef>{second, first, child, brick, brick}));
+  const std::pair<std::function<void()>, int32_t> cases[] = {
+      {[&] { call(objects, "Add", {Variant(first)}); }, err::kInvalidCall},
+      {[&] { call(objects, "Add", {Variant(orphan), Variant(), Variant("Obj9")}); },
+       err::kInvalidCall},
+      {[&] { call(objects, "Add", {Variant(createReferenceMaterial())}); }, err::kTypeMismatch},
+      {[&] { call(materials, "Add", {Variant(orphan)}); }, err::kTypeMismatch},
+      {[&] { get(objects, "Item", {Variant(int16_t{0})}); }, err::kSubscript},
+      {[&] { get(objects, "Item", {Variant(int16_t{4})}); }, err::kSubscript},
+      {[&] { get(objects, "Item", {Variant("Obj4")}); }, err::kInvalidCall},
+      {[&] { get(materials, "Item", {Variant("Stone")}); }, err::kInvalidCall},
+      {[&] { get(materials, "Item", {Variant(int16_t{2})}); }, err::kSubscript},
+      {[&] { call(scene.dispatch(), "Assign_MaterialToObject", {Variant(int16_t{4})}); },
+       err::kSubscript},
+      {[&] { put(first, "Key", Variant("X")); }, kReadOnlyProperty},
+      {[&] { put(objects, "Add", Variant(orphan)); }, err::kNoSuchMember}};
+  for (size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(errorOf(cases[i].first), cases[i].second) << "case " << i;
+  EXPECT_EQ(std::tuple(get(objects, "Count").toLong(), get(materials, "Count").toLong(),
+                       scene.objectCount(), scene.materialCount(), get(orphan, "Key").toString()),
+            std::tuple(3, 1, 3u, 1u, ""));
+  // Materials are bound by name in any case, else to the default; objects note their batch.
+  addMaterial("Glass");
+  addMaterial("");  // a new material's name: never bound by an empty key
+  put(first, "MaterialKey", Variant("gLASS"));
+  call(scene.dispatch(), "Prepare_Import");
+  addObject("Marble");
+  for (const Variant& which : {Variant("Obj1"), Variant(int16_t{2}), Variant(int32_t{4})})
+    call(scene.dispatch(), "Assign_MaterialToObject", {which});
+  std::vector<std::pair<std::string, int32_t>> bound;  // material and batch of each object
+  for (size_t i : {0, 1, 3})
+    bound.emplace_back(scene.object(i).material()->name(), scene.object(i).importBatch());
+  EXPECT_EQ(bound, (decltype(bound){{"Glass", 0}, {"Default", 0}, {"Default", 1}}));
+  EXPECT_EQ(scene.importBatches(), 1);
+}
+
+// The streamed report is the document, with invalid UTF-8 replaced in the extra keys too;
+// non-finite floats and empty boxes are null.
+TEST_F(SceneTest, StreamedReportIsTheDocumentWithTheExtraKeys) {
+  ObjectRef parent = addObject(), child = addObject("", "Obj1");
+  std::vector<float> coords = {0, 0, 0, 2, 0, 4, std::nanf(""), 1, 1};
+  call(parent, "Add_Vertices", {Variant(&coords).byRef()});
+  put(addMaterial("Brick"), "SpecCoeff", Variant(0.25));
+  const Json report = scene.toJson(true);
+  EXPECT_EQ(report["objects"][0]["bbox"], Json::parse("[[0, 0, 0], [2, 0, 4]]"));
+  EXPECT_EQ(report["objects"][0]["vertices"].dump(), "[0.0,0.0,0.0,2.0,0.0,4.0,null,1.0,1.0]");
+  for (const bool geometry : {false, true}) {
+    std::ostringstream out;
+    scene.writeJson(out, geometry, Json{{"selected\xFF", 1}});
+    Json expected = scene.toJson(geometry);
+    expected["selected\xEF\xBF\xBD"] = 1;
+    EXPECT_EQ(Json::parse(out.str()), expected) << out.str();
+  }
+}
+
+TEST(ValidUtf8, KeepsWellFormedSequencesAndReplacesEveryBadByte) {
+  // That many replacement characters.
+  auto r = [](int bad) { std::string out; while (bad-- > 0) out += "\xEF\xBF\xBD"; return out; };
+  // The first and last code of each length, either side of the surrogates.
+  const std::string edges =
+      "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF\xF0\x90\x80\x80"
+      "\xF4\x8F\xBF\xBF";
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {
+      {"Cube_1", "Cube_1"}, {std::string("a\0b", 3), std::string("a\0b", 3)}, {edges, edges},
+      {"a\xFC" "b", "a" + r(1) + "b"},                          // a Latin-1 byte
+      {"\xC0\xAF\xC1\xBF\xE0\x9F\xBF\xF0\x8F\xBF\xBF", r(11)},  // overlong forms
+      {"\xED\xA0\x80\xED\xBF\xBF", r(6)},                       // surrogates
+      {"\xF4\x90\x80\x80\xF5", r(5)},                           // beyond U+10FFFF
+      {"x\xE2\x82", "x" + r(2)},                                // cut short at the end
+      {"\x80z\xC3\xC3\xBC", r(1) + "z" + r(1) + "\xC3\xBC"}};   // stray, broken
+  // clang-format on
+  for (const auto& [bytes, expected] : cases) EXPECT_EQ(validUtf8(bytes), expected) << bytes;
+}
+
+// The call recorder. Each test leaves the plain reference host registered, so the
+// registry lets go of the recorder.
+class Recording : public ::testing::Test {
+ protected:
+  void TearDown() override { registerReferenceHostClasses(); }
+  CallRecorder recorder;
+};
+
+TEST_F(Recording, EachArgumentPrintsAsItsTypeAndValue) {
+  std::vector<float> singles(9);
+  std::vector<int32_t> longs(5);
+  call(recorder.wrapScene(), "Probe",
+       {Variant(), Variant::missing(), Variant(true), Variant(int16_t{-3}), Variant(7).byRef(),
+        Variant(0.1f), Variant(0.25), Variant("a\"b\\c\n\xFC"), Variant(ObjectRef()),
+        Variant(createReferenceObject()), Variant(&singles).byRef(), Variant(&longs)});
+  EXPECT_EQ(recorder.lines(),
+            Lines{"scene.Probe call (Empty, Missing, Boolean True, Integer -3, ByRef Long 7, "
+                  "Single 0.1, Double 0.25, String \"a\"\"b\\x5Cc\\x0A\\xFC\", Object Nothing, "
+                  "Object <foreign>, Single()[9], Long()[5])"});
+}
+
+TEST_F(Recording, NullHostAnswersTheHandOverAsAHostWould) {
+  recorder.registerClasses(nullptr, nullptr);
+  ObjectRef scene = recorder.wrapScene(), list = get(scene, "ListObjects").toObject();
+  ObjectRef first = createObject("Velmo.CVLMObject"), second = createObject("Velmo.CVLMObject");
+  call(list, "Add", {Variant(first)});
+  call(list, "Add", {Variant(second), Variant::missing(), get(first, "Key")});
+  put(first, "PosX", Variant(1.5f).byRef());
+  ObjectRef materials = get(scene, "ListMaterials").toObject(),
+            brick = createObject("Velmo.CVLMMaterial");
+  put(brick, "Name", Variant("Brick"));
+  call(materials, "Add", {Variant(brick)});
+  Variant byKey[] = {Variant("obj2")};
+  EXPECT_EQ(std::tuple(invokeMember(*list, kDispIdValue, InvokeKind::PropertyGet, byKey).toObject(),
+                       get(list, "Item", {Variant(int16_t{1})}).toObject(),
+                       get(materials, "Item", {Variant("BRICK")}).toObject(),
+                       get(list, "Count").toLong(), get(first, "posx").toSingle(),
+                       get(first, "PosY").isEmpty()),
+            std::tuple(second, first, brick, 2, 1.5f, true));
+  EXPECT_EQ(errorOf([&] { get(materials, "Item", {Variant("Glass")}); }), err::kInvalidCall);
+  EXPECT_EQ(errorOf([&] { get(list, "Item", {Variant(3)}); }), err::kSubscript);
+  EXPECT_EQ(recorder.lines().back(), "ListObjects.Item get (Long 3) -> error 9");
+}
+
+TEST_F(Recording, ResultsAreNumberedAsMetAndTargetOrInjectedFailuresAreRecorded) {
+  ReferenceScene target;
+  call(get(target.dispatch(), "ListObjects").toObject(), "Add", {Variant(createReferenceObject())});
+  recorder.registerReferenceClasses();
+  ObjectRef list = get(recorder.wrapScene(target.dispatch()), "ListObjects").toObject();
+  ObjectRef made = createObject("Velmo.CVLMObject");
+  call(list, "Add", {Variant(made)});
+  EXPECT_EQ(&target.object(1), CallRecorder::unwrap(made).get());
+  EXPECT_EQ(CallRecorder::receiverName(get(list, "Item", {Variant(1)}).toObject()), "object#2");
+  std::vector<int32_t> fiveCorners = {5, 0, 1, 2, 3, 4};
+  EXPECT_EQ(errorOf([&] { call(made, "Add_Poligons", {Variant(&fiveCorners).byRef()}); }), 5);
+  EXPECT_EQ(errorOf([&] { call(made, "NoSuchMember"); }), err::kNoSuchMember);
+  EXPECT_EQ(recorder.lines().back(), "object#1.Add_Poligons call (Long()[6]) -> error 5");
+  // Injected failures hit the named receiver and occurrence and are not forwarded.
+  recorder.failCall(FailRule{"object", "add_vertices", 2, err::kOutOfMemory, "no room", "Velmo"});
+  recorder.failCall(FailRule{"object#4", "Center", 0, err::kInvalidCall, "", "Velmo"});
+  ObjectRef first = createObject("Velmo.CVLMObject"), second = createObject("Velmo.CVLMObject");
+  std::vector<float> coords = {1, 2, 3};
+  std::vector<vlm::test::ErrorParts> errors;
+  for (const ObjectRef& object : {first, first, second, first})
+    errors.push_back(
+        vlm::test::errorPartsOf([&] { call(object, "Add_Vertices", {Variant(&coords).byRef()}); }));
+  for (const ObjectRef& object : {first, second, second})
+    errors.push_back(vlm::test::errorPartsOf([&] { call(object, "Center"); }));
+  const vlm::test::ErrorParts none{0, "", ""},
+      fifth{5, "Velmo", "Invalid procedure call or argument"};
+  EXPECT_EQ(errors, (std::vector<vlm::test::ErrorParts>{
+                        none, {7, "Velmo", "no room"}, none, none, none, fifth, fifth}));
+  EXPECT_EQ(dynamic_cast<const CVLMObject&>(*CallRecorder::unwrap(first)).mesh().vertexCount(), 2);
 }
 
 }  // namespace
