@@ -86,21 +86,6 @@ std::string describe(const Json& expected, const Json& actual, size_t limit = 12
   return text;
 }
 
-// The first line where two traces part, with its neighbours.
-std::string firstDifference(const std::string& expected, const std::string& actual) {
-  std::istringstream a(expected), b(actual);
-  std::string x, y;
-  for (int line = 1;; ++line) {
-    const bool moreA = static_cast<bool>(std::getline(a, x));
-    const bool moreB = static_cast<bool>(std::getline(b, y));
-    if (!moreA && !moreB) return {};
-    if (!moreA || !moreB || x != y) {
-      return "line " + std::to_string(line) + ":\n  expected: " + (moreA ? x : "(end)") +
-             "\n  actual:   " + (moreB ? y : "(end)");
-    }
-  }
-}
-
 class GoldenScene : public ::testing::TestWithParam<Golden> {};
 
 TEST_P(GoldenScene, ImportGivesTheExpectedScene) {
@@ -126,10 +111,9 @@ TEST_P(GoldenScene, ImportGivesTheExpectedScene) {
   ASSERT_FALSE(expected.is_discarded()) << "no readable " << beside(stem, ".scene.json");
   EXPECT_TRUE(actual == expected) << input.filename() << " gives another scene:\n"
                                   << describe(expected, actual);
+  // On a mismatch GoogleTest prints the traces' differing lines.
   if (tracing) {
-    const std::string expectedTrace = slurp(trace);
-    EXPECT_TRUE(run.err == expectedTrace) << input.filename() << " calls the host otherwise, "
-                                          << firstDifference(expectedTrace, run.err);
+    EXPECT_EQ(run.err, slurp(trace)) << input.filename() << " calls the host otherwise";
   }
 }
 

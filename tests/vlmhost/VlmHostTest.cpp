@@ -33,6 +33,9 @@ class VlmHost : public vlm::testing::VlmHostFolder {
     dir_.write("Model.DXF", "0\r\nEOF\r\n");
     fs::copy_file(kExamples + "/sample.3ds", folder_ / "sample.3ds");
     fs::copy_file(kExamples + "/table.obj", folder_ / "table.obj");
+    fs::create_directory(folder_ / "sub.png");
+    fs::create_directory(folder_ / "sub.obj");
+    dir_.write("plain", "x");
   }
   std::string settingsText() { return slurp(folder_ / "config" / "vlmimport" / "registry.ini"); }
 };
@@ -63,7 +66,11 @@ TEST_P(Runs, StatusOutputAndMessages) {
       argv.push_back(a);
     }
   }
+  const std::vector<std::string> before = dir_.names();
   const Outcome o = vlm::test::runIn(folder_, argv);
+  std::vector<std::string> after = dir_.names();
+  std::erase(after, "config");
+  EXPECT_EQ(after, before) << "a file was left behind";
   EXPECT_EQ(o.status, r.status) << o.err;
   EXPECT_TRUE(std::regex_search(o.out, std::regex(r.out))) << "stdout:\n" << o.out;
   EXPECT_TRUE(std::regex_search(o.err, std::regex(r.err))) << "stderr:\n" << o.err;
@@ -102,6 +109,32 @@ INSTANTIATE_TEST_SUITE_P(
             "^vlmhost: ", 1},
         ProgramRun{"gui leaves Cancel to the person", {"--gui", "--cancel-after", "3"}, 2, "^$",
             "^vlmhost: ", 1},
+        ProgramRun{"a picture too narrow", {"--preview", "p.png", "--size", "15x100", "table.obj"},
+            2, "^$", "^vlmhost: ", 1},
+        ProgramRun{"a picture size that is no size", {"--preview", "p.png", "--size", "big",
+            "table.obj"}, 2, "^$", "^vlmhost: ", 1},
+        ProgramRun{"a picture too tall", {"--preview", "p.png", "--size", "100x9000", "table.obj"},
+            2, "^$", "^vlmhost: ", 1},
+        ProgramRun{"an export format not written", {"--export", "scene.stl", "table.obj"}, 2, "^$",
+            "^vlmhost: ", 1},
+        ProgramRun{"an export name without extension", {"--export", "scene", "table.obj"}, 2, "^$",
+            "^vlmhost: ", 1},
+        ProgramRun{"nothing to preview or export", {"--preview", "p.png", "--export", "x.ply"}, 1,
+            "", "nothing to preview or export", 1},
+        ProgramRun{"a picture in a missing folder", {"--preview", "missing/p.png", "sample.3ds"},
+            1, "Objects: 3", "^vlmhost: cannot write 'missing/p.png': No such file or directory\n$",
+            1},
+        ProgramRun{"a picture over a folder", {"--preview", "sub.png", "sample.3ds"}, 1,
+            "Objects: 3", "^vlmhost: cannot write 'sub.png': Is a directory\n$", 1},
+        ProgramRun{"a picture below a file", {"--preview", "plain/p.png", "sample.3ds"}, 1,
+            "Objects: 3", "^vlmhost: cannot write 'plain/p.png': Not a directory\n$", 1},
+        ProgramRun{"an export in a missing folder", {"--export", "missing/x.obj", "sample.3ds"},
+            1, "Objects: 3", "^vlmhost: cannot write 'missing/x.obj': No such file or directory\n$",
+            1},
+        ProgramRun{"an export over a folder", {"--export", "sub.obj", "sample.3ds"}, 1,
+            "Objects: 3", "^vlmhost: cannot write 'sub.obj': Is a directory\n$", 1},
+        ProgramRun{"an export below a file", {"--export", "plain/x.ply", "sample.3ds"}, 1,
+            "Objects: 3", "^vlmhost: cannot write 'plain/x.ply': Not a directory\n$", 1},
         ProgramRun{"gui without a display", {kNoDisplay, "--gui", "table.obj"}, 2, "^$",
             "cannot show the dialog", 1},
         ProgramRun{"gui with a display that is not there", {kBadDisplay, "--gui", "table.obj"}, 2, "^$",
