@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <nlohmann/json.hpp>
 #include <regex>
 #include <string>
 #include <vector>
@@ -171,19 +170,6 @@ TEST_F(VlmHost, TheDialogSavesTheFormatAndFolderAfterEachRun) {
   EXPECT_NE(settingsText().find("FileFormat=int16:2"), std::string::npos) << settingsText();
   EXPECT_NE(settingsText().find("Path=text:" + folder_.string() + "/\n"), std::string::npos)
       << settingsText();
-}
-
-TEST_F(VlmHost, SeveralFilesArriveInOneSceneWithOneSelectionEach) {
-  const Outcome o = run({"--json", "table.obj", kExamples + "/house.dxf"});
-  ASSERT_EQ(o.status, 0) << o.err;
-  const auto report = nlohmann::json::parse(o.out);
-  EXPECT_EQ(report["objects"].size(), 7u);
-  EXPECT_EQ(report["imports"], nlohmann::json::parse(R"([
-    {"file": "table.obj", "format": "obj", "selectedObject": 1, "messages": [],
-     "objects": ["Obj1", "Obj2", "Obj3", "Obj4", "Obj5", "Obj6"]},
-    {"file": ")" + kExamples + R"(/house.dxf", "format": "dxf", "selectedObject": 7,
-     "messages": [], "objects": ["Obj7"]}])"));
-  EXPECT_EQ(report["selectedObject"], 7) << "the last import's selection is the report's";
 }
 
 TEST_F(VlmHost, RegistrationIsWrittenReportedAndFoundByAHostWithoutThePlugInBeside) {
