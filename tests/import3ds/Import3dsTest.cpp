@@ -20,7 +20,7 @@
 #include "platform/ObjectRegistry.h"
 #include "refhost/CallRecorder.h"
 #include "refhost/ReferenceScene.h"
-#include "support/ImporterTestSupport.h"
+#include "support/ImporterFixture.h"
 #include "ui/HeadlessToolkit.h"
 
 namespace vlm::test3ds {

@@ -1,10 +1,13 @@
-// The fixture of importer tests that fill one collection: a recording null host that keeps
-// arrays, the dialog double and a temporary folder; Load runs a new Importer on bytes the
-// test wrote.
+// What importer tests share: a double of the import dialog, the module state and file
+// table as a freshly loaded component has them, and the fixture of tests that fill one
+// collection (a recording null host that keeps arrays, the dialog double and a temporary
+// folder; Load runs a new Importer on bytes the test wrote).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -12,10 +15,51 @@
 
 #include "platform/Collection.h"
 #include "refhost/CallRecorder.h"
+#include "platform/FileTable.h"
 #include "support/ErrorOf.h"
-#include "support/ImporterTestSupport.h"
+#include "support/TempDir.h"
+#include "textio/modImport.h"
+#include "ui/ImportDialog.h"
 
 namespace vlm::test {
+
+// Stands in for the import dialog while an importer reads: option boxes as set, every
+// progress value kept, and a hook that runs at each progress report, the moment right
+// before the importer yields (setting StopImport there is a Cancel answered with Yes).
+class TestDialog : public ui::IImportDialog {
+ public:
+  TestDialog() { ui::setImportDialog(this); }
+  ~TestDialog() override { ui::setImportDialog(nullptr); }
+  TestDialog(const TestDialog&) = delete;
+  TestDialog& operator=(const TestDialog&) = delete;
+
+  float progressMax() override { return max; }
+  void setProgressValue(float value) override {
+    progress.push_back(value);
+    if (onProgress) onProgress(progress.size());
+  }
+  int16_t chkNormValue() override { return norm; }
+  int16_t chkSmoothValue() override { return smooth; }
+
+  // Sets StopImport at the n-th progress report.
+  void stopAt(size_t n) {
+    onProgress = [n](size_t count) {
+      if (count == n) modImport::StopImport = true;
+    };
+  }
+
+  float max = 1e30f;
+  int16_t norm = 1;
+  int16_t smooth = 1;
+  std::vector<float> progress;
+  std::function<void(size_t)> onProgress;
+};
+
+// Module state and the file table as a freshly loaded component has them.
+inline void resetComponentState() {
+  modImport::resetModuleState();
+  fileTable().CloseAll();
+}
 
 template <class Importer>
 class ImporterFixture : public ::testing::Test {

@@ -7,7 +7,7 @@
 
 #include "TestForm.h"
 #include "support/ErrorOf.h"
-#include "support/ImporterTestSupport.h"
+#include "support/ImporterFixture.h"
 #include "ui/HeadlessToolkit.h"
 
 namespace vlm::test {
