@@ -88,6 +88,25 @@ class ImporterFixture : public ::testing::Test {
     return errorOf([&] { load(bytes); });
   }
 
+  // Loads `bytes` stopped at each of its progress reports in turn, checking that no report
+  // follows the stop and that file 1 is closed; the objects handed over at each stop, one
+  // digit a stop.
+  std::string objectsAtEveryStop(const std::string& bytes) {
+    load(bytes);
+    std::string counts;
+    for (size_t n = 1, reports = dialog.progress.size(); n <= reports; ++n) {
+      dialog.progress.clear();
+      dialog.stopAt(n);
+      modImport::StopImport = false;
+      load(bytes);
+      EXPECT_EQ(dialog.progress.size(), n) << "read on after the stop at report " << n;
+      EXPECT_EQ(fileTable().find(1), nullptr) << "file 1 left open at report " << n;
+      counts += std::to_string(objects->Count());
+    }
+    dialog.onProgress = nullptr;
+    return counts;
+  }
+
   // The number n of object#n, the first object the last Load added (-1 when none).
   int added() const {
     if (!objects || objects->Count() == 0) return -1;
