@@ -34,6 +34,8 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Our own checks treat warnings as errors; a user's build (another compiler, -O3) does not.
+test: CMAKE_FLAGS += -DVLM_WERROR=ON
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
@@ -44,7 +46,7 @@ golden: build
 
 # Every test under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 test-sanitize: deps
-	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON
+	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON -DVLM_WERROR=ON
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	ctest --test-dir $(BUILD)-sanitize --output-on-failure -j $(JOBS)
 
