@@ -30,10 +30,6 @@ void unregisterSettingsComponent();
 
 namespace vlm::hostile {
 
-// Every run saves settings with fsync: temporary folders go to memory where they can.
-[[maybe_unused]] inline const bool kInMemory =
-    ::access("/dev/shm", W_OK) == 0 && ::setenv("TMPDIR", "/dev/shm", 1) == 0;
-
 // What the user and the host saw of one import.
 struct Outcome {
   std::vector<ui::MessageRecord> messages;
