@@ -18,10 +18,6 @@ class NoDisplay : public HostError {
 // The window toolkit on $DISPLAY; NoDisplay when there is none.
 std::unique_ptr<ui::FltkToolkit> openDisplay();
 
-// Makes the dialog open with `format` chosen and its file dialog in `file`'s folder, by
-// storing both as the choices the dialog remembers.
-void preselect(const std::string& file, const std::string& format);
-
 // The file the person chose in the last open-file dialog, or "" when none was chosen.
 std::string chosenFile(const ui::FltkToolkit& toolkit);
 

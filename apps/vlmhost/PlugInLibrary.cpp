@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "vlmimport/VLMImport.h"
 
 namespace vlm::vlmhost {
 
@@ -20,7 +21,7 @@ Fn entryPoint(void* handle, const char* name, const std::string& path) {
 
 }  // namespace
 
-PlugInLibrary::PlugInLibrary(const std::string& path) {
+PlugInLibrary::PlugInLibrary(const std::string& path) : path_(path) {
   // A name without a folder would send dlopen searching the library path.
   const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
   handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -29,10 +30,11 @@ PlugInLibrary::PlugInLibrary(const std::string& path) {
     throw HostError("cannot load the plug-in: " + std::string(reason ? reason : path));
   }
   try {
-    registerServer_ = entryPoint<DllRegisterServerFn>(handle_, "DllRegisterServer", path);
-    unregisterServer_ = entryPoint<DllUnregisterServerFn>(handle_, "DllUnregisterServer", path);
-    getClassObject_ = entryPoint<DllGetClassObjectFn>(handle_, "DllGetClassObject", path);
-    canUnloadNow_ = entryPoint<DllCanUnloadNowFn>(handle_, "DllCanUnloadNow", path);
+    using namespace vlmimport;
+    registerServer_ = entryPoint<DllRegisterServerFn>(handle_, kDllRegisterServer, path);
+    unregisterServer_ = entryPoint<DllUnregisterServerFn>(handle_, kDllUnregisterServer, path);
+    getClassObject_ = entryPoint<DllGetClassObjectFn>(handle_, kDllGetClassObject, path);
+    canUnloadNow_ = entryPoint<DllCanUnloadNowFn>(handle_, kDllCanUnloadNow, path);
   } catch (...) {
     ::dlclose(handle_);
     handle_ = nullptr;
@@ -54,6 +56,14 @@ ObjectRef PlugInLibrary::create(const Guid& clsid) {
     throw HostError("creating class " + toString(clsid) + " failed (" + hex(made) + ")");
   }
   return object;
+}
+
+void PlugInLibrary::preselect(const std::string& file, const std::string& extension) {
+  const auto function = entryPoint<vlmimport::PreselectFn>(handle_, vlmimport::kPreselect, path_);
+  const HResult result = function(file.c_str(), extension.c_str());
+  if (result != hr::kOk) {
+    throw HostError("the plug-in could not preselect '" + file + "' (" + hex(result) + ")");
+  }
 }
 
 bool PlugInLibrary::canUnloadNow() const {

@@ -1,4 +1,4 @@
-// A component library loaded with dlopen and reached only through its entry points.
+// A component library loaded with dlopen and reached only through the functions it exports.
 #pragma once
 
 #include <memory>
@@ -29,12 +29,16 @@ class PlugInLibrary {
   // DllRegisterServer / DllUnregisterServer.
   HResult registerServer() { return registerServer_(); }
   HResult unregisterServer() { return unregisterServer_(); }
+  // VLMImportPreselect: the plug-in's dialog opens on `file`, of format `extension`.
+  // HostError when the library does not export it or it fails.
+  void preselect(const std::string& file, const std::string& extension);
   // DllCanUnloadNow said yes.
   bool canUnloadNow() const;
   // Unloads the library when DllCanUnloadNow says yes; returns whether it is unloaded.
   bool unload();
 
  private:
+  std::string path_;
   void* handle_ = nullptr;
   DllRegisterServerFn registerServer_ = nullptr;
   DllUnregisterServerFn unregisterServer_ = nullptr;

@@ -6,7 +6,7 @@
 #include "settings/RegistryFile.h"
 #include "settings/RegistryText.h"
 #include "settings/SettingsStore.h"
-#include "shell/VLMImportIds.h"
+#include "vlmimport/VLMImport.h"
 
 namespace vlm::vlmhost {
 
@@ -29,7 +29,8 @@ std::map<std::string, std::string, LessIgnoreCase> snapshotKeys() {
 }  // namespace
 
 std::string registeredPlugInPath() {
-  const std::string subKey = "CLSID\\" + toString(vlmimport::kClsidCPlugIn) + "\\InprocServer32";
+  const std::string clsid = toString(vlmimport::kClsidCPlugIn.as<Guid>());
+  const std::string subKey = "CLSID\\" + clsid + "\\InprocServer32";
   const std::optional<Variant> path = readRegistryValue(RegistryRoot::ClassesRoot, subKey, "");
   return path && path->type() == VarType::String ? path->toString() : std::string();
 }

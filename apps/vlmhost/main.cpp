@@ -33,8 +33,8 @@
 #include "refhost/CallRecorder.h"
 #include "refhost/ReferenceScene.h"
 #include "settings/RegFun.h"
-#include "shell/VLMImportIds.h"
 #include "ui/HeadlessToolkit.h"
+#include "vlmimport/VLMImport.h"
 
 namespace vlm::vlmhost {
 namespace {
@@ -131,11 +131,12 @@ void runScripted(IDispatch& plugIn, const ObjectRef& sceneRef, const refhost::Re
   for (const std::string& line : toolkit.log()) std::cerr << "vlmhost: note: " << line << '\n';
 }
 
-// One import in the real dialog window: the person there chooses format and file.
-void runInWindow(ui::FltkToolkit& toolkit, IDispatch& plugIn, const ObjectRef& sceneRef,
-                 const refhost::ReferenceScene& scene, const Options& options,
-                 ImportRecord& record) {
-  if (!record.path.empty()) preselect(record.path, record.format);
+// One import in the real dialog window: the person there chooses format and file; a FILE
+// given makes the dialog open on its format and folder.
+void runInWindow(ui::FltkToolkit& toolkit, PlugInLibrary& library, IDispatch& plugIn,
+                 const ObjectRef& sceneRef, const refhost::ReferenceScene& scene,
+                 const Options& options, ImportRecord& record) {
+  if (!record.path.empty()) library.preselect(record.path, record.format);
   executeWith(toolkit, plugIn, sceneRef, scene, record);
   record.file = chosenFile(toolkit);
   record.path = record.file;
@@ -206,12 +207,12 @@ int runImports(const Options& options) {
     HostClasses classes(options.trace);
     PlugInLibrary library(locatePlugIn(options.plugin));
     {
-      const ObjectRef plugIn = library.create(vlmimport::kClsidCPlugIn);
+      const ObjectRef plugIn = library.create(vlmimport::kClsidCPlugIn.as<Guid>());
       identity = readIdentity(*plugIn);
       const ObjectRef sceneRef = classes.sceneRef(scene, options.trace);
       for (ImportRecord& record : imports) {
         if (window) {
-          runInWindow(*window, *plugIn, sceneRef, scene, options, record);
+          runInWindow(*window, library, *plugIn, sceneRef, scene, options, record);
         } else {
           runScripted(*plugIn, sceneRef, scene, options, record);
         }
@@ -247,7 +248,7 @@ int runVersion(const Options& options) {
   PlugInLibrary library(locatePlugIn(options.plugin));
   std::string name;
   {
-    const ObjectRef plugIn = library.create(vlmimport::kClsidCPlugIn);
+    const ObjectRef plugIn = library.create(vlmimport::kClsidCPlugIn.as<Guid>());
     name = readIdentity(*plugIn).name;
   }
   std::cout << "vlmhost " << VLMHOST_VERSION << '\n' << "plug-in: " << name << '\n';

@@ -1,8 +1,8 @@
 #include "shell/CPlugIn.h"
 
 #include "shell/ServerState.h"
-#include "shell/VLMImportIds.h"
 #include "shell/frmImport.h"
+#include "vlmimport/VLMImport.h"
 
 namespace vlm {
 

@@ -1,6 +1,6 @@
 // CPlugIn: the component's one creatable class, the host's way into the import.
 //
-// Members, reached by name through the dispatch interface (ids in VLMImportIds.h):
+// Members, reached by name through the dispatch interface (ids in vlmimport/VLMImport.h):
 // Name (text), PlugInType (3), ExecutePlugIn(v_objScene by reference) and
 // SelectedObject (the object the host selects afterwards; -1 when nothing came in).
 #pragma once

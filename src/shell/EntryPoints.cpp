@@ -1,14 +1,17 @@
-// The library's four entry points, the only symbols it exports (see VLMImport.map).
+// The library's exported functions (see VLMImport.map): the four entry points and the
+// dialog's preselection, named and described in vlmimport/VLMImport.h.
 //
 // Nothing throws across them: every failure becomes a result code.
 #include <new>
+#include <type_traits>
 
 #include "platform/ClassFactory.h"
 #include "shell/CPlugIn.h"
 #include "shell/ComponentPath.h"
+#include "shell/DialogPreselect.h"
 #include "shell/Registration.h"
 #include "shell/ServerState.h"
-#include "shell/VLMImportIds.h"
+#include "vlmimport/VLMImport.h"
 
 #define VLM_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -19,6 +22,7 @@ constexpr HResult kAccessDenied = static_cast<HResult>(0x80070005);
 
 HResult resultOf(const RuntimeError& error) noexcept {
   switch (error.number()) {
+    case err::kInvalidCall: return hr::kInvalidArg;
     case err::kPermissionDenied: return kAccessDenied;
     case err::kOutOfMemory: return hr::kOutOfMemory;
     default: return hr::kFail;
@@ -65,7 +69,7 @@ VLM_EXPORT vlm::HResult DllUnregisterServer() {
 VLM_EXPORT vlm::HResult DllGetClassObject(const vlm::Guid* clsid, vlm::IClassFactory** factory) {
   if (factory == nullptr) return vlm::hr::kInvalidArg;
   *factory = nullptr;
-  if (clsid == nullptr || !(*clsid == vlm::vlmimport::kClsidCPlugIn)) {
+  if (clsid == nullptr || !(*clsid == vlm::vlmimport::kClsidCPlugIn.as<vlm::Guid>())) {
     return vlm::hr::kClassNotAvailable;
   }
   *factory = &vlm::plugInFactory;
@@ -75,3 +79,9 @@ VLM_EXPORT vlm::HResult DllGetClassObject(const vlm::Guid* clsid, vlm::IClassFac
 VLM_EXPORT vlm::HResult DllCanUnloadNow() {
   return vlm::canUnloadNow() ? vlm::hr::kOk : vlm::hr::kFalse;
 }
+
+VLM_EXPORT vlm::HResult VLMImportPreselect(const char* file, const char* extension) {
+  if (file == nullptr || extension == nullptr) return vlm::hr::kInvalidArg;
+  return vlm::guarded([&] { vlm::preselectFile(vlm::formatTable(), file, extension); });
+}
+static_assert(std::is_same_v<decltype(&VLMImportPreselect), vlm::vlmimport::PreselectFn>);

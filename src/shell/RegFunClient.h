@@ -17,6 +17,10 @@ namespace vlm {
 inline constexpr std::string_view kSettingsProgId = "RegServer.RegFun";
 inline constexpr int32_t kHKeyLocalMachine = static_cast<int32_t>(0x80000002u);
 inline constexpr std::string_view kSettingsKey = "SOFTWARE\\Hollavent\\VLMImport";
+// The names of the two values: the list index of the last format (16-bit) and, per
+// format, the folder of the last file chosen, with its trailing separator.
+inline constexpr std::string_view kFormatValueName = "FileFormat";
+inline constexpr std::string_view kPathValueName = "Path";
 
 // The sub-key holding "Path" for a format: kSettingsKey + "\" + extension in capitals.
 std::string pathSettingsKey(std::string_view extension);

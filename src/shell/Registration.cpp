@@ -1,7 +1,8 @@
 #include "shell/Registration.h"
 
+#include "platform/ClassFactory.h"
 #include "settings/SettingsStore.h"
-#include "shell/VLMImportIds.h"
+#include "vlmimport/VLMImport.h"
 
 namespace vlm {
 
@@ -9,9 +10,12 @@ namespace {
 
 using namespace vlmimport;
 
-std::string classKey() { return "CLSID\\" + toString(kClsidCPlugIn); }
-std::string interfaceKey() { return "Interface\\" + toString(kIidCPlugIn); }
-std::string typeLibKey() { return "TypeLib\\" + toString(kLibidVLMImport); }
+// The registry form of an id.
+std::string text(const GuidFields& id) { return toString(id.as<Guid>()); }
+
+std::string classKey() { return "CLSID\\" + text(kClsidCPlugIn); }
+std::string interfaceKey() { return "Interface\\" + text(kIidCPlugIn); }
+std::string typeLibKey() { return "TypeLib\\" + text(kLibidVLMImport); }
 
 std::string classesRootKey(const std::string& subKey) {
   return registryKeyName(RegistryRoot::ClassesRoot, subKey);
@@ -28,19 +32,19 @@ std::vector<std::string> registrationRoots() {
 }
 
 void registerServer(const std::string& libraryPath) {
-  const std::string libid = toString(kLibidVLMImport);
+  const std::string libid = text(kLibidVLMImport);
   editRegistry([&](RegistryData& data) {
     setDefault(data, classKey(), kProgId);
     setDefault(data, classKey() + "\\InprocServer32", libraryPath);
     setDefault(data, classKey() + "\\ProgID", kProgId);
     setDefault(data, classKey() + "\\TypeLib", libid);
     setDefault(data, std::string(kProgId), kProgId);
-    setDefault(data, std::string(kProgId) + "\\CLSID", toString(kClsidCPlugIn));
+    setDefault(data, std::string(kProgId) + "\\CLSID", text(kClsidCPlugIn));
     setDefault(data, interfaceKey(), kInterfaceName);
     setDefault(data, interfaceKey() + "\\TypeLib", libid);
     data.setValue(classesRootKey(interfaceKey() + "\\TypeLib"), "Version",
                   Variant(kTypeLibVersion));
-    setDefault(data, typeLibKey() + "\\" + std::string(kTypeLibVersion), kLibraryName);
+    setDefault(data, typeLibKey() + "\\" + std::string(kTypeLibVersion), kTypeLibName);
   });
 }
 

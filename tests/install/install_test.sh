@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and imports a sample with the installed
-# vlmhost: it must find its plug-in and runtime in the install layout alone.
-# Usage: install_test.sh CMAKE BUILD_DIR
+# vlmhost: it must find its plug-in and runtime in the install layout alone. The public
+# header must compile with the standard library alone.
+# Usage: install_test.sh CMAKE BUILD_DIR CXX
 set -euo pipefail
 cmake_command=$1
 build_dir=$2
+cxx=$3
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
 "$cmake_command" --install "$build_dir" --prefix "$prefix" >/dev/null
 
 for path in bin/vlmhost lib/vlmimport/libVLMImport.so lib/vlmimport/libvlmplatform.so \
-            share/doc/vlmimport/README.md share/doc/vlmimport/examples/table.obj; do
+            include/vlmimport/VLMImport.h share/doc/vlmimport/README.md \
+            share/doc/vlmimport/examples/table.obj; do
   [[ -e "$prefix/$path" ]] || { echo "not installed: $path"; exit 1; }
 done
 
@@ -21,6 +24,9 @@ if ldd "$prefix/bin/vlmhost" | grep -q "$build_dir"; then
   ldd "$prefix/bin/vlmhost"
   exit 1
 fi
+
+echo '#include <vlmimport/VLMImport.h>' |
+  "$cxx" -std=c++20 -Wall -Wextra -Wpedantic -Werror -fsyntax-only -I "$prefix/include" -x c++ -
 
 export XDG_CONFIG_HOME="$prefix/config"
 out=$("$prefix/bin/vlmhost" "$prefix/share/doc/vlmimport/examples/table.obj")

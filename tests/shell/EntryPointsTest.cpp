@@ -1,4 +1,4 @@
-// The built libVLMImport.so, loaded with dlopen as a host loads it.
+// The built libVLMImport.so, loaded with dlopen as a host loads it, with the public header.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <limits.h>
@@ -9,12 +9,16 @@
 #include "../settings/SettingsTestSupport.h"
 #include "platform/ClassFactory.h"
 #include "platform/Dispatch.h"
+#include "settings/RegFun.h"
 #include "settings/SettingsStore.h"
-#include "shell/VLMImportIds.h"
 #include "support/OrdinaryUser.h"
+#include "ui/HeadlessToolkit.h"
+#include "vlmimport/VLMImport.h"
 
 namespace vlm {
 namespace {
+
+constexpr Guid kClsid = vlmimport::kClsidCPlugIn.as<Guid>();
 
 struct PlugIn {
   void* handle = ::dlopen(VLM_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
@@ -30,7 +34,7 @@ struct PlugIn {
   }
 };
 
-TEST(EntryPoints, LibraryExportsExactlyTheFourEntryPoints) {
+TEST(EntryPoints, LibraryExportsExactlyTheFourEntryPointsAndThePreselection) {
   FILE* nm = ::popen((std::string("nm -D --defined-only ") + VLM_PLUGIN_PATH).c_str(), "r");
   std::set<std::string> exported;
   char type = 0, name[900] = {}, line[1024];
@@ -38,8 +42,9 @@ TEST(EntryPoints, LibraryExportsExactlyTheFourEntryPoints) {
     if (std::sscanf(line, "%*x %c %899s", &type, name) == 2 && type != 'A') exported.insert(name);
   }
   ASSERT_EQ(::pclose(nm), 0);
-  EXPECT_EQ(exported, (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject",
-                                             "DllRegisterServer", "DllUnregisterServer"}));
+  EXPECT_EQ(exported,
+            (std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
+                                   "DllUnregisterServer", "VLMImportPreselect"}));
 }
 
 // A refused class leaves no stale pointer; an object's failure crosses the library's
@@ -47,17 +52,17 @@ TEST(EntryPoints, LibraryExportsExactlyTheFourEntryPoints) {
 TEST(EntryPoints, ClassObjectAndUnloading) {
   PlugIn plugIn;
   ASSERT_NE(plugIn.handle, nullptr) << ::dlerror();
-  Guid almost = vlmimport::kClsidCPlugIn;
+  Guid almost = kClsid;
   almost.data4[7] ^= 1;
   IClassFactory* factory = nullptr;
-  for (const Guid* clsid :
-       std::initializer_list<const Guid*>{&vlmimport::kIidCPlugIn, &almost, nullptr}) {
+  const Guid iid = vlmimport::kIidCPlugIn.as<Guid>();
+  for (const Guid* clsid : std::initializer_list<const Guid*>{&iid, &almost, nullptr}) {
     factory = reinterpret_cast<IClassFactory*>(&almost);
     EXPECT_EQ(plugIn.getClassObject(clsid, &factory), hr::kClassNotAvailable);
     EXPECT_EQ(factory, nullptr);
   }
-  EXPECT_EQ(plugIn.getClassObject(&vlmimport::kClsidCPlugIn, nullptr), hr::kInvalidArg);
-  ASSERT_EQ(plugIn.getClassObject(&vlmimport::kClsidCPlugIn, &factory), hr::kOk);
+  EXPECT_EQ(plugIn.getClassObject(&kClsid, nullptr), hr::kInvalidArg);
+  ASSERT_EQ(plugIn.getClassObject(&kClsid, &factory), hr::kOk);
   factory->LockServer(false);
   EXPECT_EQ(plugIn("DllCanUnloadNow"), hr::kOk);
 
@@ -112,6 +117,50 @@ TEST(EntryPoints, RegistrationWritesTheClassAndUnregisterRemovesIt) {
     EXPECT_FALSE(registryKeyExists(RegistryRoot::ClassesRoot, key)) << key;
   }
   EXPECT_EQ(readRegistryValue(RegistryRoot::LocalMachine, settings, "FileFormat")->toInteger(), 2);
+}
+
+// The dialog opens on the preselected file's format and folder (either separator); an
+// unknown format, a file without a folder or no file changes nothing; without the settings
+// component it fails.
+TEST(EntryPoints, PreselectedFileGivesTheDialogsFormatAndFolder) {
+  test::TempConfigHome home;
+  registerSettingsComponent();
+  PlugIn plugIn;
+  ASSERT_NE(plugIn.handle, nullptr) << ::dlerror();
+  const auto preselect =
+      reinterpret_cast<vlmimport::PreselectFn>(::dlsym(plugIn.handle, vlmimport::kPreselect));
+  ASSERT_NE(preselect, nullptr);
+  const std::pair<const char*, const char*> refused[] = {
+      {"/m/a.stl", "stl"}, {"a.obj", "obj"}, {"/m/a.obj", nullptr}, {nullptr, "obj"}};
+  for (const auto& [file, extension] : refused) {
+    EXPECT_EQ(preselect(file, extension), hr::kInvalidArg) << (file ? file : "no file");
+  }
+  EXPECT_FALSE(registryKeyExists(RegistryRoot::LocalMachine, "SOFTWARE\\Hollavent\\VLMImport"));
+
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(plugIn.getClassObject(&kClsid, &factory), hr::kOk);
+  const std::pair<const char*, const char*> cases[] = {
+      {"/models/Big cube.dxf", "dxf"}, {"C:\\Models\\Big cube.3ds", "3DS"}, {"/a/b.inc", "Inc"}};
+  std::vector<std::string> dialogs;
+  for (const auto& [file, extension] : cases) {
+    ASSERT_EQ(preselect(file, extension), hr::kOk) << file;
+    ui::HeadlessToolkit toolkit;
+    toolkit.whenIdle(ui::UserAction::click("cmdImport"));
+    toolkit.cancelFileDialog();
+    ui::setToolkit(&toolkit);
+    ObjectRef plugInObject;
+    ASSERT_EQ(factory->CreateInstance(plugInObject), hr::kOk);
+    std::array<Variant, 1> scene{Variant(ObjectRef(std::make_shared<DispatchObject>()))};
+    scene[0].byRef();
+    invokeMember(*plugInObject, vlmimport::kDispIdExecutePlugIn, InvokeKind::Method, scene);
+    ui::setToolkit(nullptr);
+    for (const auto& d : toolkit.fileDialogs()) dialogs.push_back(d.filter + " in " + d.initDir);
+  }
+  EXPECT_EQ(dialogs,
+            (std::vector<std::string>{"*.dxf|*.dxf in /models/", "*.3ds|*.3ds in C:\\Models\\",
+                                      "*.inc|*.inc in /a/"}));
+  unregisterSettingsComponent();
+  EXPECT_EQ(preselect("/m/a.obj", "obj"), hr::kFail);
 }
 
 TEST(EntryPoints, RegisterReportsAStoreThatCannotBeWritten) {
