@@ -27,24 +27,7 @@ int64_t offsetAfter(int64_t offset, size_t count) noexcept {
   return count > room ? kMaxOffset : offset + static_cast<int64_t>(count);
 }
 
-// "File not found: /x/y.obj (No such file or directory)": the classic text, the path and
-// the system's reason.
-[[noreturn]] void raiseOpenFailure(int32_t number, const std::string& path,
-                                   const std::string& reason) {
-  raise(number, classicDescription(number) + ": " + path + " (" + reason + ")");
-}
-
 std::string systemReason(int systemError) { return std::generic_category().message(systemError); }
-
-int32_t openErrorNumber(int systemError) noexcept {
-  switch (systemError) {
-    case ENOENT: return err::kFileNotFound;
-    case ENOTDIR: return err::kPathNotFound;
-    case EACCES:
-    case EPERM: return err::kPermissionDenied;
-    default: return err::kPathFileAccess;
-  }
-}
 
 // Empty for a regular file, else why the file cannot be read as one.
 std::string notRegularFile(int fd) {
@@ -65,6 +48,22 @@ void checkNumber(int16_t number) {
 }
 
 }  // namespace
+
+void raiseFileFailure(int32_t number, const std::string& path, const std::string& reason) {
+  raise(number, classicDescription(number) + ": " + path + " (" + reason + ")");
+}
+
+void raiseFileFailure(const std::string& path, int systemError) {
+  int32_t number = err::kPathFileAccess;
+  switch (systemError) {
+    case ENOENT: number = err::kFileNotFound; break;
+    case ENOTDIR: number = err::kPathNotFound; break;
+    case EACCES:
+    case EPERM: number = err::kPermissionDenied; break;
+    default: break;
+  }
+  raiseFileFailure(number, path, systemReason(systemError));
+}
 
 // --- NumberedFile ----------------------------------------------------------------------
 
@@ -151,13 +150,12 @@ void FileTable::Open(int16_t number, const std::string& path) {
   // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
-    const int systemError = errno;
-    raiseOpenFailure(openErrorNumber(systemError), path, systemReason(systemError));
+    raiseFileFailure(path, errno);
   }
   // Only regular files have an end: a device or a pipe could feed a line reader forever.
   if (const std::string reason = notRegularFile(fd); !reason.empty()) {
     ::close(fd);
-    raiseOpenFailure(err::kPathFileAccess, path, reason);
+    raiseFileFailure(err::kPathFileAccess, path, reason);
   }
   try {
     files_[number] = std::make_unique<NumberedFile>(fd, path);
