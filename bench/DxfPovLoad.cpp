@@ -23,7 +23,6 @@
 #include "platform/Error.h"
 #include "refhost/CVLMObject.h"
 #include "refhost/ReferenceScene.h"
-#include "textio/modImport.h"
 #include "ui/ImportDialog.h"
 #include "BenchDialog.h"
 
@@ -40,15 +39,15 @@ using vlm::bench::BenchDialog;
 int loadFile(const std::string& path) {
   const bool dxf = path.ends_with(".dxf") || path.ends_with(".DXF");
   BenchDialog dialog(static_cast<float>(std::filesystem::file_size(path) + 1));
-  vlm::modImport::StopImport = false;
+  vlm::ImportContext import = dialog.importOf(path);
   auto objects = std::make_shared<vlm::Collection>();
   const Clock::time_point start = Clock::now();
   if (dxf) {
     vlm::CImp_DXF importer;
-    importer.Load(path, objects);
+    importer.Load(import, objects);
   } else {
     vlm::CImp_POV importer;
-    importer.Load(path, objects);
+    importer.Load(import, objects);
   }
   const double seconds = secondsSince(start);
   long long verts = 0, faces = 0;

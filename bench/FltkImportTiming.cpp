@@ -27,7 +27,6 @@
 #include "shell/FormatTable.h"
 #include "shell/frmImport.h"
 #include "ui/HeadlessToolkit.h"
-#include "ui/ImportDialog.h"
 #include "ui/fltk/FltkForm.h"
 #include "ui/fltk/FltkToolkit.h"
 
@@ -168,12 +167,9 @@ int importTiming(const std::string& file, int runs) {
 }
 
 double nsPerDoEvents(ui::Toolkit& toolkit, long calls) {
-  ui::setToolkit(&toolkit);
   const Clock::time_point start = Clock::now();
-  for (long i = 0; i < calls; ++i) ui::DoEvents();
-  const double ns = secondsSince(start) * 1e9 / static_cast<double>(calls);
-  ui::setToolkit(nullptr);
-  return ns;
+  for (long i = 0; i < calls; ++i) toolkit.doEvents();
+  return secondsSince(start) * 1e9 / static_cast<double>(calls);
 }
 
 int doEventsTiming(long calls) {

@@ -23,7 +23,6 @@
 #include "platform/ObjectRegistry.h"
 #include "refhost/CVLMObject.h"
 #include "refhost/ReferenceScene.h"
-#include "textio/modImport.h"
 #include "ui/HeadlessToolkit.h"
 #include "ui/ImportDialog.h"
 #include "BenchDialog.h"
@@ -71,11 +70,11 @@ int loadFile(const std::string& path) {
   vlm::ui::HeadlessToolkit toolkit;
   vlm::ui::setToolkit(&toolkit);
   BenchDialog dialog(static_cast<float>(std::filesystem::file_size(path) + 1));
-  vlm::modImport::StopImport = false;
+  vlm::ImportContext import = dialog.importOf(path);
   vlm::CollectionRef objects, materials;
   vlm::CImp_3DS importer;
   const Clock::time_point start = Clock::now();
-  importer.Load(path, objects, materials);
+  importer.Load(import, objects, materials);
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   vlm::ui::setToolkit(nullptr);
   long long verts = 0, faces = 0;

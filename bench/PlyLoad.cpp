@@ -26,7 +26,6 @@
 #include "platform/ObjectRegistry.h"
 #include "refhost/CVLMObject.h"
 #include "refhost/ReferenceScene.h"
-#include "textio/modImport.h"
 #include "ui/HeadlessToolkit.h"
 #include "ui/ImportDialog.h"
 #include "BenchDialog.h"
@@ -79,12 +78,12 @@ int loadFile(const std::string& path) {
   vlm::ui::HeadlessToolkit toolkit;
   vlm::ui::setToolkit(&toolkit);
   BenchDialog dialog(static_cast<float>(std::filesystem::file_size(path) + 1));
-  vlm::modImport::StopImport = false;
+  vlm::ImportContext import = dialog.importOf(path);
   auto objects = std::make_shared<vlm::Collection>();
   vlm::CImp_PLY importer;
   const double cpuStart = cpuSeconds();
   const Clock::time_point start = Clock::now();
-  importer.Load(path, objects);
+  importer.Load(import, objects);
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   const double cpu = cpuSeconds() - cpuStart;
   vlm::ui::setToolkit(nullptr);

@@ -13,7 +13,10 @@
 
 #include "platform/Convert.h"
 #include "platform/FileTable.h"
+#include "textio/ImportContext.h"
 #include "textio/modImport.h"
+
+#include "BenchDialog.h"
 
 namespace {
 
@@ -71,17 +74,17 @@ const Files& files() {
 }
 
 void readAllLines(benchmark::State& state, const std::string& path, int32_t mode) {
-  auto& table = vlm::fileTable();
+  vlm::bench::BenchDialog dialog(0);
   int64_t lines = 0;
   for (auto _ : state) {
-    table.Open(1, path);
-    mi::ReadMode = mode;
-    mi::CharsRead = 0;
-    while (!table.Eof(1)) {
-      benchmark::DoNotOptimize(mi::Read_Line().data());
+    vlm::ImportContext import = dialog.importOf(path);
+    import.Open();
+    import.ReadMode = mode;
+    while (!import.Eof()) {
+      benchmark::DoNotOptimize(import.Read_Line().data());
       ++lines;
     }
-    table.Close(1);
+    import.Close();
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(path)));
   state.counters["lines"] =

@@ -17,7 +17,6 @@
 #include "platform/FileTable.h"
 #include "refhost/ReferenceScene.h"
 #include "shell/frmImport.h"
-#include "textio/modImport.h"
 #include "ui/HeadlessToolkit.h"
 
 namespace vlm::fuzz {
@@ -125,12 +124,12 @@ void importBytes(std::string_view extension, const uint8_t* data, size_t size) {
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     check(out.good(), "cannot write the input file");
   }
-  modImport::resetModuleState();
   fileTable().CloseAll();
 
   ui::HeadlessToolkit toolkit;
   ui::setToolkit(&toolkit);
   refhost::ReferenceScene scene;
+  bool stopImport = false;
   {
     frmImport dialog;
     dialog.setObjScene(scene.dispatch());
@@ -138,10 +137,11 @@ void importBytes(std::string_view extension, const uint8_t* data, size_t size) {
     toolkit.whenIdle(ui::UserAction::click("cmdImport"));
     toolkit.answerFileDialog(path);
     dialog.Show();
+    stopImport = dialog.stopImport();
   }
   ui::setToolkit(nullptr);
 
-  check(modImport::StopImport, "StopImport is false after the run");
+  check(stopImport, "StopImport is false after the run");
   check(fileTable().find(1) == nullptr, "the import file is still open");
   checkMessages(toolkit, scene);
   checkScene(scene, size);

@@ -23,18 +23,18 @@ std::string versionMessage(int32_t version) {
 
 }  // namespace
 
-void CImp_3DS::Load(std::string p_FileName, CollectionRef& p_colObject3D,
+void CImp_3DS::Load(ImportContext& p_Import, CollectionRef& p_colObject3D,
                     CollectionRef& p_colMaterial3D) {
+  m_Import = &p_Import;
   std::string failure;  // the description of a failure reported by a reader
   try {
     m_Trace = "LOAD3DS...";
-    m_Progress = {};
     p_colObject3D = std::make_shared<Collection>();
     m_colObject3D = p_colObject3D;
     p_colMaterial3D = std::make_shared<Collection>();
     m_colMaterial3D = p_colMaterial3D;
     changeToComponentFolder();
-    openFile(p_FileName);
+    openFile();
 
     int32_t pos = 1;
     failure = readFileStart(pos);
@@ -50,16 +50,15 @@ void CImp_3DS::Load(std::string p_FileName, CollectionRef& p_colObject3D,
   if (!failure.empty()) {
     failLoad(p_colObject3D, RuntimeError(err::k3DS, std::string(kDefaultSource), failure));
   }
-  fileTable().Close(kImportFile);
+  p_Import.Close();
   m_colObject3D.reset();
 }
 
 // Positions are 32-bit, so a file with bytes beyond the last position cannot be read
 // as the format describes it; it is refused before anything is read (error -100).
-void CImp_3DS::openFile(const std::string& fileName) {
-  FileTable& files = fileTable();
-  files.Open(kImportFile, fileName);
-  const int64_t length = files.Lof(kImportFile);
+void CImp_3DS::openFile() {
+  m_Import->Open();
+  const int64_t length = m_Import->Lof();
   if (length > kLargestFile) {
     raise(err::k3DS, "File too large: " + std::to_string(length) +
                          " bytes, a 3DS file can have at most " + std::to_string(kLargestFile) +
@@ -92,7 +91,7 @@ std::string CImp_3DS::readFileStart(int32_t& pos) {
 
 // Closes the file, drops the objects (the materials stay with the caller) and raises.
 void CImp_3DS::failLoad(CollectionRef& p_colObject3D, const RuntimeError& error) {
-  fileTable().Close(kImportFile);
+  m_Import->Close();
   m_colObject3D.reset();
   p_colObject3D.reset();
   throw error;

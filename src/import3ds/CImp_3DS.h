@@ -19,18 +19,19 @@
 #include "host/HostObjects.h"
 #include "platform/Collection.h"
 #include "platform/Error.h"
-#include "ui/ImportDialog.h"
+#include "textio/ImportContext.h"
 
 namespace vlm {
 
 class CImp_3DS {
  public:
-  // Reads `p_FileName`. Puts a new collection into each argument and fills them with the
-  // objects and the materials, in file order. On failure raises error -100 with the
+  // Reads the file of `p_Import`. Puts a new collection into each collection argument and
+  // fills them with the objects and the materials, in file order. On failure raises error -100 with the
   // trace text (or, for a failure while opening and checking the file, that failure's
   // own number); the objects collection is then set to nothing, the materials read so
   // far stay in `p_colMaterial3D`.
-  void Load(std::string p_FileName, CollectionRef& p_colObject3D, CollectionRef& p_colMaterial3D);
+  void Load(ImportContext& p_Import, CollectionRef& p_colObject3D,
+            CollectionRef& p_colMaterial3D);
 
   // The translation of the first object's local matrix, y and z exchanged; 0, 0, 0
   // when it had none.
@@ -57,9 +58,23 @@ class CImp_3DS {
   using ChunkHandler = bool (CImp_3DS::*)(const ChunkHeader& header, int32_t& pos, bool& ok);
 
   // Load's own steps (CImp_3DS.cpp).
-  void openFile(const std::string& fileName);
+  void openFile();
   std::string readFileStart(int32_t& pos);
   [[noreturn]] void failLoad(CollectionRef& p_colObject3D, const RuntimeError& error);
+
+  // Byte access at 1-based positions of the import file: bytes past its end read as zero,
+  // and a read that runs past the end marks the end.
+  void readAt(int32_t pos, void* dst, size_t count) { m_Import->Get(pos, dst, count); }
+  template <class T>
+  T readValue(int32_t pos) {
+    T value{};
+    readAt(pos, &value, sizeof value);
+    return value;
+  }
+  bool atEnd() const { return m_Import->Eof(); }
+  // A list of `bytes` bytes at `pos` that is not read: its last byte is, so that a list
+  // running past the end of the file marks the end as reading all of it would.
+  void markEndOfList(int32_t pos, int64_t bytes);
 
   // The chunk walk (ChunkWalk.cpp).
   void Read_ChunkHeader(int32_t& pos, ChunkHeader& header);
@@ -131,7 +146,7 @@ class CImp_3DS {
   // names that start in that stretch end there without a second scan.
   int32_t m_ScanFrom = 0;
   int32_t m_ScanZero = -1;
-  ui::ProgressReport m_Progress;  // ProgressBar1, once per chunk header
+  ImportContext* m_Import = nullptr;
 };
 
 }  // namespace vlm

@@ -1,9 +1,7 @@
-// Byte access of the 3DS reader: values at a 1-based position of file number 1, and the
-// position arithmetic.
+// The position arithmetic of the 3DS reader.
 //
 // Positions are signed 32-bit numbers, as the format's lengths are; a move that leaves
-// that range is an overflow (error 6), not a wrap. Bytes past the end of the file read
-// as zero, and a read that runs past the end marks the end of the file.
+// that range is an overflow (error 6), not a wrap.
 #pragma once
 
 #include <bit>
@@ -12,14 +10,12 @@
 #include <limits>
 
 #include "platform/Error.h"
-#include "platform/FileTable.h"
 
 namespace vlm::import3ds {
 
 // The chunk values are little-endian and are copied as they are stored.
 static_assert(std::endian::native == std::endian::little, "3DS values are read in place");
 
-inline constexpr int16_t kImportFile = 1;
 inline constexpr int32_t kHeaderSize = 6;
 // The longest list a chunk can hold: 65535 vertices of 12 bytes.
 inline constexpr int64_t kLongestList = int64_t{65535} * 12;
@@ -35,19 +31,5 @@ inline int32_t checked32(int64_t value) {
 }
 
 inline int32_t movePos(int32_t pos, int64_t delta) { return checked32(pos + delta); }
-
-// Copies `count` bytes at `pos` to `dst` in one read.
-inline void readAt(int32_t pos, void* dst, size_t count) {
-  fileTable().Get(kImportFile, pos, dst, count);
-}
-
-template <class T>
-T readValue(int32_t pos) {
-  T value{};
-  readAt(pos, &value, sizeof value);
-  return value;
-}
-
-inline bool atEnd() { return fileTable().Eof(kImportFile); }
 
 }  // namespace vlm::import3ds

@@ -5,8 +5,6 @@
 
 #include "import3ds/CImp_3DS.h"
 #include "import3ds/ChunkIO.h"
-#include "textio/modImport.h"
-#include "ui/ImportDialog.h"
 
 namespace vlm {
 
@@ -27,8 +25,8 @@ void CImp_3DS::Read_ChunkHeader(int32_t& pos, ChunkHeader& header) {
   std::memcpy(&header.Length, bytes + 2, sizeof header.Length);
   pos = movePos(pos, kHeaderSize);
 
-  m_Progress.showWithin(pos);
-  ui::DoEvents();
+  m_Import->showProgressWithin(pos);
+  m_Import->DoEvents();
 }
 
 // The name ends at the next zero byte or at the end of the file; the position moves past
@@ -52,7 +50,7 @@ std::string CImp_3DS::Read_String(int32_t& pos) {
 // would. A name inside the stretch of the last scan is answered without scanning.
 int64_t CImp_3DS::nameLength(int32_t pos) {
   if (pos >= m_ScanFrom && pos <= m_ScanZero) return m_ScanZero - int64_t{pos};
-  NumberedFile& file = fileTable().file(kImportFile);
+  NumberedFile& file = m_Import->file();
   file.seek(pos - int64_t{1});
   int64_t length = 0;
   for (;;) {
@@ -95,7 +93,7 @@ bool CImp_3DS::walkChunks(int32_t& pos, int32_t start, int64_t length, ChunkHand
   bool ok = true;
   try {
     ChunkHeader header;
-    while (!atEnd() && pos - int64_t{start} < length && ok && !modImport::StopImport) {
+    while (!atEnd() && pos - int64_t{start} < length && ok && !m_Import->StopImport) {
       Read_ChunkHeader(pos, header);
       if (header.Length < kHeaderSize) {
         if (length != kNoLimit) pos = movePos(start, length);

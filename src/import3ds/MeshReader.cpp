@@ -16,19 +16,17 @@ namespace {
 
 constexpr int16_t kPlainTriples = 3;  // Add_Poligons' second argument
 
-// A list of `bytes` bytes at `pos` that is not read: its last byte is, so that a list
-// running past the end of the file marks the end as reading all of it would.
-void markEndOfList(int32_t pos, int64_t bytes) {
-  uint8_t last = 0;
-  if (bytes > 0) fileTable().Get(kImportFile, pos + bytes - 1, &last, 1);
-}
-
 // The position after a chunk whose data starts at `dataStart`.
 int32_t chunkEnd(int32_t dataStart, int32_t length) {
   return movePos(dataStart, int64_t{length} - kHeaderSize);
 }
 
 }  // namespace
+
+void CImp_3DS::markEndOfList(int32_t pos, int64_t bytes) {
+  uint8_t last = 0;
+  if (bytes > 0) m_Import->Get(pos + bytes - 1, &last, 1);
+}
 
 void CImp_3DS::Get_Position(float& X, float& Y, float& Z) const {
   X = m_Position.X;

@@ -3,57 +3,47 @@
 
 #include "importdxf/DxfValues.h"
 #include "platform/Error.h"
-#include "platform/FileTable.h"
 #include "textio/modImport.h"
-#include "ui/ImportDialog.h"
 
 namespace vlm {
 
 using namespace modImport;
 
-namespace {
-constexpr int16_t kImportFile = 1;
-}  // namespace
-
-CImp_DXF::CImp_DXF() { ReadMode = 0; }
-
-void CImp_DXF::Load(std::string p_FileName, CollectionRef& p_colObject3D) {
+void CImp_DXF::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
+  m_Import = &p_Import;
+  p_Import.ReadMode = 0;
   trapAndRaiseAgain(
       [&] {
-        startLoad(p_FileName);
+        startLoad();
         readLines();
         handOver(p_colObject3D);
       },
       [&] {
-        fileTable().Close(kImportFile);
+        p_Import.Close();
         m_Object = host::HostObject();
       });
 }
 
-void CImp_DXF::startLoad(const std::string& fileName) {
+void CImp_DXF::startLoad() {
   m_Object = host::HostObject::create();
-  std::string path = fileName;
-  m_Name = Get_NameFromPath(path);
-  Replace_All(1, " ", "_", m_Name);
   VertexCoords.clear();
   PolygonData.clear();
   CoordCount = 0;
   PolygonFill = 0;
-  CharsRead = 0;
-  m_Progress = {};
-  fileTable().Open(kImportFile, fileName);
+  m_Import->CharsRead = 0;
+  m_Import->Open();
 }
 
 // One line per pass, as code and value lines alternate; the entity readers take the
 // lines of the entities they read and stop after the code 0 that starts the next one,
 // so the main loop's next line is that entity's name.
 void CImp_DXF::readLines() {
-  FileTable& files = fileTable();
+  ImportContext& file = *m_Import;
   NextLine next = NextLine::GroupCode;
-  while (!files.Eof(kImportFile) && !StopImport) {
-    next = readMainLine(next, Read_Line());
+  while (!file.Eof() && !file.StopImport) {
+    next = readMainLine(next, file.Read_Line());
     showProgress();
-    ui::DoEvents();
+    file.DoEvents();
   }
 }
 
@@ -78,11 +68,11 @@ CImp_DXF::NextLine CImp_DXF::readMainLine(NextLine expected, std::string_view li
   return NextLine::GroupCode;
 }
 
-void CImp_DXF::showProgress() { m_Progress.showWithin(CharsRead); }
+void CImp_DXF::showProgress() { m_Import->showProgressWithin(m_Import->CharsRead); }
 
 // Also after a stop request: what was read so far becomes the object.
 void CImp_DXF::handOver(CollectionRef& collection) {
-  fileTable().Close(kImportFile);
+  m_Import->Close();
   if (CoordCount > 0) {
     m_Object.Add_Vertices(VertexCoords);
     // Without faces the host still gets a polygon list: the list as it was created,
@@ -90,7 +80,7 @@ void CImp_DXF::handOver(CollectionRef& collection) {
     if (PolygonFill == 0) PolygonData.assign(1, 0);
     m_Object.Add_Poligons(PolygonData);
   }
-  m_Object.setName(m_Name);
+  m_Object.setName(m_Import->ObjectName);
   m_Object.setDefaultColor(host::kDefaultObjectColor);
   if (!collection) raise(err::kObjectVarNotSet);
   collection->Add(m_Object.ref());

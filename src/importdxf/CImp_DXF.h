@@ -16,17 +16,15 @@
 
 #include "host/HostObjects.h"
 #include "platform/Collection.h"
-#include "ui/ImportDialog.h"
+#include "textio/ImportContext.h"
 
 namespace vlm {
 
 class CImp_DXF {
  public:
-  CImp_DXF();
-
-  // Reads `p_FileName` and appends one object to `p_colObject3D`. On a failure file 1
-  // is closed, nothing is appended and the failure is raised again unchanged.
-  void Load(std::string p_FileName, CollectionRef& p_colObject3D);
+  // Reads the file of `p_Import` and appends one object to `p_colObject3D`. On a failure
+  // file 1 is closed, nothing is appended and the failure is raised again unchanged.
+  void Load(ImportContext& p_Import, CollectionRef& p_colObject3D);
 
  private:
   // What the main loop takes its next line for.
@@ -39,7 +37,7 @@ class CImp_DXF {
     std::string_view value;
   };
 
-  void startLoad(const std::string& fileName);
+  void startLoad();
   void readLines();
   NextLine readMainLine(NextLine expected, std::string_view line);
   void showProgress();
@@ -56,9 +54,8 @@ class CImp_DXF {
   int32_t CoordCount = 0;
   int32_t PolygonFill = 0;
 
+  ImportContext* m_Import = nullptr;
   host::HostObject m_Object;
-  std::string m_Name;
-  ui::ProgressReport m_Progress;  // ProgressBar1, once per line
 };
 
 }  // namespace vlm

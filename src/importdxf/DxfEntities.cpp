@@ -9,7 +9,6 @@
 #include "importdxf/CImp_DXF.h"
 #include "importdxf/DxfValues.h"
 #include "platform/Error.h"
-#include "platform/FileTable.h"
 #include "textio/modImport.h"
 
 namespace vlm {
@@ -17,8 +16,6 @@ namespace vlm {
 using namespace modImport;
 
 namespace {
-
-constexpr int16_t kImportFile = 1;
 
 // Corner coordinates of a 3DFACE: codes 10-13 (x), 20-23 (y), 30-33 (z) for corners 1-4.
 bool isCornerCode(int32_t code) { return code >= 10 && code <= 33 && code % 10 <= 3; }
@@ -34,10 +31,10 @@ void checkRoom(int32_t count, int32_t more) {
 // The next group of the current entity; false at the code 0 that ends it (consumed)
 // or at the end of the file.
 bool CImp_DXF::readGroup(Group& group) {
-  if (fileTable().Eof(kImportFile)) return false;
-  group.code = dxf::groupCode(Read_Line());
+  if (m_Import->Eof()) return false;
+  group.code = dxf::groupCode(m_Import->Read_Line());
   if (group.code == 0) return false;
-  group.value = Read_Line();
+  group.value = m_Import->Read_Line();
   return true;
 }
 

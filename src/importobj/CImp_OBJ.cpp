@@ -4,18 +4,14 @@
 
 #include "platform/Convert.h"
 #include "platform/Error.h"
-#include "platform/FileTable.h"
 #include "platform/LargeArrays.h"
 #include "textio/modImport.h"
-#include "ui/ImportDialog.h"
 
 namespace vlm {
 
 using namespace modImport;
 
 namespace {
-
-constexpr int16_t kImportFile = 1;
 
 // A coordinate or normal component: "." and "," both decimal separators, times 10.
 float readScaled(std::string_view& rest) {
@@ -37,7 +33,7 @@ int32_t checkedSum(int64_t value) {
 template <class T>
 void CImp_OBJ::appendTo(FileFedGrowth& growth, std::vector<T>& list,
                         std::initializer_list<T> values) {
-  growth.makeRoom(list, values.size(), CharsRead, FileLength);
+  growth.makeRoom(list, values.size(), m_Import->CharsRead, FileLength);
   // Element by element into the room just made: a few values, not worth a copy call.
   for (const T value : values) list.push_back(value);
 }
@@ -56,21 +52,22 @@ CImp_OBJ::CImp_OBJ() {
                   host::colorNumber(128, 128, 128)};
 }
 
-void CImp_OBJ::Load(std::string p_FileName, CollectionRef& p_colObject3D) {
+void CImp_OBJ::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
+  m_Import = &p_Import;
   m_colObject3D = &p_colObject3D;
-  startLoad(p_FileName);
+  startLoad();
 
   // The detection's characters are not counted: the file is opened afresh afterwards.
-  FileTable& files = fileTable();
-  files.Open(kImportFile, p_FileName);
-  trapAndRaiseAgain([&] { Detect_LineEnding(); }, [&] { files.Close(kImportFile); });
-  files.CloseAll();
-  CharsRead = 0;
-  files.Open(kImportFile, p_FileName);
-  FileLength = files.Lof(kImportFile);
+  ImportContext& file = p_Import;
+  file.Open();
+  trapAndRaiseAgain([&] { Detect_LineEnding(); }, [&] { file.Close(); });
+  file.Close();
+  file.CharsRead = 0;
+  file.Open();
+  FileLength = file.Lof();
 
-  trapAndRaiseAgain([&] { readLines(); }, [&] { files.Close(kImportFile); });
-  files.Close(kImportFile);
+  trapAndRaiseAgain([&] { readLines(); }, [&] { file.Close(); });
+  file.Close();
 
   if (ObjectMarkSeen) {
     handOverSplit(true);
@@ -83,15 +80,11 @@ void CImp_OBJ::Load(std::string p_FileName, CollectionRef& p_colObject3D) {
   m_Object = host::HostObject();
 }
 
-void CImp_OBJ::startLoad(const std::string& fileName) {
+void CImp_OBJ::startLoad() {
   m_Object = host::HostObject::create();
-  std::string path = fileName;
-  m_Name = Get_NameFromPath(path);
-  Replace_All(1, " ", "_", m_Name);
-
-  ui::IImportDialog& dialog = ui::importDialog();
-  ImportNormals = dialog.chkNormValue() == 1;
-  SmoothAll = dialog.chkSmoothValue() == 1;
+  m_Name = m_Import->ObjectName;
+  ImportNormals = m_Import->Options.ImportNormals;
+  SmoothAll = m_Import->Options.SmoothAll;
 
   VerticesRead = -1;
   PolygonIndex = -1;
@@ -106,15 +99,14 @@ void CImp_OBJ::startLoad(const std::string& fileName) {
 }
 
 void CImp_OBJ::Detect_LineEnding() {
-  FileTable& files = fileTable();
-  const int64_t length = files.Lof(kImportFile);
+  const int64_t length = m_Import->Lof();
   char block[4096];
   for (int64_t pos = 1; pos <= length; pos += sizeof block) {
     const size_t want = static_cast<size_t>(std::min<int64_t>(sizeof block, length - pos + 1));
-    files.Get(kImportFile, pos, block, want);
+    m_Import->Get(pos, block, want);
     for (size_t i = 0; i < want; ++i) {
       if (block[i] == '\r' || block[i] == '\n') {
-        ReadMode = block[i] == '\r' ? 0 : 1;
+        m_Import->ReadMode = block[i] == '\r' ? 0 : 1;
         return;
       }
     }
@@ -124,17 +116,16 @@ void CImp_OBJ::Detect_LineEnding() {
 }
 
 void CImp_OBJ::readLines() {
-  FileTable& files = fileTable();
-  m_Progress = {};
-  while (!files.Eof(kImportFile) && !StopImport) {
-    const std::string_view line = Read_Line();
+  ImportContext& file = *m_Import;
+  while (!file.Eof() && !file.StopImport) {
+    const std::string_view line = file.Read_Line();
     if (!BlockRelative && PolygonIndex >= 0) {
       BlankRun = line.empty() ? BlankRun + 1 : 0;
       if (BlankRun >= 2) BlockRelative = true;
     }
     dispatchLine(line);
-    m_Progress.show(CharsRead);
-    ui::DoEvents();
+    file.showProgress(file.CharsRead);
+    file.DoEvents();
   }
 }
 

@@ -15,7 +15,7 @@
 #include "host/HostObjects.h"
 #include "platform/Collection.h"
 #include "platform/LargeArrays.h"
-#include "ui/ImportDialog.h"
+#include "textio/ImportContext.h"
 
 namespace vlm {
 
@@ -23,8 +23,8 @@ class CImp_OBJ {
  public:
   CImp_OBJ();
 
-  // Reads `p_FileName` and appends its objects to `p_colObject3D`.
-  void Load(std::string p_FileName, CollectionRef& p_colObject3D);
+  // Reads the file of `p_Import` and appends its objects to `p_colObject3D`.
+  void Load(ImportContext& p_Import, CollectionRef& p_colObject3D);
 
  private:
   using Vector3 = std::array<float, 3>;
@@ -33,7 +33,7 @@ class CImp_OBJ {
     bool Smooth;
   };
 
-  void startLoad(const std::string& fileName);
+  void startLoad();
   void Detect_LineEnding();
   void readLines();
   void dispatchLine(std::string_view line);
@@ -74,6 +74,7 @@ class CImp_OBJ {
   int64_t FileLength = 0;
 
   // Working state of one Load.
+  ImportContext* m_Import = nullptr;
   CollectionRef* m_colObject3D = nullptr;
   host::HostObject m_Object;
   std::string m_Name;
@@ -90,7 +91,6 @@ class CImp_OBJ {
   int32_t BlankRun = 0;
   bool InVertexBlock = false;
   int32_t BlockBase = -1;
-  ui::ProgressReport m_Progress;  // ProgressBar1, once per line
 };
 
 }  // namespace vlm

@@ -10,15 +10,11 @@ namespace vlm::ply {
 BodyCursor::BodyCursor(NumberedFile& file, int64_t offset)
     : file_(file), length_(file.length()) {
   file_.seek(offset);
-  setCharsRead(offset);
 }
 
 std::string_view BodyCursor::window() { return file_.peek(); }
 
-void BodyCursor::advance(size_t count) {
-  file_.consume(count);
-  setCharsRead(file_.position());
-}
+void BodyCursor::advance(size_t count) { file_.consume(count); }
 
 bool BodyCursor::read(void* dst, size_t count) {
   auto* out = static_cast<char*>(dst);
@@ -29,7 +25,6 @@ bool BodyCursor::read(void* dst, size_t count) {
       std::memset(out + done, 0, count - done);
       file_.noticeEnd();
       file_.seek(file_.position() + static_cast<int64_t>(count - done));
-      setCharsRead(file_.position());
       return false;
     }
     const size_t n = std::min(chunk.size(), count - done);
@@ -37,7 +32,6 @@ bool BodyCursor::read(void* dst, size_t count) {
     file_.consume(n);
     done += n;
   }
-  setCharsRead(file_.position());
   return true;
 }
 
@@ -52,14 +46,12 @@ bool BodyCursor::skip(uint64_t count, uint32_t size) {
       const uint64_t past = size - done % size;
       file_.noticeEnd();
       file_.seek(file_.position() + static_cast<int64_t>(past));
-      setCharsRead(file_.position());
       return false;
     }
     const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk.size(), total - done));
     file_.consume(n);
     done += n;
   }
-  setCharsRead(file_.position());
   return true;
 }
 

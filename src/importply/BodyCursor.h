@@ -1,10 +1,10 @@
-// The read position of a binary PLY body in the import file, kept in CharsRead.
+// The read position of a binary PLY body in the import file.
 //
-// CharsRead holds the 1-based position of the next byte to read. The cursor reads through
-// the file table's block buffer: whole records are decoded where they lie in the buffer,
-// and only a value that crosses a block boundary or the end of the file is copied. The end
-// of the file is noticed as the file table notices it: when a read finds too few bytes
-// left, not when it takes the last one.
+// The cursor reads through the file table's block buffer: whole records are decoded where
+// they lie in the buffer, and only a value that crosses a block boundary or the end of the
+// file is copied. The end of the file is noticed as the file table notices it: when a read
+// finds too few bytes left, not when it takes the last one. The body reader shows the
+// position as CharsRead after every record.
 #pragma once
 
 #include <algorithm>
@@ -12,8 +12,6 @@
 #include <cstdint>
 #include <limits>
 #include <string_view>
-
-#include "textio/modImport.h"
 
 namespace vlm {
 
@@ -47,11 +45,11 @@ class BodyCursor {
   int64_t length_;
 };
 
-// Sets CharsRead to the 1-based position of 0-based `offset`, held at 2^31 - 1 as the line
-// reader holds it. Called for every record, so kept inline.
-inline void setCharsRead(int64_t offset) noexcept {
+// CharsRead at 0-based `offset`: its 1-based position, held at 2^31 - 1 as the line reader
+// holds it. Called for every record, so kept inline.
+inline int32_t charsReadAt(int64_t offset) noexcept {
   constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
-  modImport::CharsRead = static_cast<int32_t>(std::clamp<int64_t>(offset + 1, 0, kMax));
+  return static_cast<int32_t>(std::clamp<int64_t>(offset + 1, 0, kMax));
 }
 
 }  // namespace ply

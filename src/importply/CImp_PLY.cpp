@@ -2,39 +2,27 @@
 #include "importply/CImp_PLY.h"
 
 #include "platform/Error.h"
-#include "platform/FileTable.h"
-#include "textio/modImport.h"
-#include "ui/Toolkit.h"
 
 namespace vlm {
 
-using namespace modImport;
-
-namespace {
-constexpr int16_t kImportFile = 1;
-}  // namespace
-
-CImp_PLY::CImp_PLY() { ReadMode = 1; }
-
-void CImp_PLY::Load(std::string p_FileName, CollectionRef& p_colObject3D) {
+void CImp_PLY::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
+  m_Import = &p_Import;
+  p_Import.ReadMode = 1;
   // Any failure closes the import file, lets go of the object under construction and
   // reaches the caller unchanged.
-  trapAndRaiseAgain([&] { loadFile(p_FileName, p_colObject3D); },
+  trapAndRaiseAgain([&] { loadFile(p_colObject3D); },
                     [&] {
-                      fileTable().Close(kImportFile);
+                      p_Import.Close();
                       m_Cursor.reset();
                       m_Object = host::HostObject();
                     });
 }
 
-void CImp_PLY::loadFile(const std::string& fileName, CollectionRef& objects) {
+void CImp_PLY::loadFile(CollectionRef& objects) {
   m_Object = host::HostObject::create();
-  std::string path = fileName;
-  std::string name = Get_NameFromPath(path);
-  Replace_All(1, " ", "_", name);
   resetForLoad();
 
-  fileTable().Open(kImportFile, fileName);
+  m_Import->Open();
   if (const std::optional<std::string_view> refusal = readHeader()) {
     reject(*refusal);
     return;
@@ -45,8 +33,8 @@ void CImp_PLY::loadFile(const std::string& fileName, CollectionRef& objects) {
     Read_BinaryBody();
   }
   m_Cursor.reset();
-  fileTable().Close(kImportFile);
-  handOver(name, objects);
+  m_Import->Close();
+  handOver(objects);
 }
 
 void CImp_PLY::resetForLoad() {
@@ -62,17 +50,16 @@ void CImp_PLY::resetForLoad() {
   VertexCoords.clear();
   PolygonData.clear();
   VerticesRead = -1;
-  CharsRead = 0;
-  m_Progress = {};
+  m_Import->CharsRead = 0;
 }
 
 void CImp_PLY::reject(std::string_view message) {
-  ui::messageBox(message, ui::MsgIcon::None, ui::MsgButtons::Ok, {});
-  fileTable().CloseAll();
+  m_Import->showMessage(message);
+  m_Import->Close();
   m_Object = host::HostObject();
 }
 
-void CImp_PLY::handOver(const std::string& name, CollectionRef& objects) {
+void CImp_PLY::handOver(CollectionRef& objects) {
   // An array holding more than its first element has data (its upper bound is above 0).
   // The host keeps its own copy, so each array is let go as soon as it is handed over:
   // the host's smoothing then finds that memory ready instead of faulting in fresh pages.
@@ -81,15 +68,15 @@ void CImp_PLY::handOver(const std::string& name, CollectionRef& objects) {
   if (PolygonData.size() > 1) m_Object.Add_Poligons(PolygonData);
   std::vector<int32_t>().swap(PolygonData);
   m_Object.Get_Surface(int16_t{0});
-  m_Object.setName(name);
+  m_Object.setName(m_Import->ObjectName);
   if (!objects) raise(err::kObjectVarNotSet);
   objects->Add(m_Object.ref());
   m_Object = host::HostObject();
 }
 
 void CImp_PLY::reportLine() {
-  m_Progress.show(CharsRead);
-  ui::DoEvents();
+  m_Import->showProgress(m_Import->CharsRead);
+  m_Import->DoEvents();
 }
 
 }  // namespace vlm

@@ -23,18 +23,16 @@
 #include "importply/PlyRecords.h"
 #include "importply/PlyTypes.h"
 #include "platform/Collection.h"
-#include "ui/ImportDialog.h"
+#include "textio/ImportContext.h"
 
 namespace vlm {
 
 class CImp_PLY {
  public:
-  // Sets ReadMode to 1: the header is read character by character, any line end ends a line.
-  CImp_PLY();
-
-  // Reads `p_FileName` and, when the file is accepted, adds one host object to
-  // `p_colObject3D`.
-  void Load(std::string p_FileName, CollectionRef& p_colObject3D);
+  // Reads the file of `p_Import` and, when the file is accepted, adds one host object to
+  // `p_colObject3D`. The header is read with ReadMode 1: character by character, any
+  // line end ends a line.
+  void Load(ImportContext& p_Import, CollectionRef& p_colObject3D);
 
  private:
   enum class ElementKind : uint8_t { Vertex, Face, Strips, Other };
@@ -50,10 +48,10 @@ class CImp_PLY {
   };
 
   // --- Load (CImp_PLY.cpp) ---
-  void loadFile(const std::string& fileName, CollectionRef& objects);
+  void loadFile(CollectionRef& objects);
   void resetForLoad();
   void reject(std::string_view message);
-  void handOver(const std::string& name, CollectionRef& objects);
+  void handOver(CollectionRef& objects);
   // Sets the bar to CharsRead (no test against its maximum) and yields.
   void reportLine();
 
@@ -96,8 +94,11 @@ class CImp_PLY {
   // Decodes and reports the whole strip items in the file buffer (one list, nothing else).
   size_t readStripBatch(ply::StripState& state);
   void readStripPass(ply::StripState& state);
-  // After a record: CharsRead to the bar when it is within the bar's maximum, then yield.
+  // After a record: CharsRead to the cursor's position, to the bar when it is within the
+  // bar's maximum, then yield.
   void reportRecord();
+  // The same for a record that ends at 0-based `offset`.
+  void reportRecordEnd(int64_t offset);
   // Reports a decoded batch record by record as if each had just been read: record i ends
   // `ends[i]` bytes after 0-based `base`, or (i + 1) * `stride` bytes without `ends`.
   // Returns how many records were reported before the user asked to stop (all of them
@@ -124,9 +125,9 @@ class CImp_PLY {
   int32_t VerticesRead = -1;
 
   // Working state of one Load.
+  ImportContext* m_Import = nullptr;
   host::HostObject m_Object;
   std::optional<ply::BodyCursor> m_Cursor;
-  ui::ProgressReport m_Progress;  // ProgressBar1, once per record
   bool m_Swap = false;          // binary values need their bytes reversed
   ply::BatchMarks m_Marks;      // where the records of a decoded batch end
   std::vector<int32_t> m_Batch; // a batch's polygon entries, before they are appended

@@ -6,7 +6,6 @@
 #include "importply/CImp_PLY.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
-#include "platform/FileTable.h"
 #include "platform/LargeArrays.h"
 #include "textio/modImport.h"
 
@@ -16,7 +15,6 @@ using namespace modImport;
 
 namespace {
 
-constexpr int16_t kImportFile = 1;
 // The shortest vertex line ("0 0 0" and a line end) and face line ("3 0 1 2" and a line
 // end): declared counts are claims, so room is made for no more lines than the rest of the
 // file could hold.
@@ -45,10 +43,11 @@ int32_t wholeNumber(std::string_view word) {
   return value;
 }
 
-// Lines the rest of the file could hold, at most `declared`.
-size_t linesToExpect(int64_t declared, int64_t shortestLine) {
-  const FileTable& files = fileTable();
-  const int64_t left = std::max<int64_t>(0, files.Lof(kImportFile) - CharsRead);
+// Lines the rest of a file of `fileLength` bytes could hold after `charsRead` of them, at
+// most `declared`.
+size_t linesToExpect(int64_t declared, int64_t shortestLine, int64_t fileLength,
+                     int64_t charsRead) {
+  const int64_t left = std::max<int64_t>(0, fileLength - charsRead);
   return static_cast<size_t>(std::clamp<int64_t>(declared, 0, left / shortestLine + 1));
 }
 
@@ -56,7 +55,7 @@ size_t linesToExpect(int64_t declared, int64_t shortestLine) {
 
 void CImp_PLY::Read_AsciiBody() {
   for (const Element& element : bodyElements()) {
-    if (StopImport) return;
+    if (m_Import->StopImport) return;
     switch (element.kind) {
       case ElementKind::Vertex: readAsciiVertices(); break;
       case ElementKind::Face: readAsciiFaces(); break;
@@ -67,18 +66,18 @@ void CImp_PLY::Read_AsciiBody() {
 }
 
 bool CImp_PLY::nextBodyLine(std::string_view& line) {
-  line = Read_Line();
+  line = m_Import->Read_Line();
   // The empty text comes back once the end is noticed: the file holds fewer lines than
   // its header declares, and what was read is kept.
-  return !line.empty() || !fileTable().Eof(kImportFile);
+  return !line.empty() || !m_Import->Eof();
 }
 
 void CImp_PLY::readAsciiVertices() {
-  const FileTable& files = fileTable();
-  makeRoom(VertexCoords,
-           3 * linesToExpect(int64_t{VertexUpper} - VerticesRead, kShortestVertexLine));
+  const ImportContext& file = *m_Import;
+  makeRoom(VertexCoords, 3 * linesToExpect(int64_t{VertexUpper} - VerticesRead,
+                                           kShortestVertexLine, file.Lof(), file.CharsRead));
   std::string_view line;
-  while (!files.Eof(kImportFile) && !StopImport && VerticesRead < VertexUpper) {
+  while (!file.Eof() && !file.StopImport && VerticesRead < VertexUpper) {
     if (!nextBodyLine(line)) break;
     ++VerticesRead;
     const float x = scaledCoordinate(line);
@@ -90,12 +89,13 @@ void CImp_PLY::readAsciiVertices() {
 }
 
 void CImp_PLY::readAsciiFaces() {
-  const FileTable& files = fileTable();
+  const ImportContext& file = *m_Import;
   const int64_t declared = int64_t{FaceUpper} + 1;
   // Five entries for a quadrilateral's line, so the array never moves while it fills.
-  makeRoom(PolygonData, 5 * linesToExpect(declared, kShortestFaceLine));
+  makeRoom(PolygonData,
+           5 * linesToExpect(declared, kShortestFaceLine, file.Lof(), file.CharsRead));
   std::string_view line;
-  for (int64_t read = 0; !files.Eof(kImportFile) && !StopImport && read < declared; ++read) {
+  for (int64_t read = 0; !file.Eof() && !file.StopImport && read < declared; ++read) {
     if (!nextBodyLine(line)) break;
     const int32_t corners = wholeNumber(Get_FirstToken(line));
     if (corners == 3 || corners == 4) {
@@ -108,9 +108,9 @@ void CImp_PLY::readAsciiFaces() {
 }
 
 void CImp_PLY::skipAsciiLines(int64_t count) {
-  const FileTable& files = fileTable();
+  const ImportContext& file = *m_Import;
   std::string_view line;
-  for (int64_t read = 0; !files.Eof(kImportFile) && !StopImport && read < count; ++read) {
+  for (int64_t read = 0; !file.Eof() && !file.StopImport && read < count; ++read) {
     if (!nextBodyLine(line)) break;
     reportLine();
   }

@@ -10,7 +10,6 @@
 #include "importply/CImp_PLY.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
-#include "platform/FileTable.h"
 #include "platform/LargeArrays.h"
 #include "textio/modImport.h"
 
@@ -20,7 +19,6 @@ using namespace modImport;
 
 namespace {
 
-constexpr int16_t kImportFile = 1;
 // Records decoded before they are reported; the batch's output stays in the cache.
 constexpr size_t kBatch = 4096;
 
@@ -46,10 +44,10 @@ void CImp_PLY::Read_BinaryBody() {
   m_Marks.ends.resize(kBatch);
   m_Marks.fills.resize(kBatch);
   // The body begins at the byte after the last character of the header.
-  m_Cursor.emplace(fileTable().file(kImportFile), int64_t{CharsRead});
+  m_Cursor.emplace(m_Import->file(), int64_t{m_Import->CharsRead});
 
   for (const Element& element : bodyElements()) {
-    if (StopImport) return;
+    if (m_Import->StopImport) return;
     switch (element.kind) {
       case ElementKind::Vertex: readBinaryVertices(); break;
       case ElementKind::Face: readBinaryFaces(); break;
@@ -67,16 +65,18 @@ double CImp_PLY::Read_BinaryValue(int32_t code) {
   return ply::valueAt(code, m_Swap, bytes);
 }
 
-void CImp_PLY::reportRecord() {
-  m_Progress.showWithin(CharsRead);
-  ui::DoEvents();
+void CImp_PLY::reportRecord() { reportRecordEnd(m_Cursor->offset()); }
+
+void CImp_PLY::reportRecordEnd(int64_t offset) {
+  m_Import->CharsRead = ply::charsReadAt(offset);
+  m_Import->showProgressWithin(m_Import->CharsRead);
+  m_Import->DoEvents();
 }
 
 size_t CImp_PLY::reportBatch(int64_t base, size_t count, const uint32_t* ends, uint32_t stride) {
   for (size_t i = 0; i < count; ++i) {
-    ply::setCharsRead(base + (ends != nullptr ? ends[i] : static_cast<int64_t>(i + 1) * stride));
-    reportRecord();
-    if (StopImport) return i + 1;
+    reportRecordEnd(base + (ends != nullptr ? ends[i] : static_cast<int64_t>(i + 1) * stride));
+    if (m_Import->StopImport) return i + 1;
   }
   return count;
 }
@@ -89,7 +89,7 @@ void CImp_PLY::readBinaryVertices() {
   const ply::VertexLayout layout = ply::VertexLayout::of(VertexProps);
   const int64_t toRead = int64_t{VertexUpper} - VerticesRead;
   makeRoom(VertexCoords, 3 * recordsToExpect(toRead, m_Cursor->remaining(), layout.size));
-  while (!m_Cursor->atEnd() && !StopImport && VerticesRead < VertexUpper) {
+  while (!m_Cursor->atEnd() && !m_Import->StopImport && VerticesRead < VertexUpper) {
     if (readVertexBatch(layout) == 0) readVertexRecord(layout);
   }
 }
@@ -141,7 +141,7 @@ void CImp_PLY::readBinaryFaces() {
       std::min(expected * layout.maxEntriesPerRecord(),
                layout.maxEntriesIn(static_cast<uint64_t>(m_Cursor->remaining())));
   makeRoom(PolygonData, entries + kBatch * layout.maxEntriesPerRecord());
-  for (int64_t read = 0; !m_Cursor->atEnd() && !StopImport && read < declared;) {
+  for (int64_t read = 0; !m_Cursor->atEnd() && !m_Import->StopImport && read < declared;) {
     size_t records = readFaceBatch(layout, declared - read);
     if (records == 0) {
       readFaceRecord();
@@ -207,7 +207,7 @@ void CImp_PLY::skipBinaryElement(const Element& element) {
     }
     return;
   }
-  for (int64_t read = 0; !m_Cursor->atEnd() && !StopImport && read < count; ++read) {
+  for (int64_t read = 0; !m_Cursor->atEnd() && !m_Import->StopImport && read < count; ++read) {
     for (const ply::PLYProperty& p : element.props) {
       if (!p.isList()) {
         m_Cursor->skip(1, ply::binarySize(p.PropType));

@@ -5,7 +5,6 @@
 #include "importply/CImp_PLY.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
-#include "platform/FileTable.h"
 #include "textio/modImport.h"
 
 namespace vlm {
@@ -14,7 +13,6 @@ using namespace modImport;
 
 namespace {
 
-constexpr int16_t kImportFile = 1;
 constexpr std::string_view kFormatError = "File format error!";
 constexpr std::string_view kRangeGrid = "Range Grid not supported!";
 constexpr std::string_view kNotSupported = "File format not supported!";
@@ -57,17 +55,17 @@ int32_t countTypeCode(std::string_view word) noexcept {
 }  // namespace ply
 
 std::optional<std::string_view> CImp_PLY::readHeader() {
-  const FileTable& files = fileTable();
-  if (!files.Eof(kImportFile) && Read_Line() != "ply") return kFormatError;
+  ImportContext& file = *m_Import;
+  if (!file.Eof() && file.Read_Line() != "ply") return kFormatError;
 
   std::string current;
   std::string firstWord;  // of the previous pass
-  while (!files.Eof(kImportFile) && !StopImport && firstWord != "end_header") {
+  while (!file.Eof() && !file.StopImport && firstWord != "end_header") {
     if (LineHeld) {
       LineHeld = false;
       current.swap(HeldLine);
     } else {
-      current.assign(Read_Line());
+      current.assign(file.Read_Line());
     }
     std::string_view rest = current;
     firstWord.assign(Get_FirstToken(rest));
@@ -139,13 +137,13 @@ bool CImp_PLY::readElementLine(std::string_view rest) {
 }
 
 std::string CImp_PLY::Read_Properties(int32_t kind) {
-  const FileTable& files = fileTable();
+  ImportContext& file = *m_Import;
   std::vector<ply::PLYProperty>& props = kind == 0 ? VertexProps : FaceProps;
   ply::PLYProperty codes;  // the type codes carry over from one property line to the next
   std::string kept;
   bool ended = false;
-  while (!files.Eof(kImportFile) && !StopImport && !ended) {
-    std::string_view rest = Read_Line();
+  while (!file.Eof() && !file.StopImport && !ended) {
+    std::string_view rest = file.Read_Line();
     kept.assign(rest);
     const std::string_view first = Get_FirstToken(rest);
     if (first == "property") {

@@ -35,7 +35,7 @@ void CImp_PLY::readStrips() {
   makeRoom(PolygonData,
            4 * lists * static_cast<size_t>(m_Cursor->remaining() / passBytes) + 4 * kBatch);
   ply::StripState state;
-  while (!m_Cursor->atEnd() && !StopImport) {
+  while (!m_Cursor->atEnd() && !m_Import->StopImport) {
     if (!oneList || readStripBatch(state) == 0) readStripPass(state);
   }
 }

@@ -7,9 +7,7 @@
 
 #include "platform/Convert.h"
 #include "platform/Error.h"
-#include "platform/FileTable.h"
 #include "textio/modImport.h"
-#include "ui/ImportDialog.h"
 
 namespace vlm {
 
@@ -17,7 +15,6 @@ using namespace modImport;
 
 namespace {
 
-constexpr int16_t kImportFile = 1;
 constexpr std::string_view kUnnamedObject = "Object";
 
 // Brace depth is a 32-bit count, as any whole number the reader keeps.
@@ -31,10 +28,9 @@ int32_t stepDepth(int32_t depth, int32_t step) {
 
 }  // namespace
 
-CImp_POV::CImp_POV() { ReadMode = 0; }
-
-void CImp_POV::Load(std::string p_FileName, CollectionRef& p_colObject3D) {
-  FileTable& files = fileTable();
+void CImp_POV::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
+  m_Import = &p_Import;
+  p_Import.ReadMode = 0;
   trapAndRaiseAgain(
       [&] {
         p_colObject3D = std::make_shared<Collection>();
@@ -42,25 +38,24 @@ void CImp_POV::Load(std::string p_FileName, CollectionRef& p_colObject3D) {
         m_Current = host::HostObject();
         m_CurrentCount = 0;
         BraceDepth = 0;
-        CharsRead = 0;
-        m_Progress = {};
-        files.Open(kImportFile, p_FileName);
+        p_Import.CharsRead = 0;
+        p_Import.Open();
         readLines();
-        files.Close(kImportFile);
+        p_Import.Close();
         m_Current = host::HostObject();
       },
       [&] {
-        files.Close(kImportFile);
+        p_Import.Close();
         m_Current = host::HostObject();
       });
 }
 
 void CImp_POV::readLines() {
-  FileTable& files = fileTable();
-  while (!files.Eof(kImportFile) && !StopImport) {
-    readWords(withBlanksForTabs(Read_Line()));
+  ImportContext& file = *m_Import;
+  while (!file.Eof() && !file.StopImport) {
+    readWords(withBlanksForTabs(file.Read_Line()));
     showProgress();
-    ui::DoEvents();
+    file.DoEvents();
   }
 }
 
@@ -99,7 +94,7 @@ bool CImp_POV::readWord(pov::Keyword keyword, std::string_view& line) {
   return true;
 }
 
-void CImp_POV::showProgress() { m_Progress.showWithin(CharsRead); }
+void CImp_POV::showProgress() { m_Import->showProgressWithin(m_Import->CharsRead); }
 
 // The next blank-separated word; a line without blanks is cut at its first "{" instead,
 // and that brace is counted here, as it never reaches the word loop.

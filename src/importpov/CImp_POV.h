@@ -15,18 +15,16 @@
 #include "host/HostObjects.h"
 #include "importpov/PovKeywords.h"
 #include "platform/Collection.h"
-#include "ui/ImportDialog.h"
+#include "textio/ImportContext.h"
 
 namespace vlm {
 
 class CImp_POV {
  public:
-  CImp_POV();
-
-  // Puts a new collection into `p_colObject3D` and fills it with the file's objects. On
-  // a failure file 1 is closed and the failure raised again unchanged; the objects
-  // added before it stay in the collection.
-  void Load(std::string p_FileName, CollectionRef& p_colObject3D);
+  // Puts a new collection into `p_colObject3D` and fills it with the objects of the file
+  // of `p_Import`. On a failure file 1 is closed and the failure raised again unchanged;
+  // the objects added before it stay in the collection.
+  void Load(ImportContext& p_Import, CollectionRef& p_colObject3D);
 
  private:
   using Vector = std::array<float, 3>;
@@ -47,6 +45,7 @@ class CImp_POV {
   void addPolygon();
   host::HostObject& currentObject();
 
+  ImportContext* m_Import = nullptr;
   CollectionRef TargetCollection;
   int32_t BraceDepth = 0;
   std::string PendingName;
@@ -59,7 +58,6 @@ class CImp_POV {
   int32_t m_CurrentCount = 0;
   // A line whose tabs were replaced by blanks (lines without tabs are read in place).
   std::string m_Line;
-  ui::ProgressReport m_Progress;  // ProgressBar1, once per line
 };
 
 }  // namespace vlm

@@ -4,6 +4,7 @@
 // after the failing one. The file dialog's cancel outcome (error 32755) returns quietly
 // to idle; any other failure closes every open file, drops the objects read so far and
 // shows the failure's description before returning to idle.
+#include <optional>
 #include <string>
 
 #include "platform/Dispatch.h"
@@ -12,12 +13,12 @@
 #include "shell/FileLen.h"
 #include "shell/frmImport.h"
 #include "shell/frmImportLayout.h"
+#include "textio/ImportContext.h"
 #include "textio/modImport.h"
 
 namespace vlm {
 
 using namespace frmImportControls;
-using modImport::StopImport;
 
 namespace {
 
@@ -26,6 +27,11 @@ constexpr std::string_view kPathValue = "Path";
 Importer& require(Importer* importer) {
   if (importer == nullptr) raise(err::kObjectVarNotSet);
   return *importer;
+}
+
+ImportContext& require(std::optional<ImportContext>& import) {
+  if (!import) raise(err::kObjectVarNotSet);
+  return *import;
 }
 
 }  // namespace
@@ -37,6 +43,7 @@ void frmImport::Run_Import(std::unique_ptr<Importer>& importer, std::string_view
   RegFunClient settings;
   std::string fileName;
   std::string folder;
+  std::optional<ImportContext> import;
   auto onError = [&](const RuntimeError& error) { return runError(error, importer, settings); };
 
   // One step per line, in the order they run.
@@ -65,8 +72,9 @@ void frmImport::Run_Import(std::unique_ptr<Importer>& importer, std::string_view
       // The import and the hand-over.
       [&] { form().setProgressMax(ProgressBar1, static_cast<float>(FileLen(fileName) + 1)); },
       [&] { colObject3D_ = std::make_shared<Collection>(); },
-      [&] { loadFile(importer.get(), fileName, is3ds); },
-      [&] { handOver(importer.get(), is3ds); },
+      [&] { import.emplace(fileName, chosenOptions(), *this, StopImport); },
+      [&] { loadFile(importer.get(), require(import), is3ds); },
+      [&] { handOver(importer.get(), require(import), is3ds); },
       [&] {
         if (is3ds) colMaterial3D_.reset();
       },
@@ -82,15 +90,21 @@ void frmImport::Run_Import(std::unique_ptr<Importer>& importer, std::string_view
   // clang-format on
 }
 
-void frmImport::loadFile(Importer* importer, const std::string& fileName, bool is3ds) {
-  if (is3ds) colMaterial3D_ = std::make_shared<Collection>();
-  require(importer).Load(fileName, colObject3D_, colMaterial3D_);
+// The option boxes as the user left them; the run locks them while the import reads.
+ImportOptions frmImport::chosenOptions() {
+  return {form().checkValue(chkNorm) == 1, form().checkValue(chkSmooth) == 1,
+          form().checkValue(chkAutoSmooth) == 1};
 }
 
-void frmImport::handOver(Importer* importer, bool is3ds) {
+void frmImport::loadFile(Importer* importer, ImportContext& import, bool is3ds) {
+  if (is3ds) colMaterial3D_ = std::make_shared<Collection>();
+  require(importer).Load(import, colObject3D_, colMaterial3D_);
+}
+
+void frmImport::handOver(Importer* importer, const ImportContext& import, bool is3ds) {
   if (StopImport) return;
   if (is3ds) {
-    Add_3DSObjectsToScene(require(importer));
+    Add_3DSObjectsToScene(require(importer), import.Options);
   } else {
     Add_ObjectsToScene();
   }

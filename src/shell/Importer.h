@@ -1,8 +1,8 @@
 // What the import run needs of an importer, and the adapters that wrap importer classes.
 //
-// Each importer class keeps the signature of its own Load (CImp_OBJ takes the file name
-// and the object collection; CImp_3DS also the material collection and offers
-// Get_Position). The adapters give them one interface, so the format table can hold a
+// Each importer class keeps the signature of its own Load (CImp_OBJ takes the import
+// context, which names the file, and the object collection; CImp_3DS also the material
+// collection and offers Get_Position). The adapters give them one interface, so the format table can hold a
 // factory per format and the run can call any of them.
 #pragma once
 
@@ -11,6 +11,7 @@
 
 #include "platform/Collection.h"
 #include "platform/Error.h"
+#include "textio/ImportContext.h"
 
 namespace vlm {
 
@@ -18,23 +19,23 @@ class Importer {
  public:
   virtual ~Importer() = default;
 
-  // Reads `p_FileName` and appends what it built to the collections, or puts collections
-  // of its own in their place. `p_colMaterial3D` is used only by importers of formats
-  // with materials; for the others it stays as it is.
-  virtual void Load(const std::string& p_FileName, CollectionRef& p_colObject3D,
+  // Reads the file of `p_Import` and appends what it built to the collections, or puts
+  // collections of its own in their place. `p_colMaterial3D` is used only by importers of
+  // formats with materials; for the others it stays as it is.
+  virtual void Load(ImportContext& p_Import, CollectionRef& p_colObject3D,
                     CollectionRef& p_colMaterial3D) = 0;
 
   // The first object's position (importers that keep one); error 438 for the others.
   virtual void Get_Position(float& /*x*/, float& /*y*/, float& /*z*/) { raise(err::kNoSuchMember); }
 };
 
-// An importer class whose Load takes the file name and the object collection.
+// An importer class whose Load takes the import context and the object collection.
 template <class T>
 class ObjectImporter final : public Importer {
  public:
-  void Load(const std::string& p_FileName, CollectionRef& p_colObject3D,
+  void Load(ImportContext& p_Import, CollectionRef& p_colObject3D,
             CollectionRef& /*p_colMaterial3D*/) override {
-    importer_.Load(p_FileName, p_colObject3D);
+    importer_.Load(p_Import, p_colObject3D);
   }
 
  private:
@@ -46,9 +47,9 @@ class ObjectImporter final : public Importer {
 template <class T>
 class ObjectAndMaterialImporter final : public Importer {
  public:
-  void Load(const std::string& p_FileName, CollectionRef& p_colObject3D,
+  void Load(ImportContext& p_Import, CollectionRef& p_colObject3D,
             CollectionRef& p_colMaterial3D) override {
-    importer_.Load(p_FileName, p_colObject3D, p_colMaterial3D);
+    importer_.Load(p_Import, p_colObject3D, p_colMaterial3D);
   }
   void Get_Position(float& x, float& y, float& z) override { importer_.Get_Position(x, y, z); }
 

@@ -7,11 +7,8 @@
 
 #include "host/HostObjects.h"
 #include "shell/frmImport.h"
-#include "shell/frmImportLayout.h"
 
 namespace vlm {
-
-using namespace frmImportControls;
 
 void frmImport::Add_ObjectsToScene() {
   if (!colObject3D_ || colObject3D_->Count() == 0) return;
@@ -31,7 +28,7 @@ void frmImport::Add_ObjectsToScene() {
   objects.Clear();
 }
 
-void frmImport::Add_3DSObjectsToScene(Importer& importer) {
+void frmImport::Add_3DSObjectsToScene(Importer& importer, const ImportOptions& options) {
   if (!colObject3D_ || colObject3D_->Count() == 0) return;
   Collection& objects = *colObject3D_;
   host::HostScene scene(objScene_);
@@ -61,9 +58,7 @@ void frmImport::Add_3DSObjectsToScene(Importer& importer) {
   SelectedObject_ = 1;
   ignoreFailure([&] { scene.listObjectsItem(firstKey).Center(); });
   ignoreFailure([&] {
-    if (form().checkValue(chkAutoSmooth) == 1) {
-      scene.listObjectsItem(firstKey).SmoothNormalsAdaptive(int16_t{60});
-    }
+    if (options.AutoSmooth) scene.listObjectsItem(firstKey).SmoothNormalsAdaptive(int16_t{60});
   });
   float x = 0, y = 0, z = 0;
   ignoreFailure([&] { importer.Get_Position(x, y, z); });

@@ -3,12 +3,10 @@
 #include "shell/frmImport.h"
 
 #include "shell/frmImportLayout.h"
-#include "textio/modImport.h"
 
 namespace vlm {
 
 using namespace frmImportControls;
-using modImport::StopImport;
 
 namespace {
 
@@ -27,12 +25,11 @@ frmImport& frmImportInstance(FormatTable formats) {
 
 void releaseFrmImport() noexcept { theInstance.reset(); }
 
-frmImport::frmImport(FormatTable formats) : formats_(formats) { ui::setImportDialog(this); }
+frmImport::frmImport(FormatTable formats) : formats_(formats) {}
 
 frmImport::~frmImport() {
   bar_ = nullptr;
   form_.reset();
-  ui::setImportDialog(nullptr);
 }
 
 void frmImport::Show() {
@@ -49,12 +46,15 @@ ui::Form& frmImport::form() {
 
 ui::Toolkit& frmImport::toolkit() { return toolkit_ ? *toolkit_ : ui::requireToolkit(); }
 
-// --- What the importers reach ------------------------------------------------------------
+// --- What an import reaches ------------------------------------------------------------
 
 float frmImport::progressMax() { return form().progressMax(ProgressBar1); }
 void frmImport::setProgressValue(float value) { form().setProgressValue(ProgressBar1, value); }
-int16_t frmImport::chkNormValue() { return form().checkValue(chkNorm); }
-int16_t frmImport::chkSmoothValue() { return form().checkValue(chkSmooth); }
+
+// The component's name is its title, as for any message box the component shows.
+void frmImport::showMessage(std::string_view message) {
+  toolkit().messageBox(message, ui::MsgIcon::None, ui::MsgButtons::Ok, kDialogTitle);
+}
 
 // --- Events ----------------------------------------------------------------------------------
 

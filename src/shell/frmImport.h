@@ -2,13 +2,15 @@
 // hand-over of the imported objects to the host scene.
 //
 // The dialog drives its controls through the host's dialog toolkit (ui/Toolkit.h) and
-// is the single import dialog the importers reach (ui/ImportDialog.h) while it exists.
+// lends itself to each import it runs (ui/ImportDialog.h): its progress bar, its yield and
+// its message boxes, through the import context the run makes.
 // Event handlers live in frmImport.cpp, the run with its error path in ImportRun.cpp,
 // the two hand-overs in SceneHandOver.cpp.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,7 @@
 #include "shell/FormatTable.h"
 #include "shell/Importer.h"
 #include "shell/RegFunClient.h"
+#include "textio/ImportContext.h"
 #include "ui/ImportDialog.h"
 #include "ui/Toolkit.h"
 
@@ -25,7 +28,7 @@ namespace vlm {
 
 class frmImport final : public ui::IImportDialog, private ui::FormEvents {
  public:
-  // The dialog offers `formats` in its list; installs itself as the import dialog.
+  // The dialog offers `formats` in its list.
   explicit frmImport(FormatTable formats = formatTable());
   ~frmImport() override;
   frmImport(const frmImport&) = delete;
@@ -35,20 +38,22 @@ class frmImport final : public ui::IImportDialog, private ui::FormEvents {
   void setObjScene(ObjectRef scene) { objScene_ = std::move(scene); }
   const ObjectRef& objScene() const noexcept { return objScene_; }
   int32_t SelectedObject() const noexcept { return SelectedObject_; }
+  // StopImport: true when no import runs or the user asked the running one to stop.
+  bool stopImport() const noexcept { return StopImport; }
 
   // Loads the dialog and shows it modally; returns when it has closed. Error 429 when
   // the host installed no dialog toolkit.
   void Show();
 
-  // What the importers reach: ProgressBar1 and the two OBJ option boxes. Error 91
-  // before the dialog has been loaded. The bar is lent out once loaded (nullptr before):
-  // the importers set it once per record, and the toolkit shows what it holds when it
-  // next runs events.
+  // What an import reaches: ProgressBar1 (error 91 before the dialog has been loaded), the
+  // yield and message boxes. The bar is lent out once loaded (nullptr before): the
+  // importers set it once per record, and the toolkit shows what it holds when it next
+  // runs events.
   float progressMax() override;
   void setProgressValue(float value) override;
   ui::ProgressBarState* progressBar() override { return bar_; }
-  int16_t chkNormValue() override;
-  int16_t chkSmoothValue() override;
+  void DoEvents() override { toolkit().doEvents(); }
+  void showMessage(std::string_view message) override;
 
  private:
   // The toolkit's events, each running one handler; a failure that escapes a handler
@@ -70,8 +75,9 @@ class frmImport final : public ui::IImportDialog, private ui::FormEvents {
 
   // The import run and its error path (ImportRun.cpp).
   void Run_Import(std::unique_ptr<Importer>& importer, std::string_view extension);
-  void loadFile(Importer* importer, const std::string& fileName, bool is3ds);
-  void handOver(Importer* importer, bool is3ds);
+  ImportOptions chosenOptions();
+  void loadFile(Importer* importer, ImportContext& import, bool is3ds);
+  void handOver(Importer* importer, const ImportContext& import, bool is3ds);
   void finishRun();
   bool runError(const RuntimeError& error, std::unique_ptr<Importer>& importer,
                 RegFunClient& settings);
@@ -80,7 +86,7 @@ class frmImport final : public ui::IImportDialog, private ui::FormEvents {
 
   // The hand-overs (SceneHandOver.cpp).
   void Add_ObjectsToScene();
-  void Add_3DSObjectsToScene(Importer& importer);
+  void Add_3DSObjectsToScene(Importer& importer, const ImportOptions& options);
 
   ui::Form& form();
   ui::Toolkit& toolkit();
@@ -91,6 +97,9 @@ class frmImport final : public ui::IImportDialog, private ui::FormEvents {
   ui::ProgressBarState* bar_ = nullptr;  // ProgressBar1 of form_
   ObjectRef objScene_;
   int32_t SelectedObject_ = 0;
+  // True when no import runs or the user asked the running one to stop; the running
+  // import's context reads it.
+  bool StopImport = false;
   CollectionRef colObject3D_;
   CollectionRef colMaterial3D_;
 };

@@ -9,31 +9,19 @@
 #include <string>
 
 #include "platform/FileTable.h"
-#include "textio/modImport.h"
+#include "textio/ImportContext.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-namespace vlm::modImport {
+namespace vlm {
 
 namespace {
 
-constexpr int16_t kImportFile = 1;
 // Scratch capacity kept after a long line; beyond it the next call gives the memory back.
 constexpr size_t kKeptScratch = 4 * NumberedFile::kBlockSize;
 static_assert(kKeptScratch >= NumberedFile::kBlockSize, "a line of one block stays cheap");
-
-// Holds lines that span blocks; the returned view may point into it until the next call.
-std::string spanText;
-
-// CharsRead is a 32-bit counter. Past 2^31 - 1 characters it stays at that value rather
-// than wrapping to negative, so a progress bar fed from it stays full instead of jumping.
-void addChars(size_t count) noexcept {
-  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
-  const int64_t sum = CharsRead + static_cast<int64_t>(std::min<size_t>(count, kMax));
-  CharsRead = static_cast<int32_t>(std::min(sum, kMax));
-}
 
 bool isLineEnd(char c) noexcept { return c == '\r' || c == '\n'; }
 
@@ -56,29 +44,39 @@ const char* findLineEnd(const char* p, const char* end) noexcept {
   return p;
 }
 
+}  // namespace
+
+// CharsRead is a 32-bit counter. Past 2^31 - 1 characters it stays at that value rather
+// than wrapping to negative, so a progress bar fed from it stays full instead of jumping.
+void ImportContext::addChars(size_t count) noexcept {
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  const int64_t sum = CharsRead + static_cast<int64_t>(std::min<size_t>(count, kMax));
+  CharsRead = static_cast<int32_t>(std::min(sum, kMax));
+}
+
 // Adds `part` to the line being assembled in the scratch string.
-void gather(std::string_view part, bool& spanning) {
+void ImportContext::gather(std::string_view part, bool& spanning) {
   if (spanning) {
-    spanText.append(part);
+    spanText_.append(part);
   } else {
-    spanText.assign(part);
+    spanText_.assign(part);
     spanning = true;
   }
 }
 
 // The line ended at a CR that was the last buffered byte: keep the line before the block
 // is refilled to look for the LF that may follow in the next block.
-std::string_view finishAtBlockEnd(NumberedFile& file, std::string_view line, bool spanning) {
+std::string_view ImportContext::finishAtBlockEnd(NumberedFile& file, std::string_view line, bool spanning) {
   gather(line, spanning);
   const std::string_view next = file.peek();
   if (!next.empty() && next.front() == '\n') file.consume(1);
-  return spanText;
+  return spanText_;
 }
 
 // Mode 0: the characters up to the next CR; CR LF is one line end, a lone LF is part of
 // the line. A last line without CR ends at the end of the file without noticing it, as
 // the last character was read, not an attempt beyond it.
-std::string_view readWholeLine(NumberedFile& file) {
+std::string_view ImportContext::readWholeLine(NumberedFile& file) {
   if (file.eof()) return {};
   std::string_view chunk = file.peek();
   if (chunk.empty()) {
@@ -92,7 +90,7 @@ std::string_view readWholeLine(NumberedFile& file) {
       gather(chunk, spanning);
       file.consume(chunk.size());
       chunk = file.peek();
-      if (chunk.empty()) return spanText;
+      if (chunk.empty()) return spanText_;
       continue;
     }
     const auto length = static_cast<size_t>(cr - chunk.data());
@@ -101,20 +99,20 @@ std::string_view readWholeLine(NumberedFile& file) {
     if (length + 1 == chunk.size()) return finishAtBlockEnd(file, line, spanning);
     if (chunk[length + 1] == '\n') file.consume(1);
     if (!spanning) return line;
-    return spanText.append(line);
+    return spanText_.append(line);
   }
 }
 
 // Mode 1, as if character by character: every read attempt adds 1 to CharsRead, the one
 // that finds the end of the file too; CR or LF ends a line; empty lines are skipped.
-std::string_view readCharLine(NumberedFile* file) {
+std::string_view ImportContext::readCharLine(NumberedFile* file) {
   bool spanning = false;
   for (;;) {
     std::string_view chunk = file != nullptr ? file->peek() : std::string_view{};
     if (chunk.empty()) {
       addChars(1);
       if (file != nullptr) file->noticeEnd();
-      return spanning ? std::string_view(spanText) : std::string_view{};
+      return spanning ? std::string_view(spanText_) : std::string_view{};
     }
     if (!spanning) {
       const auto skipped = static_cast<size_t>(
@@ -136,15 +134,13 @@ std::string_view readCharLine(NumberedFile* file) {
     addChars(length + 1);
     file->consume(length + 1);
     if (!spanning) return line;
-    return spanText.append(line);
+    return spanText_.append(line);
   }
 }
 
-}  // namespace
-
-std::string_view Read_Line() {
-  if (spanText.capacity() > kKeptScratch) std::string().swap(spanText);
-  NumberedFile* file = fileTable().find(kImportFile);
+std::string_view ImportContext::Read_Line() {
+  if (spanText_.capacity() > kKeptScratch) std::string().swap(spanText_);
+  NumberedFile* file = files_.find(kImportFile);
   switch (ReadMode) {
     case 0: {
       const std::string_view line = file != nullptr ? readWholeLine(*file) : std::string_view{};
@@ -156,4 +152,4 @@ std::string_view Read_Line() {
   }
 }
 
-}  // namespace vlm::modImport
+}  // namespace vlm

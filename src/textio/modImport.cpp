@@ -1,5 +1,5 @@
-// modImport: the shared module state, the start-up procedure and the text helpers the
-// importers use on the lines Read_Line (ReadLine.cpp) gives them.
+// modImport: the start-up procedure and the text helpers the importers use on the lines
+// Read_Line (ReadLine.cpp) gives them.
 #include "textio/modImport.h"
 
 #include <bit>
@@ -12,16 +12,6 @@
 #include "platform/Error.h"
 
 namespace vlm::modImport {
-
-int32_t ReadMode = 0;
-int32_t CharsRead = 0;
-bool StopImport = false;
-
-void resetModuleState() {
-  ReadMode = 0;
-  CharsRead = 0;
-  StopImport = false;
-}
 
 void Main() {}
 

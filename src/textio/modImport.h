@@ -1,10 +1,6 @@
-// modImport: the module state every importer shares and the text-reading helpers.
-//
-// Read_Line reads the import file, always file number 1 of the component's file table,
-// and counts the characters it consumes in CharsRead, the text importers' progress
-// measure. Lines come back as views into the reader's buffer, valid until the next
-// Read_Line call or other read of file number 1; tokenisers cut views off views, so
-// reading costs no allocation.
+// modImport: the text helpers every importer shares. They work on the lines the import
+// context's Read_Line gives (textio/ImportContext.h) and keep no state: tokenisers cut
+// views off views, so reading costs no allocation.
 #pragma once
 
 #include <cstdint>
@@ -13,24 +9,8 @@
 
 namespace vlm::modImport {
 
-// How Read_Line splits lines: 0 = whole lines ending at CR (CR LF is one end, a lone LF
-// is an ordinary character); 1 = character by character, ending at CR or LF, skipping
-// empty lines. Any other value reads nothing.
-extern int32_t ReadMode;
-// Characters consumed from the import file so far; Read_Line holds it at 2^31 - 1
-// rather than letting it wrap.
-extern int32_t CharsRead;
-// True when no import runs or the user asked the running one to stop.
-extern bool StopImport;
-
-// Puts the module state back to its load-time values (for tests).
-void resetModuleState();
-
 // The component's start-up procedure; it does nothing.
 void Main();
-
-// The next line of file number 1, without its line end (see ReadMode).
-std::string_view Read_Line();
 
 // Trims `line` of blanks, cuts off and returns the text before its first blank; `line`
 // keeps what follows that blank (or becomes empty when there is none).

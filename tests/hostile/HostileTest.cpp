@@ -57,14 +57,14 @@ inline bool systemText(std::string_view text) {
 class HostileImport : public ::testing::Test {
  protected:
   HostileImport() {
-    test::resetComponentState();
+    fileTable().CloseAll();
     ::setenv("XDG_CONFIG_HOME", configHome.path().c_str(), 1);
     registerSettingsComponent();
     refhost::registerReferenceHostClasses();
   }
   ~HostileImport() override {
     unregisterSettingsComponent();
-    test::resetComponentState();
+    fileTable().CloseAll();
   }
 
   // Imports `path` (its extension picks the format); `onProgress` hears the progress bar's
@@ -74,12 +74,12 @@ class HostileImport : public ::testing::Test {
                      uint64_t stopAt = 0) {
     const std::string formats = ".obj.dxf.3ds.inc.ply";
     const size_t format = formats.find(std::filesystem::path(path).extension().string()) / 4;
-    modImport::resetModuleState();
     ui::HeadlessToolkit toolkit;
     if (onProgress) toolkit.setProgressListener(onProgress);
     ui::setToolkit(&toolkit);
     refhost::ReferenceScene scene;
     Outcome outcome;
+    bool stopImport = false;
     {
       frmImport dialog;
       dialog.setObjScene(scene.dispatch());
@@ -99,13 +99,16 @@ class HostileImport : public ::testing::Test {
       // A reader yields at most once per line, chunk or record; a run yielding on is stopped.
       std::error_code gone;
       const uint64_t limit = 2 * std::filesystem::file_size(path, gone) + 100;
-      toolkit.atYield(limit, ui::UserAction::call([] { modImport::StopImport = true; }));
+      const auto yes = [&] { toolkit.answerQuestion(ui::MsgResult::Yes); };
+      toolkit.atYield(limit, ui::UserAction::call(yes));
+      toolkit.atYield(limit, ui::UserAction::click("cmdCancel"));
       dialog.Show();
+      stopImport = dialog.stopImport();
       outcome.yields = toolkit.yields();
       EXPECT_LT(outcome.yields, limit) << "the run kept yielding without moving on";
     }
     ui::setToolkit(nullptr);
-    EXPECT_TRUE(modImport::StopImport) << "the run ended with StopImport false";
+    EXPECT_TRUE(stopImport) << "the run ended with StopImport false";
     EXPECT_EQ(fileTable().find(1), nullptr) << "the import file was left open";
     outcome.messages = toolkit.messages();
     for (const ui::MessageRecord& m : outcome.messages)

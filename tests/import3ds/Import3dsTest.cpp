@@ -112,21 +112,22 @@ struct Outcome {
 class Import3ds : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::resetComponentState();
+    fileTable().CloseAll();
     recorder.registerClasses(nullptr, nullptr);
     recorder.setCaptureArrays(true);
   }
   void TearDown() override {
     refhost::registerReferenceHostClasses();
-    test::resetComponentState();
+    fileTable().CloseAll();
   }
 
   Outcome load(std::string_view bytes) { return loadPath(dir.write("test.3ds", bytes)); }
   Outcome loadPath(const std::string& path) {
     Outcome out;
-    modImport::StopImport = false;
+    dialog.stop = false;
+    ImportContext import = dialog.importOf(path);
     try {
-      importer.Load(path, out.objects, out.materials);
+      importer.Load(import, out.objects, out.materials);
     } catch (const RuntimeError& e) {
       out.error = e;
     }

@@ -64,15 +64,15 @@ TEST_F(DxfImport, FailureIsRaisedAgainUnchangedAfterClosingTheFileAndAddsNothing
   EXPECT_EQ(objects->Count(), 0);
 
   CImp_DXF importer;
-  EXPECT_EQ(errorOf([&] { importer.Load(dir.file("missing.dxf"), objects); }), err::kFileNotFound);
+  EXPECT_EQ(errorOf([&] { loadPath(importer, dir.file("missing.dxf")); }), err::kFileNotFound);
   EXPECT_EQ(objects->Count(), 0);
 }
 
-// Whichever importer ran before, a new one reads whole lines.
-TEST_F(DxfImport, ANewImporterReadsWholeLines) {
-  modImport::ReadMode = 1;
+// Whatever mode the context came with, the importer reads whole lines.
+TEST_F(DxfImport, ReadsWholeLines) {
+  readModeBefore = 1;
   load(kSample);
-  EXPECT_EQ(modImport::ReadMode, 0);
+  EXPECT_EQ(import->ReadMode, 0);
 }
 
 // The name is the file's, without its folder and extension, blanks made underscores.

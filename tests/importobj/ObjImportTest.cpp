@@ -25,9 +25,9 @@ TEST_F(ObjImport, FirstLineEndChoosesTheReadMode) {
       {"v 1 2 3\rv 4 5 6\r", 0},     {"v 1 2 3\n", 1},
       {longComment + "\n", 1},       {longComment + "\r", 0}};
   for (const auto& [text, mode] : cases) {
-    modImport::ReadMode = 7;
+    readModeBefore = 7;
     load(text);
-    EXPECT_EQ(modImport::ReadMode, mode) << text.size();
+    EXPECT_EQ(import->ReadMode, mode) << text.size();
   }
 }
 
@@ -89,7 +89,7 @@ TEST_F(ObjImport, FailureClosesTheFileAndAddsTheCurrentObjectNot) {
     EXPECT_EQ(fileTable().find(1), nullptr) << text;
   }
   CImp_OBJ importer;
-  EXPECT_EQ(errorOf([&] { importer.Load(dir.file("missing.obj"), objects); }), err::kFileNotFound);
+  EXPECT_EQ(errorOf([&] { loadPath(importer, dir.file("missing.obj")); }), err::kFileNotFound);
 }
 
 // A stop at any report hands over the objects read, no line is read after the stop, and

@@ -169,13 +169,12 @@ TEST_F(PlyImport, SecondLoadDoesNotHandOverTheFirstFilesData) {
   EXPECT_THAT(polygons(), IsEmpty());
 }
 
-TEST_F(PlyImport, ImporterSetsCharacterLineModeWhenCreated) {
-  // The header is split at any line end only in character mode, whatever another
-  // importer chose before.
-  modImport::ReadMode = 0;
-  CImp_PLY importer;
-  EXPECT_EQ(modImport::ReadMode, 1);
-  loadWith(importer, plyData("header_comments_crlf_blank_lines.ply"));
+TEST_F(PlyImport, ImporterReadsInCharacterLineMode) {
+  // The header is split at any line end only in character mode, whatever mode the
+  // context came with.
+  readModeBefore = 0;
+  load(plyData("header_comments_crlf_blank_lines.ply"));
+  EXPECT_EQ(import->ReadMode, 1);
   EXPECT_EQ(polygons().size(), 5u);
 }
 
@@ -207,9 +206,8 @@ TEST_F(PlyImport, RefusedFileIsClosedAndAddsNothing) {
 }
 
 TEST_F(PlyImport, MissingFileIsFileNotFound) {
-  objects = std::make_shared<Collection>();
   CImp_PLY importer;
-  EXPECT_EQ(errorOf([&] { importer.Load(dir.file("absent.ply"), objects); }), err::kFileNotFound);
+  EXPECT_EQ(errorOf([&] { loadPath(importer, dir.file("absent.ply")); }), err::kFileNotFound);
   EXPECT_EQ(objects->Count(), 0);
 }
 
@@ -251,7 +249,7 @@ TEST_F(PlyImport, BinaryProgressReportsEveryRecordEndAndNeverPassesTheMaximum) {
     EXPECT_THAT(std::vector<float>(dialog.progress.end() - 3, dialog.progress.end()),
                 ElementsAre(h + 13, h + 25, h + 38))
         << big;
-    EXPECT_EQ(modImport::CharsRead, h + 39) << big;
+    EXPECT_EQ(import->CharsRead, h + 39) << big;
   }
 }
 

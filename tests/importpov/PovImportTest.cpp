@@ -27,17 +27,18 @@ TEST_F(PovImport, LoadPutsANewCollectionInItsArgument) {
   CollectionRef before = std::make_shared<Collection>();
   objects = before;
   CImp_POV importer;
-  importer.Load(dir.write("a.inc", kMeshA), objects);
+  import.emplace(dir.write("a.inc", kMeshA), dialog.options, dialog, dialog.stop);
+  importer.Load(*import, objects);
   EXPECT_NE(objects, before);
   EXPECT_EQ(before->Count(), 0);
   EXPECT_EQ(objects->Count(), 1);
 }
 
-// Whichever importer ran before, a new one reads whole lines.
-TEST_F(PovImport, ANewImporterReadsWholeLines) {
-  modImport::ReadMode = 1;
+// Whatever mode the context came with, the importer reads whole lines.
+TEST_F(PovImport, ReadsWholeLines) {
+  readModeBefore = 1;
   load(kMeshA);
-  EXPECT_EQ(modImport::ReadMode, 0);
+  EXPECT_EQ(import->ReadMode, 0);
   EXPECT_EQ(objects->Count(), 1);
 }
 
@@ -46,7 +47,7 @@ TEST_F(PovImport, FailureClosesTheFileAndKeepsTheObjectsMade) {
   EXPECT_EQ(loadError(crlf({"mesh {", kTriangle, "}"})), err::kSubscript);
   EXPECT_EQ(fileTable().find(1), nullptr);
   CImp_POV importer;
-  EXPECT_EQ(errorOf([&] { importer.Load(dir.file("missing.inc"), objects); }), err::kFileNotFound);
+  EXPECT_EQ(errorOf([&] { loadPath(importer, dir.file("missing.inc")); }), err::kFileNotFound);
 
   recorder.failCall({"object", "Add_Poligon", 0, err::kInvalidCall, "full", "Velmo"});
   EXPECT_EQ(errorPartsOf([&] { load(kMeshA); }), ErrorParts(err::kInvalidCall, "Velmo", "full"));
@@ -65,7 +66,7 @@ TEST_F(PovImport, FailureWhileMakingAnObjectIsIgnored) {
 }
 
 TEST_F(PovImport, ProgressStartsAtZeroAndIsShownOnlyUpToTheMaximum) {
-  modImport::CharsRead = 5000;
+  charsReadBefore = 5000;
   load(kMeshA);
   const float first = 19, second = first + static_cast<float>(kTriangle.size());
   EXPECT_THAT(dialog.progress, ElementsAre(first, second, second + 1, second + 1));

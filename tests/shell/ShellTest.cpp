@@ -18,7 +18,6 @@
 #include "shell/frmImport.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
-#include "textio/modImport.h"
 #include "ui/HeadlessToolkit.h"
 #include "ui/ImportDialog.h"
 
@@ -48,14 +47,14 @@ class ScriptedImporter final : public Importer {
  public:
   explicit ScriptedImporter(ImporterScript& script) : s_(script) {}
 
-  void Load(const std::string& file, CollectionRef& objects, CollectionRef& materials) override {
-    s_.loadedFiles.push_back(file);
-    ui::importDialog().setProgressValue(1);
-    if (s_.openFile) fileTable().Open(1, file);
+  void Load(ImportContext& import, CollectionRef& objects, CollectionRef& materials) override {
+    s_.loadedFiles.push_back(import.FileName);
+    import.showProgress(1);
+    if (s_.openFile) import.Open();
     for (int i = 0; materials && i < s_.materials; ++i)
       materials->Add(host::HostMaterial::create().ref());
     for (int i = 0; i < s_.objects; ++i) objects->Add(host::HostObject::create().ref());
-    for (int i = 0; i < s_.waitForStop && !modImport::StopImport; ++i) ui::DoEvents();
+    for (int i = 0; i < s_.waitForStop && !import.StopImport; ++i) import.DoEvents();
     if (s_.raiseNumber != 0) raise(s_.raiseNumber, s_.raiseDescription);
   }
   void Get_Position(float& x, float& y, float& z) override { x = y = z = 0; }
@@ -67,7 +66,6 @@ class ScriptedImporter final : public Importer {
 class ShellTest : public ::testing::Test {
  protected:
   ShellTest() : formats(formatTable().begin(), formatTable().end()) {
-    modImport::resetModuleState();
     registerSettingsComponent();
     ui::setToolkit(&toolkit);
     recorder.registerClasses(nullptr, nullptr);
@@ -93,7 +91,10 @@ class ShellTest : public ::testing::Test {
   int32_t showDialog() {
     frmImport dialog(formats);
     dialog.setObjScene(scene);
+    shown = &dialog;
     dialog.Show();
+    stopImportAtClose = dialog.stopImport();
+    shown = nullptr;
     return dialog.SelectedObject();
   }
   int32_t import(int32_t format) {
@@ -112,7 +113,7 @@ class ShellTest : public ::testing::Test {
     return std::string(form().isOpen() ? "open, " : "closed, ") + std::to_string(enabled) +
            " enabled, bar " + std::to_string(bar) + ", " +
            std::string(ui::pointerName(toolkit.mousePointer())) +
-           (modImport::StopImport ? ", idle" : ", running");
+           (stopImport() ? ", idle" : ", running");
   }
   void probeState(std::string& out, uint64_t yield = 0) {
     auto probe = UserAction::call([this, &out] { out = dialogState(); });
@@ -136,6 +137,10 @@ class ShellTest : public ::testing::Test {
   std::vector<FormatRow> formats;
   test::TempDir temp;
   std::string folder = temp.path().string() + "/";
+  const frmImport* shown = nullptr;  // the dialog showDialog() shows
+  bool stopImportAtClose = false;    // its StopImport when it closed
+  // StopImport of the dialog shown, or of the last one once it has closed.
+  bool stopImport() const { return shown != nullptr ? shown->stopImport() : stopImportAtClose; }
 };
 
 // Members by name in any case, none assignable; ExecutePlugIn hands the scene back and
@@ -164,10 +169,8 @@ TEST_F(ShellTest, PlugInMembers) {
   execute(Variant(scene));  // the user closes the dialog at once
   EXPECT_EQ(args[0].isObject() ? args[0].toObject() : nullptr, scene);
   EXPECT_EQ(invokeByName(plugIn, "SelectedObject", InvokeKind::PropertyGet, {}).toLong(), -1);
-  EXPECT_EQ(test::errorOf([] { ui::importDialog(); }), err::kObjectVarNotSet);
   ui::setToolkit(nullptr);
   EXPECT_EQ(test::errorOf([&] { execute(Variant(scene)); }), err::kCantCreateObject);
-  EXPECT_EQ(test::errorOf([] { ui::importDialog(); }), err::kObjectVarNotSet);
 }
 
 // The choice and options frame on load for each saved format (first use: WaveFront; any
@@ -301,7 +304,6 @@ TEST_F(ShellTest, ChosenFolderIsSavedPerFormatAndStartsItsNextDialog) {
     scriptImport(kObj, file);
     showDialog();
   }
-  EXPECT_EQ(test::errorOf([] { ui::importDialog(); }), err::kObjectVarNotSet);
   scriptImport(k3ds, "C:\\Data\\Model A.3ds");  // missing, but its folder is kept
   toolkit.whenIdle(UserAction::click("cmdCancel"));
   showDialog();
@@ -340,7 +342,7 @@ TEST_P(StopTest, AsksOnceAndObeysTheAnswer) {
   EXPECT_EQ(afterQuestion, stops ? "" : running);
   EXPECT_EQ(recorder.lines().empty(), stops);
   EXPECT_EQ(after, stops ? kIdle : "");
-  EXPECT_EQ(std::tuple(form().isOpen(), toolkit.mousePointer(), modImport::StopImport),
+  EXPECT_EQ(std::tuple(form().isOpen(), toolkit.mousePointer(), stopImport()),
             std::tuple(false, ui::MousePointer::Default, true));
 }
 

@@ -1,14 +1,14 @@
-// What importer tests share: a double of the import dialog, the module state and file
-// table as a freshly loaded component has them, and the fixture of tests that fill one
-// collection (a recording null host that keeps arrays, the dialog double and a temporary
-// folder; Load runs a new Importer on bytes the test wrote).
+// The fixture of importer tests that fill one collection: a recording null host that keeps
+// arrays, the dialog double and a temporary folder; Load runs a new Importer on bytes the
+// test wrote, with a new import context, the file table as a freshly loaded component
+// has it.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,48 +18,10 @@
 #include "platform/FileTable.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
-#include "textio/modImport.h"
-#include "ui/ImportDialog.h"
+#include "support/TestDialog.h"
+#include "textio/ImportContext.h"
 
 namespace vlm::test {
-
-// Stands in for the import dialog while an importer reads: option boxes as set, every
-// progress value kept, and a hook that runs at each progress report, the moment right
-// before the importer yields (setting StopImport there is a Cancel answered with Yes).
-class TestDialog : public ui::IImportDialog {
- public:
-  TestDialog() { ui::setImportDialog(this); }
-  ~TestDialog() override { ui::setImportDialog(nullptr); }
-  TestDialog(const TestDialog&) = delete;
-  TestDialog& operator=(const TestDialog&) = delete;
-
-  float progressMax() override { return max; }
-  void setProgressValue(float value) override {
-    progress.push_back(value);
-    if (onProgress) onProgress(progress.size());
-  }
-  int16_t chkNormValue() override { return norm; }
-  int16_t chkSmoothValue() override { return smooth; }
-
-  // Sets StopImport at the n-th progress report.
-  void stopAt(size_t n) {
-    onProgress = [n](size_t count) {
-      if (count == n) modImport::StopImport = true;
-    };
-  }
-
-  float max = 1e30f;
-  int16_t norm = 1;
-  int16_t smooth = 1;
-  std::vector<float> progress;
-  std::function<void(size_t)> onProgress;
-};
-
-// Module state and the file table as a freshly loaded component has them.
-inline void resetComponentState() {
-  modImport::resetModuleState();
-  fileTable().CloseAll();
-}
 
 template <class Importer>
 class ImporterFixture : public ::testing::Test {
@@ -67,11 +29,11 @@ class ImporterFixture : public ::testing::Test {
   explicit ImporterFixture(std::string fileName) : fileName_(std::move(fileName)) {}
 
   void SetUp() override {
-    resetComponentState();
+    fileTable().CloseAll();
     recorder.registerClasses(nullptr, nullptr);
     recorder.setCaptureArrays(true);
   }
-  void TearDown() override { resetComponentState(); }
+  void TearDown() override { fileTable().CloseAll(); }
 
   // Loads `bytes` from a file called `name` (the fixture's own name when empty) into a
   // fresh `objects`.
@@ -80,8 +42,17 @@ class ImporterFixture : public ::testing::Test {
     loadWith(importer, bytes, name);
   }
   void loadWith(Importer& importer, const std::string& bytes, const std::string& name = {}) {
+    loadPath(importer, dir.write(name.empty() ? fileName_ : name, bytes));
+  }
+  // Loads the file at `path`; `import` keeps the context, its ReadMode and CharsRead as
+  // `readModeBefore` and `charsReadBefore` set them before the load.
+  void loadPath(Importer& importer, const std::string& path) {
     objects = std::make_shared<Collection>();
-    importer.Load(dir.write(name.empty() ? fileName_ : name, bytes), objects);
+    import.reset();
+    import.emplace(path, dialog.options, dialog, dialog.stop);
+    import->ReadMode = readModeBefore;
+    import->CharsRead = charsReadBefore;
+    importer.Load(*import, objects);
   }
   // The error number Load raised, or 0.
   int loadError(const std::string& bytes) {
@@ -97,7 +68,7 @@ class ImporterFixture : public ::testing::Test {
     for (size_t n = 1, reports = dialog.progress.size(); n <= reports; ++n) {
       dialog.progress.clear();
       dialog.stopAt(n);
-      modImport::StopImport = false;
+      dialog.stop = false;
       load(bytes);
       EXPECT_EQ(dialog.progress.size(), n) << "read on after the stop at report " << n;
       EXPECT_EQ(fileTable().find(1), nullptr) << "file 1 left open at report " << n;
@@ -135,6 +106,9 @@ class ImporterFixture : public ::testing::Test {
   TestDialog dialog;
   refhost::CallRecorder recorder;
   CollectionRef objects;
+  std::optional<ImportContext> import;  // of the last load
+  int32_t readModeBefore = 0;
+  int32_t charsReadBefore = 0;
 
  private:
   std::vector<const refhost::CallRecord*> calls(std::string_view member, int n) const {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -15,6 +16,8 @@
 #include "platform/FileTable.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
+#include "support/TestDialog.h"
+#include "textio/ImportContext.h"
 #include "textio/modImport.h"
 
 namespace vlm::modImport {
@@ -56,14 +59,16 @@ struct CharByCharModel {
 
 class ReadLine : public ::testing::Test {
  protected:
-  void SetUp() override { resetModuleState(); }
-  void TearDown() override { fileTable().CloseAll(), resetModuleState(); }
+  void TearDown() override { fileTable().CloseAll(); }
+  // A new import of `bytes` with file 1 open.
   void open(const std::string& bytes, int32_t mode) {
     fileTable().CloseAll();
-    fileTable().Open(1, dir_.write("import.txt", bytes));
-    CharsRead = 0;
-    ReadMode = mode;
+    import_.reset();
+    import_.emplace(dir_.write("import.txt", bytes), ImportOptions{}, dialog_, dialog_.stop);
+    import_->Open();
+    import_->ReadMode = mode;
   }
+  std::string_view Read_Line() { return import_->Read_Line(); }
   // Every line, CharsRead and Eof after each call, until the model meets the end.
   void expectLikeTheModel(const std::string& bytes, int32_t mode) {
     open(bytes, mode);
@@ -71,27 +76,30 @@ class ReadLine : public ::testing::Test {
     for (int call = 1; !model.eof; ++call) {
       const std::string expected = mode == 0 ? model.wholeLine() : model.charLine();
       const std::string line(Read_Line());
-      ASSERT_EQ(std::tuple(line, int64_t{CharsRead}, fileTable().Eof(1)),
+      ASSERT_EQ(std::tuple(line, int64_t{import_->CharsRead}, fileTable().Eof(1)),
                 std::tuple(expected, model.chars, model.eof)) << "call " << call;
     }
   }
   test::TempDir dir_;
+  test::TestDialog dialog_;
+  std::optional<ImportContext> import_;
 };
 
 TEST_F(ReadLine, OtherModeKeepsThePositionNoFileReadsNothingAndCharsReadSaturates) {
   open("first\r\nsecond\r\n", 7);
   EXPECT_EQ(Read_Line(), "");
-  ReadMode = 0;
+  import_->ReadMode = 0;
   EXPECT_EQ(Read_Line(), "first");
-  CharsRead = std::numeric_limits<int32_t>::max() - 1;  // stays there rather than wrapping
+  // CharsRead stays at its maximum rather than wrapping.
+  import_->CharsRead = std::numeric_limits<int32_t>::max() - 1;
   EXPECT_EQ(Read_Line(), "second");
-  EXPECT_EQ(CharsRead, std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(import_->CharsRead, std::numeric_limits<int32_t>::max());
   fileTable().CloseAll();
-  CharsRead = 0;
+  import_->CharsRead = 0;
   EXPECT_EQ(Read_Line(), "");
-  ReadMode = 1;
+  import_->ReadMode = 1;
   EXPECT_EQ(Read_Line(), "");
-  EXPECT_EQ(CharsRead, 1);  // character mode counts the failed attempt
+  EXPECT_EQ(import_->CharsRead, 1);  // character mode counts the failed attempt
 }
 
 // Random text whose lines are long in general and very short near each block boundary,

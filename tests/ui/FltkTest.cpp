@@ -26,7 +26,6 @@
 #include "shell/frmImport.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
-#include "ui/ImportDialog.h"
 #include "ui/fltk/FileFilter.h"
 #include "ui/fltk/FltkForm.h"
 #include "ui/fltk/FltkToolkit.h"
@@ -201,7 +200,8 @@ TEST_F(FltkTest, FormShowsItsControlsAndGetsWhatAPersonCanReach) {
     for (const ControlId id : {kBox, kOk}) click(*f.widget(id));
     f.progressBar(kBar).set(70);
     barShows.push_back(bar.value());
-    for (const uint64_t pumps = toolkit().pumps(); toolkit().pumps() == pumps;) DoEvents();
+    const uint64_t pumps = toolkit().pumps();
+    while (toolkit().pumps() == pumps) toolkit().doEvents();
     barShows.push_back(bar.value());
     pressKey(*f.window(), FL_Escape);
     closeBox(*f.window());
