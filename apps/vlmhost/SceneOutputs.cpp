@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "export/Export.h"
-#include "export/OutputFile.h"
+#include "geometry/OutputFile.h"
 #include "preview/Preview.h"
 
 namespace vlm::vlmhost {
@@ -37,9 +37,9 @@ void writeRelativeTo(const std::string& folder, const std::string& name, Write&&
   const std::string prefix = relative ? (folder.back() == '/' ? folder : folder + "/") : "";
   try {
     write(prefix + name);
-  } catch (const exporter::CannotWrite& e) {
+  } catch (const geometry::CannotWrite& e) {
     if (prefix.empty() || e.path().rfind(prefix, 0) != 0) throw;
-    throw exporter::CannotWrite(e.path().substr(prefix.size()), e.reason());
+    throw geometry::CannotWrite(e.path().substr(prefix.size()), e.reason());
   }
 }
 

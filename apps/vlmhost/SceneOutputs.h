@@ -21,7 +21,7 @@ std::string checkExportName(const std::string& path);
 // The current folder, or "" when it cannot be named.
 std::string currentFolder();
 
-// Writes what the options ask for. Throws exporter::CannotWrite ("cannot write '<name>':
+// Writes what the options ask for. Throws geometry::CannotWrite ("cannot write '<name>':
 // <reason>", the name as given on the command line) when a file cannot be written.
 void writeSceneOutputs(const Options& options, const refhost::ReferenceScene& scene,
                        const std::vector<ImportRecord>& imports);

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "export/CornerNormals.h"
+#include "refhost/Vec3.h"
 
 namespace vlm::exporter {
 
@@ -71,13 +71,13 @@ class BitsIndex {
 };
 
 // The bits of a normal as a key.
-inline BitsIndex<3>::Key normalKey(const Vec3& n) noexcept {
+inline BitsIndex<3>::Key normalKey(const Vec3f& n) noexcept {
   return {std::bit_cast<uint32_t>(n[0]), std::bit_cast<uint32_t>(n[1]),
           std::bit_cast<uint32_t>(n[2])};
 }
 
 // The key's normal again.
-inline Vec3 normalOf(const BitsIndex<3>::Key& key) noexcept {
+inline Vec3f normalOf(const BitsIndex<3>::Key& key) noexcept {
   return {std::bit_cast<float>(key[0]), std::bit_cast<float>(key[1]), std::bit_cast<float>(key[2])};
 }
 

@@ -11,7 +11,7 @@
 //
 // The format follows the extension (".obj" or ".ply", any letter case). Files are
 // written under temporary names and renamed when complete, so a failure leaves no
-// partial file. Failures throw std::runtime_error: CannotWrite (OutputFile.h), "cannot
+// partial file. Failures throw std::runtime_error: CannotWrite (geometry/OutputFile.h), "cannot
 // write '<path>': <reason>", or "cannot export to '<path>': ..." for an extension naming
 // no format.
 #pragma once

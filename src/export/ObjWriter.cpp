@@ -5,18 +5,20 @@
 #include <vector>
 
 #include "export/BitsIndex.h"
-#include "export/CornerNormals.h"
 #include "export/Export.h"
 #include "export/NumberText.h"
-#include "export/OutputFile.h"
-#include "export/SceneColors.h"
 #include "export/TextLines.h"
 #include "export/UniqueNames.h"
+#include "geometry/CornerNormals.h"
+#include "geometry/OutputFile.h"
+#include "geometry/SceneColors.h"
 
 namespace vlm::exporter {
 
 namespace {
 
+using geometry::OutputFile;
+using geometry::Rgb;
 using refhost::CVLMMaterial;
 using refhost::CVLMObject;
 using refhost::ReferenceScene;
@@ -39,7 +41,7 @@ std::string_view fileNameOf(std::string_view path) {
 class MaterialTable {
  public:
   const std::string& nameFor(const ReferenceScene& scene, const CVLMObject& object) {
-    const CVLMMaterial* material = colorMaterial(scene, object);
+    const CVLMMaterial* material = geometry::colorMaterial(scene, object);
     if (material != nullptr) {
       auto [it, added] = byMaterial_.try_emplace(material, entries_.size());
       if (added) entries_.push_back({names_.take(material->name(), "material"), material, 0});
@@ -76,7 +78,7 @@ class MaterialTable {
 
   static std::string colorName(int32_t colorNumber) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    const Rgb c = rgbOf(colorNumber);
+    const Rgb c = geometry::rgbOf(colorNumber);
     std::string name = "color_";
     for (uint8_t byte : {c.r, c.g, c.b}) {
       name += kHex[byte >> 4];
@@ -86,7 +88,7 @@ class MaterialTable {
   }
 
   static void writeColor(OutputFile& out, std::string_view key, int32_t colorNumber) {
-    const Rgb c = rgbOf(colorNumber);
+    const Rgb c = geometry::rgbOf(colorNumber);
     char* start = out.room(OutputFile::kMaxRoom);
     char* p = start;
     std::memcpy(p, key.data(), key.size());
@@ -143,7 +145,7 @@ class ObjectWriter {
     writeVertices(object);
     numberNormals(object.mesh());
     for (const auto& key : normals_.keys()) {
-      const Vec3 n = normalOf(key);
+      const Vec3f n = normalOf(key);
       writeTriple(out_, "vn", n[0], n[1], n[2]);
     }
     writeFaces(object.mesh());
@@ -172,7 +174,7 @@ class ObjectWriter {
     normals_.clear();
     cornerNormal_.resize(mesh.triangles().size());
     for (int32_t t = 0; t < mesh.triangleCount(); ++t) {
-      const std::array<Vec3, 3> corners = cornerNormals(mesh, t);
+      const std::array<Vec3f, 3> corners = geometry::cornerNormals(mesh, t);
       for (size_t k = 0; k < 3; ++k) {
         cornerNormal_[3 * static_cast<size_t>(t) + k] = normals_.numberOf(normalKey(corners[k]));
       }

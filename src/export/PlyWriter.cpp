@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "export/BitsIndex.h"
-#include "export/CornerNormals.h"
 #include "export/Export.h"
-#include "export/OutputFile.h"
-#include "export/SceneColors.h"
 #include "export/TextLines.h"
+#include "geometry/CornerNormals.h"
+#include "geometry/OutputFile.h"
+#include "geometry/SceneColors.h"
 
 namespace vlm::exporter {
 
@@ -22,6 +22,8 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little, "the PLY body is written as it lies");
 
+using geometry::OutputFile;
+using geometry::Rgb;
 using refhost::CVLMObject;
 using refhost::Mesh;
 
@@ -30,27 +32,27 @@ constexpr size_t kFaceRecord = 1 + 3 * sizeof(int32_t);
 
 // Which normal each vertex and each corner gets, and the vertex copies creases need.
 struct ObjectPlan {
-  std::vector<Vec3> vertexNormals;  // per vertex: its first corner's, else zero
-  std::vector<int32_t> copyOf;      // per copy: the vertex it copies
-  std::vector<Vec3> copyNormals;
+  std::vector<Vec3f> vertexNormals;  // per vertex: its first corner's, else zero
+  std::vector<int32_t> copyOf;       // per copy: the vertex it copies
+  std::vector<Vec3f> copyNormals;
   std::vector<int32_t> cornerVertex;  // per corner: vertex, or vertexCount + copy
 
   size_t vertexCount() const noexcept { return vertexNormals.size() + copyOf.size(); }
 };
 
-bool sameBits(const Vec3& a, const Vec3& b) noexcept {
-  return std::memcmp(a.data(), b.data(), sizeof(Vec3)) == 0;
+bool sameBits(const Vec3f& a, const Vec3f& b) noexcept {
+  return std::memcmp(a.data(), b.data(), sizeof(Vec3f)) == 0;
 }
 
 ObjectPlan planObject(const Mesh& mesh) {
   ObjectPlan plan;
   const auto vertices = static_cast<size_t>(mesh.vertexCount());
-  plan.vertexNormals.assign(vertices, Vec3{0, 0, 0});
+  plan.vertexNormals.assign(vertices, Vec3f{0, 0, 0});
   std::vector<bool> taken(vertices, false);
   BitsIndex<4> copies;  // (vertex, normal) of each copy
   plan.cornerVertex.resize(mesh.triangles().size());
   for (int32_t t = 0; t < mesh.triangleCount(); ++t) {
-    const std::array<Vec3, 3> normals = cornerNormals(mesh, t);
+    const std::array<Vec3f, 3> normals = geometry::cornerNormals(mesh, t);
     for (size_t k = 0; k < 3; ++k) {
       const size_t corner = 3 * static_cast<size_t>(t) + k;
       const int32_t v = mesh.triangles()[corner];
@@ -87,7 +89,7 @@ void writeHeader(OutputFile& out, const ExportOptions& options, size_t vertices,
 }
 
 void writeVertex(OutputFile& out, const float* xyz, const std::array<float, 3>& position,
-                 const Vec3& normal, const Rgb& color) {
+                 const Vec3f& normal, const Rgb& color) {
   const float values[6] = {xyz[0] + position[0],
                            xyz[1] + position[1],
                            xyz[2] + position[2],
@@ -140,11 +142,12 @@ void writePly(const refhost::ReferenceScene& scene, const std::string& path,
     faces += static_cast<size_t>(scene.object(i).mesh().triangleCount());
   }
   if (vertices > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-    throwCannotWrite(path, "more vertices than a PLY int index can number");
+    geometry::throwCannotWrite(path, "more vertices than a PLY int index can number");
   }
   writeHeader(out, options, vertices, faces);
   for (size_t i = 0; i < plans.size(); ++i) {
-    writeVertices(out, scene.object(i), plans[i], rgbOf(displayColor(scene, scene.object(i))));
+    writeVertices(out, scene.object(i), plans[i],
+                  geometry::rgbOf(geometry::displayColor(scene, scene.object(i))));
   }
   int32_t base = 0;
   for (const ObjectPlan& plan : plans) {

@@ -7,16 +7,15 @@
 #include <cstdint>
 
 #include "refhost/Mesh.h"
+#include "refhost/Vec3.h"
 
-namespace vlm::exporter {
-
-using Vec3 = std::array<float, 3>;
+namespace vlm::geometry {
 
 // The unit face normal of triangle `triangle`'s corners taken in order, or zero.
-Vec3 faceNormal(const refhost::Mesh& mesh, int32_t triangle) noexcept;
+Vec3f faceNormal(const refhost::Mesh& mesh, int32_t triangle) noexcept;
 
 // The three corner normals of `triangle`, each of unit length or zero; -0 is written as
 // +0 so equal normals have equal bits.
-std::array<Vec3, 3> cornerNormals(const refhost::Mesh& mesh, int32_t triangle) noexcept;
+std::array<Vec3f, 3> cornerNormals(const refhost::Mesh& mesh, int32_t triangle) noexcept;
 
-}  // namespace vlm::exporter
+}  // namespace vlm::geometry

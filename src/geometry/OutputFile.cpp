@@ -1,4 +1,4 @@
-#include "export/OutputFile.h"
+#include "geometry/OutputFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace vlm::exporter {
+namespace vlm::geometry {
 
 namespace {
 
@@ -84,4 +84,4 @@ void OutputFile::discard() noexcept {
   tempPath_.clear();
 }
 
-}  // namespace vlm::exporter
+}  // namespace vlm::geometry

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vlm::exporter {
+namespace vlm::geometry {
 
 class CannotWrite : public std::runtime_error {
  public:
@@ -69,4 +69,4 @@ class OutputFile {
 
 [[noreturn]] void throwCannotWrite(const std::string& path, const std::string& reason);
 
-}  // namespace vlm::exporter
+}  // namespace vlm::geometry

@@ -1,6 +1,6 @@
-#include "export/SceneColors.h"
+#include "geometry/SceneColors.h"
 
-namespace vlm::exporter {
+namespace vlm::geometry {
 
 const refhost::CVLMMaterial* colorMaterial(const refhost::ReferenceScene& scene,
                                            const refhost::CVLMObject& object) noexcept {
@@ -15,4 +15,4 @@ int32_t displayColor(const refhost::ReferenceScene& scene,
   return material != nullptr ? material->color() : object.color();
 }
 
-}  // namespace vlm::exporter
+}  // namespace vlm::geometry

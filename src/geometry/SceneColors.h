@@ -10,7 +10,7 @@
 
 #include "refhost/ReferenceScene.h"
 
-namespace vlm::exporter {
+namespace vlm::geometry {
 
 struct Rgb {
   uint8_t r = 0;
@@ -33,4 +33,4 @@ const refhost::CVLMMaterial* colorMaterial(const refhost::ReferenceScene& scene,
 int32_t displayColor(const refhost::ReferenceScene& scene,
                      const refhost::CVLMObject& object) noexcept;
 
-}  // namespace vlm::exporter
+}  // namespace vlm::geometry

@@ -13,19 +13,6 @@ constexpr double kElevationDegrees = 28;
 constexpr double kVerticalFieldDegrees = 30;
 constexpr double kFill = 0.86;  // share of the viewport the framed box may reach
 
-double dot(const Vec3d& a, const Vec3d& b) noexcept {
-  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-Vec3d cross(const Vec3d& a, const Vec3d& b) noexcept {
-  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-
-Vec3d unit(const Vec3d& v) noexcept {
-  const double length = std::sqrt(dot(v, v));
-  return {v[0] / length, v[1] / length, v[2] / length};
-}
-
 double radians(double degrees) noexcept { return degrees * std::numbers::pi / 180; }
 
 // The eight corners of `box` relative to its centre.

@@ -3,11 +3,9 @@
 // picture.
 #pragma once
 
-#include <array>
+#include "refhost/Vec3.h"
 
 namespace vlm::preview {
-
-using Vec3d = std::array<double, 3>;
 
 struct Box {
   Vec3d min{};

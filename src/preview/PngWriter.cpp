@@ -7,7 +7,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "export/OutputFile.h"
+#include "geometry/OutputFile.h"
 #include "preview/Preview.h"
 
 namespace vlm::preview {
@@ -16,9 +16,9 @@ void writePng(const Image& image, const std::string& path) {
   const size_t expected = 3 * static_cast<size_t>(std::max(image.width, 0)) *
                           static_cast<size_t>(std::max(image.height, 0));
   if (image.width <= 0 || image.height <= 0 || image.rgb.size() != expected) {
-    exporter::throwCannotWrite(path, "the picture has no pixels or the wrong number of them");
+    geometry::throwCannotWrite(path, "the picture has no pixels or the wrong number of them");
   }
-  exporter::OutputFile out(path);
+  geometry::OutputFile out(path);
 
   png_image png;
   std::memset(&png, 0, sizeof png);
@@ -32,7 +32,7 @@ void writePng(const Image& image, const std::string& path) {
   if (png_image_write_to_memory(&png, encoded.get(), &size, 0, image.rgb.data(), 0, nullptr) == 0) {
     const std::string reason = png.message;
     png_image_free(&png);
-    exporter::throwCannotWrite(path, "PNG encoding failed: " + reason);
+    geometry::throwCannotWrite(path, "PNG encoding failed: " + reason);
   }
   out.write({reinterpret_cast<const char*>(encoded.get()), size});
   out.commit();

@@ -43,7 +43,7 @@ struct ImageSize {
 Image renderScene(const refhost::ReferenceScene& scene, const PreviewOptions& options);
 
 // Writes `image` as an 8-bit RGB PNG, under a temporary name renamed into place when
-// complete. Throws exporter::CannotWrite, a std::runtime_error "cannot write '<path>':
+// complete. Throws geometry::CannotWrite, a std::runtime_error "cannot write '<path>':
 // <reason>".
 void writePng(const Image& image, const std::string& path);
 

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "export/CornerNormals.h"
-#include "export/SceneColors.h"
+#include "geometry/CornerNormals.h"
+#include "geometry/SceneColors.h"
 #include "preview/Camera.h"
 #include "preview/Legend.h"
 #include "preview/Preview.h"
@@ -18,7 +18,6 @@ namespace vlm::preview {
 
 namespace {
 
-using exporter::Vec3;
 using refhost::CVLMObject;
 using refhost::ReferenceScene;
 
@@ -31,11 +30,9 @@ constexpr float kHeadLight = 0.30f;
 constexpr int32_t kNoCorner = INT32_MIN;
 
 struct Lights {
-  Vec3 key{};
-  Vec3 head{};
+  Vec3f key{};
+  Vec3f head{};
 };
-
-float dot(const Vec3& a, const Vec3& b) noexcept { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
 Lights lightsFor(const Camera& camera) noexcept {
   Lights lights;
@@ -44,13 +41,13 @@ Lights lightsFor(const Camera& camera) noexcept {
     key[axis] = -0.45 * camera.right[axis] + 0.65 * camera.up[axis] - 0.6 * camera.forward[axis];
     lights.head[axis] = static_cast<float>(-camera.forward[axis]);
   }
-  const double length = std::sqrt(key[0] * key[0] + key[1] * key[1] + key[2] * key[2]);
-  for (int axis = 0; axis < 3; ++axis) lights.key[axis] = static_cast<float>(key[axis] / length);
+  key = unit(key);
+  for (int axis = 0; axis < 3; ++axis) lights.key[axis] = static_cast<float>(key[axis]);
   return lights;
 }
 
 ShadeTable shadesOf(int32_t colorNumber) noexcept {
-  const exporter::Rgb rgb = exporter::rgbOf(colorNumber);
+  const geometry::Rgb rgb = geometry::rgbOf(colorNumber);
   ShadeTable shades{};
   for (int level = 0; level < 256; ++level) {
     shades[level] = {static_cast<uint8_t>(rgb.r * level / 255),
@@ -88,7 +85,7 @@ class ObjectPainter {
     const auto vertices = static_cast<size_t>(object.mesh().vertexCount());
     screen_.resize(vertices);
     for (size_t v = 0; v < vertices; ++v) {
-      const Vec3 p = worldVertex(object, v);
+      const Vec3f p = worldVertex(object, v);
       ScreenCorner& s = screen_[v];
       s.x = kNoCorner;
       Vec3d picture{};
@@ -107,13 +104,13 @@ class ObjectPainter {
   std::array<float, 3> brightness(const CVLMObject& object, int32_t triangle) const noexcept {
     const refhost::Mesh& mesh = object.mesh();
     const int32_t* t = mesh.triangles().data() + 3 * static_cast<size_t>(triangle);
-    const Vec3 a = worldVertex(object, static_cast<size_t>(t[0]));
-    Vec3 face = exporter::faceNormal(mesh, triangle);
-    const Vec3 toEye{static_cast<float>(camera_.eye[0] - a[0]),
-                     static_cast<float>(camera_.eye[1] - a[1]),
-                     static_cast<float>(camera_.eye[2] - a[2])};
+    const Vec3f a = worldVertex(object, static_cast<size_t>(t[0]));
+    Vec3f face = geometry::faceNormal(mesh, triangle);
+    const Vec3f toEye{static_cast<float>(camera_.eye[0] - a[0]),
+                      static_cast<float>(camera_.eye[1] - a[1]),
+                      static_cast<float>(camera_.eye[2] - a[2])};
     if (dot(face, toEye) < 0) face = {-face[0], -face[1], -face[2]};
-    const std::array<Vec3, 3> normals = exporter::cornerNormals(mesh, triangle);
+    const std::array<Vec3f, 3> normals = geometry::cornerNormals(mesh, triangle);
     std::array<float, 3> out{};
     for (size_t k = 0; k < 3; ++k) {
       const float side = dot(normals[k], face) < 0 ? -1.0f : 1.0f;
@@ -154,7 +151,7 @@ Image renderScene(const ReferenceScene& scene, const PreviewOptions& options) {
   ObjectPainter painter(camera, rasterizer);
   for (size_t i = 0; i < scene.objectCount(); ++i) {
     const CVLMObject& object = scene.object(i);
-    if (object.visible()) painter.paint(object, exporter::displayColor(scene, object));
+    if (object.visible()) painter.paint(object, geometry::displayColor(scene, object));
   }
   makeLegend(scene, options).draw(image);
   return image;

@@ -11,7 +11,7 @@ Box sceneBox(const refhost::ReferenceScene& scene) {
     if (!object.visible()) continue;
     const auto vertices = static_cast<size_t>(object.mesh().vertexCount());
     for (size_t v = 0; v < vertices; ++v) {
-      const exporter::Vec3 p = worldVertex(object, v);
+      const Vec3f p = worldVertex(object, v);
       if (isFinite(p)) box.include(p[0], p[1], p[2]);
     }
   }

@@ -4,20 +4,20 @@
 
 #include <cmath>
 
-#include "export/CornerNormals.h"
 #include "preview/Camera.h"
 #include "preview/Preview.h"
+#include "refhost/Vec3.h"
 
 namespace vlm::preview {
 
 // The world position of vertex `v` of `object`: stored coordinates plus its position.
-inline exporter::Vec3 worldVertex(const refhost::CVLMObject& object, size_t v) noexcept {
+inline Vec3f worldVertex(const refhost::CVLMObject& object, size_t v) noexcept {
   const float* xyz = object.mesh().vertices().data() + 3 * v;
   const auto& pos = object.position();
   return {xyz[0] + pos[0], xyz[1] + pos[1], xyz[2] + pos[2]};
 }
 
-inline bool isFinite(const exporter::Vec3& p) noexcept {
+inline bool isFinite(const Vec3f& p) noexcept {
   return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
 }
 

@@ -11,40 +11,27 @@
 #include <emmintrin.h>
 #endif
 
+#include "refhost/Vec3.h"
+
 namespace vlm::refhost {
 
 namespace {
 
-using Vec = std::array<float, 3>;
+using Vec = Vec3f;
 
+// Twice the triangle's area times its unit normal: the area weight comes for free.
 Vec faceCross(const Mesh& mesh, int32_t triangle) noexcept {
   const float* v = mesh.vertices().data();
   const int32_t* t = mesh.triangles().data() + 3 * static_cast<size_t>(triangle);
-  const float* a = v + 3 * static_cast<size_t>(t[0]);
-  const float* b = v + 3 * static_cast<size_t>(t[1]);
-  const float* c = v + 3 * static_cast<size_t>(t[2]);
-  const Vec e1{b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-  const Vec e2{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-  // Twice the triangle's area times its unit normal: the area weight comes for free.
-  return {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
-          e1[0] * e2[1] - e1[1] * e2[0]};
+  return edgeCross<float>(v + 3 * static_cast<size_t>(t[0]), v + 3 * static_cast<size_t>(t[1]),
+                          v + 3 * static_cast<size_t>(t[2]));
 }
-
-Vec unit(const Vec& v) noexcept {
-  const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-  if (!(length > 0) || !std::isfinite(length)) return {0, 0, 0};
-  return {v[0] / length, v[1] / length, v[2] / length};
-}
-
-float dot(const Vec& a, const Vec& b) noexcept { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
 void add(float* sum, const Vec& v) noexcept {
   sum[0] += v[0];
   sum[1] += v[1];
   sum[2] += v[2];
 }
-
-bool isZero(const Vec& v) noexcept { return v[0] == 0 && v[1] == 0 && v[2] == 0; }
 
 // Writes `normal` to the corners of `triangle` that lie in position group `group`.
 void writeCorners(Mesh& mesh, const PositionGroups& groups, int32_t triangle, int32_t group,
@@ -195,7 +182,7 @@ void SurfaceSmoother::share(Mesh& mesh, int32_t begin, int32_t end) {
   const int32_t* corners = mesh.triangles().data();
   for (size_t c = 3 * static_cast<size_t>(begin); c < 3 * static_cast<size_t>(end); ++c) {
     const float* s = groupSum(corners[c]);
-    mesh.setSharedNormal(corners[c], unit({s[0], s[1], s[2]}));
+    mesh.setSharedNormal(corners[c], unit(Vec{s[0], s[1], s[2]}));
   }
   mesh.addSharedRun(begin, end);
 }
@@ -221,7 +208,7 @@ void SurfaceSmoother::writeEachCorner(Mesh& mesh, int32_t begin, int32_t end) {
     std::span<float, 9> out = mesh.cornerNormalsOf(t);
     for (int k = 0; k < 3; ++k) {
       const float* s = groupSum(corners[3 * t + k]);
-      Vec normal = unit({s[0], s[1], s[2]});
+      Vec normal = unit(Vec{s[0], s[1], s[2]});
       if (isZero(normal)) normal = own;  // only degenerate or cancelling faces here
       std::memcpy(&out[3 * k], normal.data(), sizeof normal);
     }
