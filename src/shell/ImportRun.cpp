@@ -22,8 +22,6 @@ using namespace frmImportControls;
 
 namespace {
 
-constexpr std::string_view kPathValue = "Path";
-
 Importer& require(Importer* importer) {
   if (importer == nullptr) raise(err::kObjectVarNotSet);
   return *importer;
@@ -59,7 +57,7 @@ void frmImport::Run_Import(std::unique_ptr<Importer>& importer, std::string_view
       [&] { settings = RegFunClient::create(); },
       [&] { form().setDialogFilter(CommonDialog1, "*." + ext + "|*." + ext); },
       [&] {
-        const Variant start = settings.ReadValue(pathKey, kPathValue, componentFolder());
+        const Variant start = settings.ReadValue(pathKey, kPathValueName, componentFolder());
         form().setDialogInitDir(CommonDialog1, start.toString());
       },
       [&] { form().showOpen(CommonDialog1); },
@@ -68,7 +66,7 @@ void frmImport::Run_Import(std::unique_ptr<Importer>& importer, std::string_view
         folder = fileName;
         modImport::Get_NameFromPath(folder);
       },
-      [&] { settings.WriteValue(pathKey, kPathValue, folder); },
+      [&] { settings.WriteValue(pathKey, kPathValueName, folder); },
       // The import and the hand-over.
       [&] { form().setProgressMax(ProgressBar1, static_cast<float>(FileLen(fileName) + 1)); },
       [&] { colObject3D_ = std::make_shared<Collection>(); },

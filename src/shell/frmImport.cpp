@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::string_view kSelectFormat = "Select first a File Format!";
 constexpr std::string_view kStopQuestion = "Do you want to stop Import?";
-constexpr std::string_view kFileFormat = "FileFormat";
 
 std::unique_ptr<frmImport> theInstance;
 
@@ -115,7 +114,7 @@ void frmImport::Form_Load() {
   RegFunClient settings;
   ignoreFailure([&] { settings = RegFunClient::create(); });
   ignoreFailure([&] {
-    const Variant saved = settings.ReadValue(kSettingsKey, kFileFormat, Variant(int16_t{0}));
+    const Variant saved = settings.ReadValue(kSettingsKey, kFormatValueName, Variant(int16_t{0}));
     form().setListIndex(cmbFormat, saved.toInteger());
   });
   settings.release();
@@ -161,7 +160,7 @@ bool frmImport::Form_QueryUnload() {
 
 void frmImport::Form_Unload() {
   RegFunClient settings = RegFunClient::create();
-  settings.WriteValue(kSettingsKey, kFileFormat,
+  settings.WriteValue(kSettingsKey, kFormatValueName,
                       Variant(static_cast<int16_t>(form().listIndex(cmbFormat))));
 }
 
