@@ -125,7 +125,7 @@ class Import3ds : public ::testing::Test {
   Outcome loadPath(const std::string& path) {
     Outcome out;
     dialog.stop = false;
-    ImportContext import = dialog.importOf(path);
+    ImportContext import(path, dialog.options, dialog, dialog.stop);
     try {
       importer.Load(import, out.objects, out.materials);
     } catch (const RuntimeError& e) {

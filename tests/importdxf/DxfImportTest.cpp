@@ -82,16 +82,8 @@ TEST_F(DxfImport, ObjectIsNamedAfterTheFile) {
               ::testing::ElementsAre("object#1.Name put (String \"my_big_model\")"));
 }
 
-TEST_F(DxfImport, ProgressStartsAtZeroAgainAndStopsAboveTheMaximum) {
-  load(kSample);
-  const std::vector<float> first = dialog.progress;
-  ASSERT_FALSE(first.empty());
-  EXPECT_EQ(first.front(), 1.f);  // the line "0"
-  dialog.progress.clear();
-  load(kSample);
-  EXPECT_EQ(dialog.progress, first);
-
-  dialog.progress.clear();
+TEST_F(DxfImport, ProgressStartsAtZeroAndStopsAboveTheMaximum) {
+  charsReadBefore = 100;
   dialog.max = 8;  // "0" then "SECTION": 1 and 8 characters, then beyond
   load(kSample);
   EXPECT_THAT(dialog.progress, ::testing::ElementsAre(1.f, 8.f));

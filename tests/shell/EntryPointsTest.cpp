@@ -12,7 +12,6 @@
 #include "settings/RegFun.h"
 #include "settings/SettingsStore.h"
 #include "support/OrdinaryUser.h"
-#include "ui/HeadlessToolkit.h"
 #include "vlmimport/VLMImport.h"
 
 namespace vlm {
@@ -119,10 +118,10 @@ TEST(EntryPoints, RegistrationWritesTheClassAndUnregisterRemovesIt) {
   EXPECT_EQ(readRegistryValue(RegistryRoot::LocalMachine, settings, "FileFormat")->toInteger(), 2);
 }
 
-// The dialog opens on the preselected file's format and folder (either separator); an
-// unknown format, a file without a folder or no file changes nothing; without the settings
-// component it fails.
-TEST(EntryPoints, PreselectedFileGivesTheDialogsFormatAndFolder) {
+// The preselection stores the format's list position and the file's folder (either
+// separator) where the dialog looks for its last choices; an unknown format, a file
+// without a folder or no file changes nothing; without the settings component it fails.
+TEST(EntryPoints, PreselectedFileBecomesTheDialogsLastChoice) {
   test::TempConfigHome home;
   registerSettingsComponent();
   PlugIn plugIn;
@@ -135,30 +134,20 @@ TEST(EntryPoints, PreselectedFileGivesTheDialogsFormatAndFolder) {
   for (const auto& [file, extension] : refused) {
     EXPECT_EQ(preselect(file, extension), hr::kInvalidArg) << (file ? file : "no file");
   }
-  EXPECT_FALSE(registryKeyExists(RegistryRoot::LocalMachine, "SOFTWARE\\Hollavent\\VLMImport"));
-
-  IClassFactory* factory = nullptr;
-  ASSERT_EQ(plugIn.getClassObject(&kClsid, &factory), hr::kOk);
-  const std::pair<const char*, const char*> cases[] = {
-      {"/models/Big cube.dxf", "dxf"}, {"C:\\Models\\Big cube.3ds", "3DS"}, {"/a/b.inc", "Inc"}};
-  std::vector<std::string> dialogs;
-  for (const auto& [file, extension] : cases) {
+  const std::string key = "SOFTWARE\\Hollavent\\VLMImport";
+  EXPECT_FALSE(registryKeyExists(RegistryRoot::LocalMachine, key));
+  const std::tuple<const char*, const char*, int, const char*, const char*> cases[] = {
+      {"/models/Big cube.dxf", "dxf", 1, "DXF", "/models/"},
+      {"C:\\Models\\Big cube.3ds", "3DS", 2, "3DS", "C:\\Models\\"},
+      {"/a/b.inc", "Inc", 3, "INC", "/a/"}};
+  for (const auto& [file, extension, position, sub, folder] : cases) {
     ASSERT_EQ(preselect(file, extension), hr::kOk) << file;
-    ui::HeadlessToolkit toolkit;
-    toolkit.whenIdle(ui::UserAction::click("cmdImport"));
-    toolkit.cancelFileDialog();
-    ui::setToolkit(&toolkit);
-    ObjectRef plugInObject;
-    ASSERT_EQ(factory->CreateInstance(plugInObject), hr::kOk);
-    std::array<Variant, 1> scene{Variant(ObjectRef(std::make_shared<DispatchObject>()))};
-    scene[0].byRef();
-    invokeMember(*plugInObject, vlmimport::kDispIdExecutePlugIn, InvokeKind::Method, scene);
-    ui::setToolkit(nullptr);
-    for (const auto& d : toolkit.fileDialogs()) dialogs.push_back(d.filter + " in " + d.initDir);
+    const auto format = readRegistryValue(RegistryRoot::LocalMachine, key, "FileFormat");
+    const auto path = readRegistryValue(RegistryRoot::LocalMachine, key + "\\" + sub, "Path");
+    ASSERT_TRUE(format && path) << file;
+    EXPECT_EQ(std::tuple(format->type(), int{format->toInteger()}, path->toString()),
+              std::tuple(VarType::Integer, position, std::string(folder)));
   }
-  EXPECT_EQ(dialogs,
-            (std::vector<std::string>{"*.dxf|*.dxf in /models/", "*.3ds|*.3ds in C:\\Models\\",
-                                      "*.inc|*.inc in /a/"}));
   unregisterSettingsComponent();
   EXPECT_EQ(preselect("/m/a.obj", "obj"), hr::kFail);
 }

@@ -32,11 +32,6 @@ class TestDialog : public ui::IImportDialog {
     ui::messageBox(message, ui::MsgIcon::None, ui::MsgButtons::Ok, {});
   }
 
-  // The import of `path` shown on this dialog, with its options and stop request.
-  ImportContext importOf(std::string path) {
-    return ImportContext(std::move(path), options, *this, stop);
-  }
-
   // Sets the stop request at the n-th progress report.
   void stopAt(size_t n) {
     onProgress = [this, n](size_t count) {
