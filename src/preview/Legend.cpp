@@ -30,11 +30,13 @@ std::string counted(uint64_t n, const char* one, const char* many) {
 }  // namespace
 
 std::string groupedNumber(uint64_t value) {
-  std::string digits = std::to_string(value);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<size_t>(at), ",");
+  const std::string digits = std::to_string(value);
+  std::string grouped;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
   }
-  return digits;
+  return grouped;
 }
 
 Legend makeLegend(const refhost::ReferenceScene& scene, const PreviewOptions& options) {

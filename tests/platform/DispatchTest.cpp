@@ -191,9 +191,12 @@ TEST(Convert, EveryDigitCountRoundsLikeStrtod) {
     const int digits = 1 + static_cast<int>(random() % 20);
     const int point = static_cast<int>(random() % (digits + 2));  // beyond: no point
     std::string text = random() % 4 == 0 ? "-" : "";
-    for (int d = 0; d < digits; ++d) text += (d == point ? "." : "") + std::to_string(random() % 10);
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) text += '.';
+      text += std::to_string(random() % 10);
+    }
     const bool exponent = random() % 8 == 0;
-    if (exponent) text += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+    if (exponent) (text += 'e') += std::to_string(static_cast<int>(random() % 40) - 20);
     double parsed = 0, plain = 0;
     const double expected = std::strtod(text.c_str(), nullptr);
     const char* end = text.data() + text.size();

@@ -422,11 +422,11 @@ TEST(ValidUtf8, KeepsWellFormedSequencesAndReplacesEveryBadByte) {
   // clang-format off
   const std::pair<std::string, std::string> cases[] = {
       {"Cube_1", "Cube_1"}, {std::string("a\0b", 3), std::string("a\0b", 3)}, {edges, edges},
-      {"a\xFC" "b", "a" + r(1) + "b"},                          // a Latin-1 byte
+      {"a\xFC" "b", std::string("a").append(r(1)).append("b")},  // a Latin-1 byte
       {"\xC0\xAF\xC1\xBF\xE0\x9F\xBF\xF0\x8F\xBF\xBF", r(11)},  // overlong forms
       {"\xED\xA0\x80\xED\xBF\xBF", r(6)},                       // surrogates
       {"\xF4\x90\x80\x80\xF5", r(5)},                           // beyond U+10FFFF
-      {"x\xE2\x82", "x" + r(2)},                                // cut short at the end
+      {"x\xE2\x82", std::string("x").append(r(2))},              // cut short at the end
       {"\x80z\xC3\xC3\xBC", r(1) + "z" + r(1) + "\xC3\xBC"}};   // stray, broken
   // clang-format on
   for (const auto& [bytes, expected] : cases) EXPECT_EQ(validUtf8(bytes), expected) << bytes;
