@@ -11,11 +11,8 @@
 #include "platform/Convert.h"
 #include "platform/Error.h"
 #include "platform/LargeArrays.h"
-#include "textio/modImport.h"
 
 namespace vlm {
-
-using namespace modImport;
 
 namespace {
 

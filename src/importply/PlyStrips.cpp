@@ -7,11 +7,8 @@
 #include "importply/CImp_PLY.h"
 #include "platform/Convert.h"
 #include "platform/LargeArrays.h"
-#include "textio/modImport.h"
 
 namespace vlm {
-
-using namespace modImport;
 
 namespace {
 constexpr size_t kBatch = 4096;

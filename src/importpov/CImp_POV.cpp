@@ -7,11 +7,8 @@
 
 #include "platform/Convert.h"
 #include "platform/Error.h"
-#include "textio/modImport.h"
 
 namespace vlm {
-
-using namespace modImport;
 
 namespace {
 
