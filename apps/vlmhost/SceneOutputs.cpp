@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "export/Export.h"
+#include "export/FileNames.h"
 #include "geometry/OutputFile.h"
 #include "preview/Preview.h"
 
@@ -14,18 +15,13 @@ namespace vlm::vlmhost {
 
 namespace {
 
-std::string_view fileNameOf(std::string_view path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 // The imported files' names, for the legend and the exported file's comment.
 std::string sourceNames(const std::vector<ImportRecord>& imports) {
   std::string names;
   for (const ImportRecord& record : imports) {
     if (record.file.empty()) continue;
     if (!names.empty()) names += " + ";
-    names += fileNameOf(record.file);
+    names += exporter::fileNameOf(record.file);
   }
   return names;
 }

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "export/BitsIndex.h"
+#include "export/ColorName.h"
 #include "export/Export.h"
+#include "export/FileNames.h"
 #include "export/NumberText.h"
 #include "export/TextLines.h"
 #include "export/UniqueNames.h"
@@ -22,19 +24,6 @@ using geometry::Rgb;
 using refhost::CVLMMaterial;
 using refhost::CVLMObject;
 using refhost::ReferenceScene;
-
-// `objPath` with its extension replaced by ".mtl".
-std::string mtlPathFor(const std::string& objPath) {
-  const size_t slash = objPath.find_last_of('/');
-  const size_t dot = objPath.rfind('.');
-  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (hasExtension ? objPath.substr(0, dot) : objPath) + ".mtl";
-}
-
-std::string_view fileNameOf(std::string_view path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
 
 // The materials the objects use, each written once: the import's materials by their
 // names, plain ones named after the DefaultColor for the objects without.
@@ -75,17 +64,6 @@ class MaterialTable {
     const CVLMMaterial* material;
     int32_t color;
   };
-
-  static std::string colorName(int32_t colorNumber) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    const Rgb c = geometry::rgbOf(colorNumber);
-    std::string name = "color_";
-    for (uint8_t byte : {c.r, c.g, c.b}) {
-      name += kHex[byte >> 4];
-      name += kHex[byte & 15];
-    }
-    return name;
-  }
 
   static void writeColor(OutputFile& out, std::string_view key, int32_t colorNumber) {
     const Rgb c = geometry::rgbOf(colorNumber);
@@ -209,7 +187,7 @@ class ObjectWriter {
 }  // namespace
 
 void writeObj(const ReferenceScene& scene, const std::string& path, const ExportOptions& options) {
-  const std::string mtlPath = mtlPathFor(path);
+  const std::string mtlPath = withExtension(path, ".mtl");
   OutputFile obj(path);
   OutputFile mtl(mtlPath);
   obj.write("# Exported from ");
