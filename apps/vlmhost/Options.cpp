@@ -73,10 +73,17 @@ void defineOutputOptions(CLI::App& app, Options& o) {
                       "(default 1024x768)",
                       "vlmhost --preview gem.png --size 480x360 gem.inc"))
       ->check(validator(checkPreviewSize));
-  app.add_option("--export", o.exportFile,
-                 help("Write the imported scene as OBJ (with an MTL beside it) or binary PLY",
-                      "vlmhost --export tower.obj tower_le.ply"))
-      ->check(validator(checkExportName));
+  CLI::Option* exportFile =
+      app.add_option("--export", o.exportFile,
+                     help("Write the imported scene as OBJ (with an MTL beside it) or binary PLY",
+                          "vlmhost --export tower.obj tower_le.ply"))
+          ->check(validator(checkExportName));
+  app.add_option("--export-scale", o.exportScale,
+                 help("Multiply every exported position by this factor (0.1 undoes the factor "
+                      "of 10 of the OBJ and PLY importers)",
+                      "vlmhost --export small.obj --export-scale 0.1 table.obj"))
+      ->check(validator(checkExportScale))
+      ->needs(exportFile);
 }
 
 void defineProgramOptions(CLI::App& app, Options& o) {

@@ -30,6 +30,7 @@ struct Options {
   std::string preview;                   // --preview: a PNG picture of the scene, or ""
   std::string previewSize = "1024x768";  // --size of that picture, WIDTHxHEIGHT
   std::string exportFile;                // --export: the scene as .obj or .ply, or ""
+  float exportScale = 1.0f;              // --export-scale: every exported position times it
   std::string startFolder;               // where vlmhost started; output names start there
 };
 

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <iostream>
 #include <stdexcept>
 
@@ -60,6 +62,15 @@ std::string checkExportName(const std::string& path) {
   return "'" + path + "' must end in .obj or .ply";
 }
 
+std::string checkExportScale(const std::string& scale) {
+  float value = 0;
+  const auto [end, error] = std::from_chars(scale.data(), scale.data() + scale.size(), value);
+  if (error == std::errc() && end == scale.data() + scale.size() && std::isfinite(value) &&
+      value > 0)
+    return {};
+  return "'" + scale + "' is not a positive number";
+}
+
 void writeSceneOutputs(const Options& options, const refhost::ReferenceScene& scene,
                        const std::vector<ImportRecord>& imports) {
   if (options.preview.empty() && options.exportFile.empty()) return;
@@ -80,7 +91,7 @@ void writeSceneOutputs(const Options& options, const refhost::ReferenceScene& sc
   }
   if (!options.exportFile.empty()) {
     writeRelativeTo(options.startFolder, options.exportFile, [&](const std::string& path) {
-      exporter::exportScene(scene, path, exporter::ExportOptions{source});
+      exporter::exportScene(scene, path, exporter::ExportOptions{source, options.exportScale});
     });
   }
 }

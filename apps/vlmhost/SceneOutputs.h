@@ -14,9 +14,11 @@
 
 namespace vlm::vlmhost {
 
-// A reason --size or --export is unusable (for the command line's check), or "".
+// A reason --size, --export or --export-scale is unusable (for the command line's
+// check), or "".
 std::string checkPreviewSize(const std::string& size);
 std::string checkExportName(const std::string& path);
+std::string checkExportScale(const std::string& scale);
 
 // The current folder, or "" when it cannot be named.
 std::string currentFolder();

@@ -9,7 +9,8 @@
 // PLY: binary little endian, all objects in one mesh, vertices with x y z, unit normal
 // nx ny nz and the object's colour red green blue, triangles as uchar/int lists.
 //
-// The format follows the extension (".obj" or ".ply", any letter case). Files are
+// Both formats multiply positions by `scale`. The format follows the extension (".obj" or
+// ".ply", any letter case). Files are
 // written under temporary names and renamed when complete, so a failure leaves no
 // partial file. Failures throw std::runtime_error: CannotWrite (geometry/OutputFile.h), "cannot
 // write '<path>': <reason>", or "cannot export to '<path>': ..." for an extension naming
@@ -26,6 +27,8 @@ namespace vlm::exporter {
 struct ExportOptions {
   // Where the scene came from (a file name), noted in a comment of the file.
   std::string source;
+  // Every position (vertices and object positions) is multiplied by it.
+  float scale = 1.0f;
 };
 
 void exportScene(const refhost::ReferenceScene& scene, const std::string& path,

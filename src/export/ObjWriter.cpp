@@ -112,11 +112,12 @@ void writeTriple(OutputFile& out, std::string_view keyword, float a, float b, fl
   out.advance(static_cast<size_t>(p - start));
 }
 
-// Writes one object: its marks, world vertices, distinct normals and faces. `vertexBase`
-// and `normalBase` count the vertices and normals of the objects before it.
+// Writes one object: its marks, world vertices (times `scale`), distinct normals and
+// faces. `vertexBase` and `normalBase` count the vertices and normals of the objects
+// before it.
 class ObjectWriter {
  public:
-  explicit ObjectWriter(OutputFile& out) : out_(out) {}
+  ObjectWriter(OutputFile& out, float scale) : out_(out), scale_(scale) {}
 
   void write(const CVLMObject& object, std::string_view name, std::string_view material) {
     writeMarks(name, material);
@@ -144,7 +145,8 @@ class ObjectWriter {
     const auto& v = object.mesh().vertices();
     const auto& pos = object.position();
     for (size_t i = 0; i + 2 < v.size(); i += 3) {
-      writeTriple(out_, "v", v[i] + pos[0], v[i + 1] + pos[1], v[i + 2] + pos[2]);
+      writeTriple(out_, "v", (v[i] + pos[0]) * scale_, (v[i + 1] + pos[1]) * scale_,
+                  (v[i + 2] + pos[2]) * scale_);
     }
   }
 
@@ -178,6 +180,7 @@ class ObjectWriter {
   }
 
   OutputFile& out_;
+  float scale_;
   BitsIndex<3> normals_;
   std::vector<int32_t> cornerNormal_;
   int64_t vertexBase_ = 0;
@@ -198,7 +201,7 @@ void writeObj(const ReferenceScene& scene, const std::string& path, const Export
 
   MaterialTable materials;
   UniqueNames objectNames;
-  ObjectWriter writer(obj);
+  ObjectWriter writer(obj, options.scale);
   for (size_t i = 0; i < scene.objectCount(); ++i) {
     const CVLMObject& object = scene.object(i);
     const std::string name = objectNames.take(object.name(), "object" + std::to_string(i + 1));

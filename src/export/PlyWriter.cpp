@@ -89,10 +89,10 @@ void writeHeader(OutputFile& out, const ExportOptions& options, size_t vertices,
 }
 
 void writeVertex(OutputFile& out, const float* xyz, const std::array<float, 3>& position,
-                 const Vec3f& normal, const Rgb& color) {
-  const float values[6] = {xyz[0] + position[0],
-                           xyz[1] + position[1],
-                           xyz[2] + position[2],
+                 float scale, const Vec3f& normal, const Rgb& color) {
+  const float values[6] = {(xyz[0] + position[0]) * scale,
+                           (xyz[1] + position[1]) * scale,
+                           (xyz[2] + position[2]) * scale,
                            normal[0],
                            normal[1],
                            normal[2]};
@@ -104,14 +104,14 @@ void writeVertex(OutputFile& out, const float* xyz, const std::array<float, 3>& 
   out.advance(kVertexRecord);
 }
 
-void writeVertices(OutputFile& out, const CVLMObject& object, const ObjectPlan& plan,
+void writeVertices(OutputFile& out, const CVLMObject& object, float scale, const ObjectPlan& plan,
                    const Rgb& color) {
   const float* xyz = object.mesh().vertices().data();
   for (size_t v = 0; v < plan.vertexNormals.size(); ++v) {
-    writeVertex(out, xyz + 3 * v, object.position(), plan.vertexNormals[v], color);
+    writeVertex(out, xyz + 3 * v, object.position(), scale, plan.vertexNormals[v], color);
   }
   for (size_t c = 0; c < plan.copyOf.size(); ++c) {
-    writeVertex(out, xyz + 3 * static_cast<size_t>(plan.copyOf[c]), object.position(),
+    writeVertex(out, xyz + 3 * static_cast<size_t>(plan.copyOf[c]), object.position(), scale,
                 plan.copyNormals[c], color);
   }
 }
@@ -146,7 +146,7 @@ void writePly(const refhost::ReferenceScene& scene, const std::string& path,
   }
   writeHeader(out, options, vertices, faces);
   for (size_t i = 0; i < plans.size(); ++i) {
-    writeVertices(out, scene.object(i), plans[i],
+    writeVertices(out, scene.object(i), options.scale, plans[i],
                   geometry::rgbOf(geometry::displayColor(scene, scene.object(i))));
   }
   int32_t base = 0;

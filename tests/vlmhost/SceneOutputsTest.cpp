@@ -1,6 +1,6 @@
 // vlmhost --preview, --size and --export through the built program: pictures of every
-// sample, exports that the plug-in imports again with the same counts and the import's
-// scale, and clear failures.
+// sample, exports that the plug-in imports again with the same counts and box, and clear
+// failures.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -47,6 +47,29 @@ std::vector<std::array<double, 6>> worldBoxes(const Json& report) {
   return boxes;
 }
 
+// The world box of a whole report: min x y z, max x y z.
+std::array<double, 6> sceneBox(const Json& report) {
+  std::array<double, 6> all{INFINITY, INFINITY, INFINITY, -INFINITY, -INFINITY, -INFINITY};
+  for (const auto& box : worldBoxes(report)) {
+    for (int k = 0; k < 3; ++k) {
+      all[k] = std::min(all[k], box[k]);
+      all[k + 3] = std::max(all[k + 3], box[k + 3]);
+    }
+  }
+  return all;
+}
+
+void expectNear(const std::array<double, 6>& seen, const std::array<double, 6>& expected) {
+  for (int k = 0; k < 6; ++k)
+    EXPECT_NEAR(seen[k], expected[k], 1e-4 * (1 + std::abs(expected[k]))) << k;
+}
+
+int64_t triangleCount(const Json& report) {
+  int64_t triangles = 0;
+  for (const Json& o : report["objects"]) triangles += o["triangleCount"].get<int64_t>();
+  return triangles;
+}
+
 class SceneOutputs : public vlm::testing::VlmHostFolder {
  protected:
   // Runs vlmhost without hints, which these tests do not look at.
@@ -74,11 +97,12 @@ class SceneOutputs : public vlm::testing::VlmHostFolder {
 class EverySample : public SceneOutputs, public ::testing::WithParamInterface<const char*> {};
 
 // The picture shows the scene framed on the background; the OBJ export imports again with
-// the same counts and the OBJ importer's factor of 10; the PLY export as one mesh of every
-// triangle, its header declaring what its body holds.
+// the same counts and, scaled by 0.1 against the OBJ importer's factor of 10, the same
+// boxes; the PLY export as one mesh of every triangle in the same box, its header
+// declaring what its body holds.
 TEST_P(EverySample, PreviewAndExportsShowAndKeepTheScene) {
   const Outcome o = run({"--json", "--preview", "p.png", "--size", "200x150", "--export",
-                         "round.obj", sample(GetParam())});
+                         "round.obj", "--export-scale", "0.1", sample(GetParam())});
   ASSERT_EQ(o.status, 0) << o.err;
   const auto picture = vlm::test::readPng(folder_ / "p.png");
   ASSERT_EQ(picture.width, 200);
@@ -95,25 +119,21 @@ TEST_P(EverySample, PreviewAndExportsShowAndKeepTheScene) {
   const Json original = Json::parse(o.out);
   const Json again = importReport(path("round.obj"));
   ASSERT_EQ(again["objects"].size(), original["objects"].size());
-  int64_t triangles = 0;
   for (size_t i = 0; i < original["objects"].size(); ++i) {
     EXPECT_EQ(again["objects"][i]["vertexCount"], original["objects"][i]["vertexCount"]) << i;
     EXPECT_EQ(again["objects"][i]["triangleCount"], original["objects"][i]["triangleCount"]) << i;
     EXPECT_EQ(again["objects"][i]["invalidPolygons"], 0) << i;
-    triangles += original["objects"][i]["triangleCount"].get<int64_t>();
   }
   const auto before = worldBoxes(original);
   const auto after = worldBoxes(again);
   ASSERT_EQ(after.size(), before.size());
-  for (size_t i = 0; i < before.size(); ++i) {
-    for (int k = 0; k < 6; ++k)
-      EXPECT_NEAR(after[i][k], 10 * before[i][k], 1e-4 * (1 + std::abs(10 * before[i][k])));
-  }
+  for (size_t i = 0; i < before.size(); ++i) expectNear(after[i], before[i]);
 
-  ASSERT_EQ(run({"--export", "round.ply", sample(GetParam())}).status, 0);
+  ASSERT_EQ(run({"--export", "round.ply", "--export-scale", "0.1", sample(GetParam())}).status, 0);
   const Json ply = importReport(path("round.ply"));
   ASSERT_EQ(ply["objects"].size(), 1u);
-  EXPECT_EQ(ply["objects"][0]["triangleCount"], triangles);
+  EXPECT_EQ(ply["objects"][0]["triangleCount"], triangleCount(original));
+  expectNear(sceneBox(ply), sceneBox(original));
   EXPECT_EQ(ply["objects"][0]["invalidPolygons"], 0);
   const std::string header = slurp(folder_ / "round.ply").substr(0, 400);
   const std::string declared =

@@ -95,6 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
             "Object v1\\.5\n$", "^$", 0},
         ProgramRun{"stats", {"--stats", "table.obj"}, 0, "^load_s=[0-9]+\\.[0-9]{4} verts=53 faces=72\n$",
             "^$", 0},
+        ProgramRun{"a scale of 0", {"--export", "t.obj", "--export-scale", "0", "table.obj"}, 2,
+            "^$", "^vlmhost: ", 1},
+        ProgramRun{"a scale too large for a float", {"--export", "t.obj", "--export-scale", "1e39",
+            "table.obj"}, 2, "^$", "^vlmhost: ", 1},
         ProgramRun{"one of two imports brings nothing", {"table.obj", "empty.obj"}, 1,
             "Imports: 2\n[\\s\\S]*\\(obj\\): no objects, SelectedObject -1", "", 1},
         ProgramRun{"an LF-only DXF gets one hint", {"house_lf.dxf"}, 0, "",
@@ -149,7 +153,8 @@ TEST_F(VlmHost, HelpListsEveryOptionWithAnExample) {
   EXPECT_EQ(o.status, 0);
   for (const char* option : {"--format", "--json", "--geometry", "--trace", "--stats", "--quiet",
                              "--no-normals", "--no-smooth", "--no-autosmooth", "--cancel-after",
-                             "--preview", "--size", "--export", "--gui", "--plugin", "--register",
+                             "--preview", "--size", "--export", "--export-scale", "--gui",
+                             "--plugin", "--register",
                              "--unregister", "--version"}) {
     const size_t at = o.out.find(std::string(option) + " ");
     ASSERT_NE(at, std::string::npos) << option;
