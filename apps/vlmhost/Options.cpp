@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "SceneOutputs.h"
+#include "export/Export.h"
 #include "platform/Dispatch.h"
 
 namespace vlm::vlmhost {
@@ -75,14 +76,20 @@ void defineOutputOptions(CLI::App& app, Options& o) {
       ->check(validator(checkPreviewSize));
   CLI::Option* exportFile =
       app.add_option("--export", o.exportFile,
-                     help("Write the imported scene as OBJ (with an MTL beside it) or binary PLY",
-                          "vlmhost --export tower.obj tower_le.ply"))
+                     help("Write the imported scene as glTF (.glb, or .gltf with a .bin beside "
+                          "it), OBJ (with an MTL beside it) or binary PLY",
+                          "vlmhost --export house.glb house.dxf"))
           ->check(validator(checkExportName));
   app.add_option("--export-scale", o.exportScale,
                  help("Multiply every exported position by this factor (0.1 undoes the factor "
                       "of 10 of the OBJ and PLY importers)",
-                      "vlmhost --export small.obj --export-scale 0.1 table.obj"))
+                      "vlmhost --export table.glb --export-scale 0.1 table.obj"))
       ->check(validator(checkExportScale))
+      ->needs(exportFile);
+  app.add_flag("--embed", o.embed,
+               help("Put the buffer of a .gltf export inside it (base64) instead of a .bin "
+                    "beside it",
+                    "vlmhost --export gem.gltf --embed gem.inc"))
       ->needs(exportFile);
 }
 
@@ -109,8 +116,11 @@ void defineProgramOptions(CLI::App& app, Options& o) {
                       "vlmhost house.dxf table.obj"));
 }
 
-// With --gui the person at the window makes the choices the scripted user would.
-std::string guiClash(const Options& o) {
+// Options that do not go together: --embed without a .gltf export (only a .gltf holds its
+// buffer); with --gui, what the person at the window chooses instead of the scripted user.
+std::string optionClash(const Options& o) {
+  if (o.embed && exporter::exportFormat(o.exportFile) != exporter::ExportFormat::Gltf)
+    return "--embed needs --export FILE.gltf";
   if (!o.gui) return {};
   if (o.files.size() > 1) return "--gui takes at most one FILE";
   if (o.noNormals || o.noSmooth || o.noAutoSmooth || o.cancelAfter > 0) {
@@ -164,7 +174,7 @@ ParseResult parseOptions(int argc, char** argv) {
   }
   if (options.geometry) options.json = true;
   options.startFolder = currentFolder();
-  if (const std::string clash = guiClash(options); !clash.empty()) {
+  if (const std::string clash = optionClash(options); !clash.empty()) {
     result.exitCode = 2;
     result.error = clash;
     return result;

@@ -29,8 +29,9 @@ struct Options {
   std::vector<std::string> files;  // imported one after another into one scene
   std::string preview;                   // --preview: a PNG picture of the scene, or ""
   std::string previewSize = "1024x768";  // --size of that picture, WIDTHxHEIGHT
-  std::string exportFile;                // --export: the scene as .obj or .ply, or ""
-  float exportScale = 1.0f;              // --export-scale: every exported position times it
+  std::string exportFile;  // --export: the scene as .gltf, .glb, .obj or .ply, or ""
+  float exportScale = 1.0f;  // --export-scale: every exported position times this
+  bool embed = false;        // --embed: a .gltf export holds its buffer itself
   std::string startFolder;               // where vlmhost started; output names start there
 };
 

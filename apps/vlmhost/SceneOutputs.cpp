@@ -58,8 +58,8 @@ std::string checkPreviewSize(const std::string& size) {
 }
 
 std::string checkExportName(const std::string& path) {
-  if (exporter::canExport(path)) return {};
-  return "'" + path + "' must end in .obj or .ply";
+  if (exporter::exportFormat(path) != exporter::ExportFormat::None) return {};
+  return "'" + path + "' must end in .gltf, .glb, .obj or .ply";
 }
 
 std::string checkExportScale(const std::string& scale) {
@@ -91,7 +91,8 @@ void writeSceneOutputs(const Options& options, const refhost::ReferenceScene& sc
   }
   if (!options.exportFile.empty()) {
     writeRelativeTo(options.startFolder, options.exportFile, [&](const std::string& path) {
-      exporter::exportScene(scene, path, exporter::ExportOptions{source, options.exportScale});
+      exporter::exportScene(scene, path,
+                            exporter::ExportOptions{source, options.exportScale, options.embed});
     });
   }
 }

@@ -1,8 +1,10 @@
 // Numbers for distinct keys made of a few floats or integers, compared by their bits: an
 // OBJ object lists each distinct normal once, a PLY vertex is copied once per distinct
-// normal its corners have. An open-addressing table that grows as keys arrive.
+// normal its corners have, a glTF vertex is one distinct position and normal. An
+// open-addressing table that grows as keys arrive.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -22,6 +24,13 @@ class BitsIndex {
   void clear() noexcept {
     slots_.assign(slots_.size(), -1);
     keys_.clear();
+  }
+
+  // Room for `count` keys without growing (when none have been numbered yet).
+  void reserve(size_t count) {
+    if (!keys_.empty()) return;
+    slots_.assign(std::bit_ceil(std::max(kInitialSlots, 2 * count + 1)), -1);
+    keys_.reserve(count);
   }
 
   // The number of `key` from 0, a new one when no equal key has one yet.

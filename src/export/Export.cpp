@@ -19,20 +19,25 @@ bool endsWithIgnoreCase(std::string_view text, std::string_view suffix) noexcept
 
 }  // namespace
 
-bool canExport(std::string_view path) noexcept {
-  return endsWithIgnoreCase(path, ".obj") || endsWithIgnoreCase(path, ".ply");
+ExportFormat exportFormat(std::string_view path) noexcept {
+  if (endsWithIgnoreCase(path, ".gltf")) return ExportFormat::Gltf;
+  if (endsWithIgnoreCase(path, ".glb")) return ExportFormat::Glb;
+  if (endsWithIgnoreCase(path, ".obj")) return ExportFormat::Obj;
+  if (endsWithIgnoreCase(path, ".ply")) return ExportFormat::Ply;
+  return ExportFormat::None;
 }
 
 void exportScene(const refhost::ReferenceScene& scene, const std::string& path,
                  const ExportOptions& options) {
-  if (endsWithIgnoreCase(path, ".obj")) {
-    writeObj(scene, path, options);
-  } else if (endsWithIgnoreCase(path, ".ply")) {
-    writePly(scene, path, options);
-  } else {
-    throw std::runtime_error("cannot export to '" + path +
-                             "': the file name must end in .obj or .ply");
+  switch (exportFormat(path)) {
+    case ExportFormat::Gltf: return writeGltf(scene, path, options, false);
+    case ExportFormat::Glb: return writeGltf(scene, path, options, true);
+    case ExportFormat::Obj: return writeObj(scene, path, options);
+    case ExportFormat::Ply: return writePly(scene, path, options);
+    case ExportFormat::None: break;
   }
+  throw std::runtime_error("cannot export to '" + path +
+                           "': the file name must end in .gltf, .glb, .obj or .ply");
 }
 
 }  // namespace vlm::exporter

@@ -62,11 +62,12 @@ struct SceneBuilder {
     return object;
   }
 
-  void addMaterial(const std::string& name, int32_t color) {
+  ObjectRef addMaterial(const std::string& name, int32_t color) {
     ObjectRef material = refhost::createReferenceMaterial();
     put(material, "Name", Variant(name));
     put(material, "Color", Variant(color));
     call(get(scene.dispatch(), "ListMaterials").toObject(), "Add", {Variant(material)});
+    return material;
   }
 
   // Sets the object's MaterialKey and asks the scene to bind it.

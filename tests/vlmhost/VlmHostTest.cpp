@@ -34,6 +34,7 @@ class VlmHost : public vlm::testing::VlmHostFolder {
     fs::copy_file(kExamples + "/table.obj", folder_ / "table.obj");
     fs::create_directory(folder_ / "sub.png");
     fs::create_directory(folder_ / "sub.obj");
+    fs::create_directory(folder_ / "sub.bin");
     dir_.write("plain", "x");
   }
   std::string settingsText() { return slurp(folder_ / "config" / "vlmimport" / "registry.ini"); }
@@ -95,6 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
             "Object v1\\.5\n$", "^$", 0},
         ProgramRun{"stats", {"--stats", "table.obj"}, 0, "^load_s=[0-9]+\\.[0-9]{4} verts=53 faces=72\n$",
             "^$", 0},
+        ProgramRun{"embed needs a .gltf export", {"--embed", "--export", "t.glb", "table.obj"}, 2,
+            "^$", "^vlmhost: --embed needs --export FILE.gltf\n$", 1},
         ProgramRun{"a scale of 0", {"--export", "t.obj", "--export-scale", "0", "table.obj"}, 2,
             "^$", "^vlmhost: ", 1},
         ProgramRun{"a scale too large for a float", {"--export", "t.obj", "--export-scale", "1e39",
@@ -138,6 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
             "Objects: 3", "^vlmhost: cannot write 'sub.obj': Is a directory\n$", 1},
         ProgramRun{"an export below a file", {"--export", "plain/x.ply", "sample.3ds"}, 1,
             "Objects: 3", "^vlmhost: cannot write 'plain/x.ply': Not a directory\n$", 1},
+        ProgramRun{"a glTF whose .bin is a folder", {"--export", "sub.gltf", "sample.3ds"}, 1,
+            "Objects: 3", "^vlmhost: cannot write 'sub.bin': Is a directory\n$", 1},
         ProgramRun{"gui without a display", {kNoDisplay, "--gui", "table.obj"}, 2, "^$",
             "cannot show the dialog", 1},
         ProgramRun{"gui with a display that is not there", {kBadDisplay, "--gui", "table.obj"}, 2, "^$",
@@ -153,8 +158,8 @@ TEST_F(VlmHost, HelpListsEveryOptionWithAnExample) {
   EXPECT_EQ(o.status, 0);
   for (const char* option : {"--format", "--json", "--geometry", "--trace", "--stats", "--quiet",
                              "--no-normals", "--no-smooth", "--no-autosmooth", "--cancel-after",
-                             "--preview", "--size", "--export", "--export-scale", "--gui",
-                             "--plugin", "--register",
+                             "--preview", "--size", "--export", "--export-scale", "--embed",
+                             "--gui", "--plugin", "--register",
                              "--unregister", "--version"}) {
     const size_t at = o.out.find(std::string(option) + " ");
     ASSERT_NE(at, std::string::npos) << option;
