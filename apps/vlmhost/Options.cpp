@@ -36,7 +36,8 @@ void defineReportOptions(CLI::App& app, Options& o) {
   app.add_flag("--trace", o.trace, help("Print every call the plug-in makes on the host (stderr)",
                                         "vlmhost --trace model.dxf 2> calls.txt"));
   app.add_flag("--stats", o.stats,
-               help("Print only load_s=<seconds of the imports> verts=<n> faces=<n>",
+               help("Print only load_s=<seconds of the imports> verts=<n> faces=<n>, and "
+                    "export_s=<seconds> with --export",
                     "vlmhost --stats big.obj"));
   app.add_flag("-q,--quiet", o.quiet,
                help("No hints on stderr about why an import brought little or nothing",

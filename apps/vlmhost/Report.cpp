@@ -98,7 +98,7 @@ void printSummary(std::ostream& out, const refhost::ReferenceScene& scene,
 }
 
 void printStats(std::ostream& out, const refhost::ReferenceScene& scene,
-                const std::vector<ImportRecord>& imports) {
+                const std::vector<ImportRecord>& imports, std::optional<double> exportSeconds) {
   double seconds = 0;
   for (const ImportRecord& r : imports) seconds += r.seconds;
   long long vertices = 0, triangles = 0;
@@ -107,9 +107,14 @@ void printStats(std::ostream& out, const refhost::ReferenceScene& scene,
     triangles += scene.object(i).mesh().triangleCount();
   }
   char line[96];
-  std::snprintf(line, sizeof line, "load_s=%.4f verts=%lld faces=%lld\n", seconds, vertices,
+  std::snprintf(line, sizeof line, "load_s=%.4f verts=%lld faces=%lld", seconds, vertices,
                 triangles);
   out << line;
+  if (exportSeconds) {
+    std::snprintf(line, sizeof line, " export_s=%.4f", *exportSeconds);
+    out << line;
+  }
+  out << '\n';
 }
 
 void printJson(std::ostream& out, const refhost::ReferenceScene& scene, const PlugInResult& plugIn,

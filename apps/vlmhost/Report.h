@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -42,9 +43,10 @@ void printSummary(std::ostream& out, const refhost::ReferenceScene& scene,
                   const PlugInResult& plugIn, const std::vector<ImportRecord>& imports);
 
 // One line for benchmarks: load_s=<seconds of all imports> verts=<vertices>
-// faces=<triangles>, summed over the scene's objects.
+// faces=<triangles>, summed over the scene's objects, and export_s=<seconds> after an
+// export.
 void printStats(std::ostream& out, const refhost::ReferenceScene& scene,
-                const std::vector<ImportRecord>& imports);
+                const std::vector<ImportRecord>& imports, std::optional<double> exportSeconds);
 
 // The scene's JSON report with "plugin", "selectedObject" (the last import's), "messages"
 // (of every import) and "imports" (file, format, selectedObject, objects' keys and

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <iostream>
@@ -71,12 +72,13 @@ std::string checkExportScale(const std::string& scale) {
   return "'" + scale + "' is not a positive number";
 }
 
-void writeSceneOutputs(const Options& options, const refhost::ReferenceScene& scene,
-                       const std::vector<ImportRecord>& imports) {
-  if (options.preview.empty() && options.exportFile.empty()) return;
+std::optional<double> writeSceneOutputs(const Options& options,
+                                        const refhost::ReferenceScene& scene,
+                                        const std::vector<ImportRecord>& imports) {
+  if (options.preview.empty() && options.exportFile.empty()) return {};
   if (scene.objectCount() == 0) {
     std::cerr << "vlmhost: note: the scene has no objects: nothing to preview or export\n";
-    return;
+    return {};
   }
   const std::string source = sourceNames(imports);
   if (!options.preview.empty()) {
@@ -89,12 +91,13 @@ void writeSceneOutputs(const Options& options, const refhost::ReferenceScene& sc
     writeRelativeTo(options.startFolder, options.preview,
                     [&](const std::string& path) { preview::writePng(image, path); });
   }
-  if (!options.exportFile.empty()) {
-    writeRelativeTo(options.startFolder, options.exportFile, [&](const std::string& path) {
-      exporter::exportScene(scene, path,
-                            exporter::ExportOptions{source, options.exportScale, options.embed});
-    });
-  }
+  if (options.exportFile.empty()) return {};
+  const auto start = std::chrono::steady_clock::now();
+  writeRelativeTo(options.startFolder, options.exportFile, [&](const std::string& path) {
+    exporter::exportScene(scene, path,
+                          exporter::ExportOptions{source, options.exportScale, options.embed});
+  });
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace vlm::vlmhost

@@ -6,6 +6,7 @@
 // change the current folder (the 3DS importer moves to the plug-in's own folder).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,11 @@ std::string checkExportScale(const std::string& scale);
 // The current folder, or "" when it cannot be named.
 std::string currentFolder();
 
-// Writes what the options ask for. Throws geometry::CannotWrite ("cannot write '<name>':
-// <reason>", the name as given on the command line) when a file cannot be written.
-void writeSceneOutputs(const Options& options, const refhost::ReferenceScene& scene,
-                       const std::vector<ImportRecord>& imports);
+// Writes what the options ask for and returns the seconds the export took (none without
+// one). Throws geometry::CannotWrite ("cannot write '<name>': <reason>", the name as
+// given on the command line) when a file cannot be written.
+std::optional<double> writeSceneOutputs(const Options& options,
+                                        const refhost::ReferenceScene& scene,
+                                        const std::vector<ImportRecord>& imports);
 
 }  // namespace vlm::vlmhost

@@ -186,9 +186,7 @@ class HostClasses {
 
 void printReport(const Options& options, const refhost::ReferenceScene& scene,
                  const PlugInResult& identity, const std::vector<ImportRecord>& imports) {
-  if (options.stats) {
-    printStats(std::cout, scene, imports);
-  } else if (options.json) {
+  if (options.json) {
     printJson(std::cout, scene, identity, imports, options.geometry);
   } else {
     printSummary(std::cout, scene, identity, imports);
@@ -222,8 +220,10 @@ int runImports(const Options& options) {
     if (!library.unload())
       std::cerr << "vlmhost: the plug-in still holds objects; it stays loaded\n";
   }
-  printReport(options, scene, identity, imports);
-  writeSceneOutputs(options, scene, imports);
+  // --stats reports the export's time too, so its line follows the outputs.
+  if (!options.stats) printReport(options, scene, identity, imports);
+  const std::optional<double> exportSeconds = writeSceneOutputs(options, scene, imports);
+  if (options.stats) printStats(std::cout, scene, imports, exportSeconds);
   for (const ImportRecord& record : imports) {
     if (record.endObject == record.firstObject) return kNoObjects;
   }

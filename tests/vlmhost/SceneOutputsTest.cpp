@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -98,8 +99,8 @@ class EverySample : public SceneOutputs, public ::testing::WithParamInterface<co
 
 // The picture shows the scene framed on the background; the OBJ export imports again with
 // the same counts and, scaled by 0.1 against the OBJ importer's factor of 10, the same
-// boxes; the PLY export as one mesh of every triangle in the same box, its header
-// declaring what its body holds.
+// boxes; the PLY export (timed by --stats) as one mesh of every triangle in the same box,
+// its header declaring what its body holds.
 TEST_P(EverySample, PreviewAndExportsShowAndKeepTheScene) {
   const Outcome o = run({"--json", "--preview", "p.png", "--size", "200x150", "--export",
                          "round.obj", "--export-scale", "0.1", sample(GetParam())});
@@ -129,7 +130,12 @@ TEST_P(EverySample, PreviewAndExportsShowAndKeepTheScene) {
   ASSERT_EQ(after.size(), before.size());
   for (size_t i = 0; i < before.size(); ++i) expectNear(after[i], before[i]);
 
-  ASSERT_EQ(run({"--export", "round.ply", "--export-scale", "0.1", sample(GetParam())}).status, 0);
+  const Outcome stats =
+      run({"--stats", "--export", "round.ply", "--export-scale", "0.1", sample(GetParam())});
+  ASSERT_EQ(stats.status, 0);
+  EXPECT_TRUE(std::regex_match(
+      stats.out, std::regex("load_s=\\S+ verts=\\d+ faces=\\d+ export_s=\\d+\\.\\d{4}\n")))
+      << stats.out;
   const Json ply = importReport(path("round.ply"));
   ASSERT_EQ(ply["objects"].size(), 1u);
   EXPECT_EQ(ply["objects"][0]["triangleCount"], triangleCount(original));
