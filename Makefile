@@ -7,7 +7,13 @@ PREFIX   ?= /usr/local
 
 DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
                    libfast-float-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev xvfb \
-                   libpng-dev valgrind python3
+                   libpng-dev valgrind python3 assimp-utils
+
+# The glTF export tests run the Khronos validator (an npm package) with node; npm puts it
+# in NODE_TOOLS (ignored by git, shared by every build folder). node and npm come from
+# Debian's nodejs and npm unless the machine already has them.
+NODE_TOOLS     := build-node
+GLTF_VALIDATOR := 2.0.0-dev.3.10
 
 .PHONY: all deps configure build test test-sanitize golden fuzz fuzz-smoke bench run install clean
 
@@ -16,7 +22,7 @@ all: build
 deps:
 	@missing=$$(for p in $(DEBIAN_PACKAGES); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
-	  done); \
+	  done; command -v node >/dev/null || echo nodejs; command -v npm >/dev/null || echo npm); \
 	if [ -n "$$missing" ]; then \
 	  if [ "$$(id -u)" = 0 ]; then \
 	    echo "Installing: $$missing"; \
@@ -27,6 +33,8 @@ deps:
 	    exit 1; \
 	  fi; \
 	fi
+	@grep -qs '"version": "$(GLTF_VALIDATOR)"' $(NODE_TOOLS)/node_modules/gltf-validator/package.json || \
+	  npm install --prefix $(NODE_TOOLS) --no-audit --no-fund --loglevel=error gltf-validator@$(GLTF_VALIDATOR)
 
 configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)

@@ -1,6 +1,7 @@
 // vlmhost --preview, --size and --export through the built program: pictures of every
-// sample, exports that the plug-in imports again with the same counts and box, and clear
-// failures.
+// sample, exports that the plug-in imports again with the same counts and box, and glTF
+// exports of every sample and generated file checked by two readers that are not ours:
+// the Khronos validator and Assimp.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -99,8 +101,8 @@ class EverySample : public SceneOutputs, public ::testing::WithParamInterface<co
 
 // The picture shows the scene framed on the background; the OBJ export imports again with
 // the same counts and, scaled by 0.1 against the OBJ importer's factor of 10, the same
-// boxes; the PLY export (timed by --stats) as one mesh of every triangle in the same box,
-// its header declaring what its body holds.
+// boxes; the PLY export as one mesh of every triangle in the same box, its header
+// declaring what its body holds.
 TEST_P(EverySample, PreviewAndExportsShowAndKeepTheScene) {
   const Outcome o = run({"--json", "--preview", "p.png", "--size", "200x150", "--export",
                          "round.obj", "--export-scale", "0.1", sample(GetParam())});
@@ -154,6 +156,81 @@ INSTANTIATE_TEST_SUITE_P(Samples, EverySample,
                            std::string name = info.param;
                            return name.substr(0, name.find('.'));
                          });
+
+// A sample, or a file vlmgen writes in the given format.
+using GltfInput = std::pair<const char*, const char*>;
+
+class GltfExports : public SceneOutputs, public ::testing::WithParamInterface<GltfInput> {
+ protected:
+  // The meshes, materials and triangles `assimp info` reads from `file`.
+  std::string assimpCounts(const std::string& file) {
+    const std::string out = vlm::test::runIn(folder_, {"assimp", "info", file, "-r"}).out;
+    std::smatch n;
+    std::regex_search(
+        out, n, std::regex("Meshes: +(\\d+)[\\s\\S]*Materials: +(\\d+)[\\s\\S]*Faces: +(\\d+)"));
+    return n.str(1) + " meshes, " + n.str(2) + " materials, " + n.str(3) + " triangles";
+  }
+};
+
+// Exported as .glb (scaled by 0.1), as .gltf with its .bin and as .gltf holding its buffer:
+// the Khronos validator finds no error and no warning in any; Assimp reads the meshes
+// (objects with triangles), triangles and materials the scene report holds (it reads the
+// imported materials a mesh uses, one per colour of the objects without, and adds a
+// default of its own); and Assimp's OBJ of the .glb, imported by the plug-in (times 10),
+// has the scene's triangles and box.
+TEST_P(GltfExports, ValidReadAlikeByAssimpAndBackThroughObj) {
+  const auto [file, generatedAs] = GetParam();
+  const std::string input = generatedAs ? path(file) : sample(file);
+  const std::vector<std::string> generate{VLMGEN_PATH, "--format", generatedAs ? generatedAs : "",
+                                          "--mb",      "0.03",     input};
+  ASSERT_TRUE(!generatedAs || vlm::test::runIn(folder_, generate).status == 0);
+  const Outcome o = run({"--json", "--export", "a.glb", "--export-scale", "0.1", input});
+  ASSERT_EQ(o.status, 0) << o.err;
+  ASSERT_EQ(run({"--export", "b.gltf", input}).status, 0);
+  ASSERT_EQ(run({"--export", "c.gltf", "--embed", input}).status, 0);
+  const Outcome checked = vlm::test::runIn(
+      folder_, {"node", VLM_GLTF_CHECK, VLM_GLTF_VALIDATOR, "a.glb", "b.gltf", "c.gltf"});
+  EXPECT_EQ(checked.out,
+            "a.glb: 0 errors, 0 warnings\nb.gltf: 0 errors, 0 warnings\n"
+            "c.gltf: 0 errors, 0 warnings\n")
+      << checked.err;
+
+  const Json report = Json::parse(o.out);
+  std::set<std::string> imported, shown;
+  for (const Json& m : report["materials"]) imported.insert(m["name"].get<std::string>());
+  int meshes = 0;
+  for (const Json& object : report["objects"]) {
+    if (object["triangleCount"] == 0) continue;
+    ++meshes;
+    const Json& bound = object["material"];
+    const bool named = bound.is_string() && imported.contains(bound.get<std::string>());
+    shown.insert(named ? "material " + bound.get<std::string>() : object["color"].dump());
+  }
+  const std::string counts = std::to_string(meshes) + " meshes, " +
+                             std::to_string(shown.size() + 1) + " materials, " +
+                             std::to_string(triangleCount(report)) + " triangles";
+  for (const char* exported : {"a.glb", "b.gltf", "c.gltf"})
+    EXPECT_EQ(assimpCounts(exported), counts) << exported;
+
+  ASSERT_EQ(vlm::test::runIn(folder_, {"assimp", "export", "a.glb", "back.obj"}).status, 0);
+  const Json back = importReport(path("back.obj"));
+  EXPECT_EQ(triangleCount(back), triangleCount(report));
+  expectNear(sceneBox(back), sceneBox(report));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SamplesAndGenerated, GltfExports,
+    ::testing::Values(GltfInput{"table.obj", nullptr}, GltfInput{"sample.3ds", nullptr},
+                      GltfInput{"tower_ascii.ply", nullptr}, GltfInput{"tower_le.ply", nullptr},
+                      GltfInput{"tower_be.ply", nullptr}, GltfInput{"house.dxf", nullptr},
+                      GltfInput{"gem.inc", nullptr}, GltfInput{"generated.obj", "obj"},
+                      GltfInput{"generated.ply", "ply_le"}, GltfInput{"generated.3ds", "3ds"},
+                      GltfInput{"generated.dxf", "dxf"}, GltfInput{"generated.inc", "inc"}),
+    [](const ::testing::TestParamInfo<GltfInput>& info) {
+      std::string name = info.param.first;
+      std::replace(name.begin(), name.end(), '.', '_');
+      return name;
+    });
 
 TEST_F(SceneOutputs, PreviewAndExportTogetherFromSeveralFiles) {
   const Outcome o = run(
