@@ -7,22 +7,25 @@ PREFIX   ?= /usr/local
 
 DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
                    libfast-float-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev xvfb \
-                   libpng-dev valgrind python3 assimp-utils
+                   libpng-dev valgrind python3
 
-# The glTF export tests run the Khronos validator (an npm package) with node; npm puts it
-# in NODE_TOOLS (ignored by git, shared by every build folder). node and npm come from
-# Debian's nodejs and npm unless the machine already has them.
+# What the tests need beyond the build: Assimp's command-line reader and the Khronos glTF
+# validator, an npm package run with node, which npm puts in NODE_TOOLS (ignored by git,
+# shared by every build folder). node and npm come from Debian's nodejs and npm unless the
+# machine already has them.
+TEST_PACKAGES  := assimp-utils
 NODE_TOOLS     := build-node
 GLTF_VALIDATOR := 2.0.0-dev.3.10
 
-.PHONY: all deps configure build test test-sanitize golden fuzz fuzz-smoke bench run install clean
+.PHONY: all deps test-tools configure build test test-sanitize golden fuzz fuzz-smoke bench \
+        run install clean
 
 all: build
 
 deps:
 	@missing=$$(for p in $(DEBIAN_PACKAGES); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
-	  done; command -v node >/dev/null || echo nodejs; command -v npm >/dev/null || echo npm); \
+	  done); \
 	if [ -n "$$missing" ]; then \
 	  if [ "$$(id -u)" = 0 ]; then \
 	    echo "Installing: $$missing"; \
@@ -33,6 +36,10 @@ deps:
 	    exit 1; \
 	  fi; \
 	fi
+
+test-tools: deps
+	@$(MAKE) --no-print-directory deps DEBIAN_PACKAGES="$(TEST_PACKAGES) \
+	  $$(command -v node >/dev/null || echo nodejs) $$(command -v npm >/dev/null || echo npm)"
 	@grep -qs '"version": "$(GLTF_VALIDATOR)"' $(NODE_TOOLS)/node_modules/gltf-validator/package.json || \
 	  npm install --prefix $(NODE_TOOLS) --no-audit --no-fund --loglevel=error gltf-validator@$(GLTF_VALIDATOR)
 
@@ -44,7 +51,7 @@ build: configure
 
 # Our own checks treat warnings as errors; a user's build (another compiler, -O3) does not.
 test: CMAKE_FLAGS += -DVLM_WERROR=ON
-test: build
+test: build test-tools
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # Rewrites the golden scenes' expectations (tests/data) from what the build gives today;
@@ -53,7 +60,7 @@ golden: build
 	tests/golden/update.sh $(BUILD) $(FILES)
 
 # Every test under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
-test-sanitize: deps
+test-sanitize: test-tools
 	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON -DVLM_WERROR=ON
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	ctest --test-dir $(BUILD)-sanitize --output-on-failure -j $(JOBS)
