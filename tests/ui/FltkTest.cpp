@@ -314,9 +314,25 @@ bool writePng(const std::filesystem::path& path, const Screenshot& shot) {
   return png_image_write_to_file(&image, path.c_str(), 0, shot.rgb.data(), 0, nullptr) != 0;
 }
 
-// While an import runs the bar fills from its start; Cancel answered Yes stops it with
-// nothing in the scene.
-TEST_F(FltkTest, DialogScreenshotsShowTheBarFillingUntilCancelStopsTheImport) {
+// Every caption and list entry is narrower than the room FLTK draws it in: a label's width
+// less its margins, a list's less the arrow button and margins, a frame's less the indents
+// around its caption, a check box's less the box and gaps, a button's less the bevels.
+void expectTextsFit(const FltkForm& form) {
+  for (ControlId id = 0; id < static_cast<ControlId>(form.model().controlCount()); ++id) {
+    const ControlState& c = form.model().control(id);
+    const Fl_Widget* w = form.widget(id);
+    if (w == nullptr) continue;
+    const int room =
+        w->w() - std::array{6, w->h() + 6, 16, w->labelsize() + 4, 4, 0}[size_t(c.kind)];
+    fl_font(w->labelfont(), w->labelsize());
+    for (const std::string& text : c.kind == ControlKind::ComboBox ? c.items : Strings{c.text})
+      EXPECT_LE(fl_width(text.c_str()), room) << c.name << ": " << text;
+  }
+}
+
+// The texts fit; while an import runs the bar fills from its start; Cancel answered Yes
+// stops it with nothing in the scene.
+TEST_F(FltkTest, DialogScreenshotsShowWholeTextsAndTheBarFillingUntilCancelStops) {
   TempDir temp;
   ::setenv("XDG_CONFIG_HOME", temp.path().c_str(), 1);
   registerSettingsComponent();
@@ -334,6 +350,7 @@ TEST_F(FltkTest, DialogScreenshotsShowTheBarFillingUntilCancelStopsTheImport) {
     const Fl_Widget& bar = *f.widget("ProgressBar1");
     std::tie(y, start, end) = std::tuple(bar.y() + bar.h() / 2, bar.x() + 6, bar.x() + bar.w() - 6);
     before = capture(*f.window());
+    expectTextsFit(f);
     click(*f.widget("cmdImport"));
   });
   const auto aThird = [](FltkForm& f) {

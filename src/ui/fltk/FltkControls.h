@@ -19,10 +19,11 @@
 
 namespace vlm::ui::fltk {
 
-// The texts' size in pixels: the longest check-box caption ("Smooth all Normal Group")
-// then fits its frame in FLTK's default sans font, as 8-point captions fit the classic
-// control sizes.
-inline constexpr int kFontSize = 10;
+// The texts' size in pixels. The control sizes (twips at 96 dpi) were drawn for the classic
+// 8-point dialog font; FLTK's default sans font is wider, and 9 px is the largest size at
+// which every caption and list entry fits its box at those exact positions (at 10 px
+// "Smooth all Normal Group" ran 2 pixels past its check box into the frame's edge).
+inline constexpr int kFontSize = 9;
 
 struct PixelRect {
   int x = 0;
