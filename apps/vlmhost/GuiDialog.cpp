@@ -2,10 +2,10 @@
 
 namespace vlm::vlmhost {
 
-std::unique_ptr<ui::FltkToolkit> openDisplay() {
+std::unique_ptr<ui::FltkToolkit> openDisplay(const std::string& what) {
   std::string whyNot;
   std::unique_ptr<ui::FltkToolkit> toolkit = ui::FltkToolkit::open(whyNot);
-  if (!toolkit) throw NoDisplay("cannot show the dialog: " + whyNot);
+  if (!toolkit) throw NoDisplay("cannot show " + what + ": " + whyNot);
   return toolkit;
 }
 

@@ -1,4 +1,5 @@
-// vlmhost --gui: the real import dialog on the X display, answered by the person there.
+// vlmhost --gui and --view: the real import dialog on the X display, answered by the
+// person there, and the view window of the scene.
 #pragma once
 
 #include <memory>
@@ -15,8 +16,8 @@ class NoDisplay : public HostError {
   using HostError::HostError;
 };
 
-// The window toolkit on $DISPLAY; NoDisplay when there is none.
-std::unique_ptr<ui::FltkToolkit> openDisplay();
+// The window toolkit on $DISPLAY; NoDisplay "cannot show <what>: <why>" when there is none.
+std::unique_ptr<ui::FltkToolkit> openDisplay(const std::string& what);
 
 // The file the person chose in the last open-file dialog, or "" when none was chosen.
 std::string chosenFile(const ui::FltkToolkit& toolkit);

@@ -98,6 +98,10 @@ void defineProgramOptions(CLI::App& app, Options& o) {
   app.add_flag("--gui", o.gui,
                help("Show the real import dialog; a FILE only preselects its format and folder",
                     "vlmhost --gui ~/models/house.dxf"));
+  app.add_flag("--view", o.view,
+               help("Show the imported scene in a 3D window: drag to turn, wheel to zoom, "
+                    "F frames all, W wireframe (--gui opens it too)",
+                    "vlmhost --view house.dxf"));
   app.add_option("--plugin", o.plugin,
                  help("The plug-in library (default: beside vlmhost, installed, or registered)",
                       "vlmhost --plugin /opt/vlm/libVLMImport.so model.obj"));

@@ -21,6 +21,7 @@ struct Options {
   bool stats = false;  // one line of timing and counts instead of the report
   bool quiet = false;  // no hints on stderr
   bool gui = false;    // the real dialog window instead of the scripted user
+  bool view = false;   // the scene in a 3D window after the imports (also after --gui)
   bool noNormals = false;
   bool noSmooth = false;
   bool noAutoSmooth = false;

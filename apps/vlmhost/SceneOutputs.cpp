@@ -16,9 +16,6 @@
 
 namespace vlm::vlmhost {
 
-namespace {
-
-// The imported files' names, for the legend and the exported file's comment.
 std::string sourceNames(const std::vector<ImportRecord>& imports) {
   std::string names;
   for (const ImportRecord& record : imports) {
@@ -28,6 +25,8 @@ std::string sourceNames(const std::vector<ImportRecord>& imports) {
   }
   return names;
 }
+
+namespace {
 
 // Runs `write` on `name` resolved against `folder`; a failure names the file as given.
 template <class Write>

@@ -22,6 +22,9 @@ std::string checkPreviewSize(const std::string& size);
 std::string checkExportName(const std::string& path);
 std::string checkExportScale(const std::string& scale);
 
+// The imported files' names ("a.obj + b.3ds"), for the legends and the export's comment.
+std::string sourceNames(const std::vector<ImportRecord>& imports);
+
 // The current folder, or "" when it cannot be named.
 std::string currentFolder();
 

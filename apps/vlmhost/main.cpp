@@ -4,9 +4,9 @@
 // creates CPlugIn, reads Name and PlugInType, and for each FILE hands the same
 // reference-host scene to ExecutePlugIn while a scripted user plays the dialog (or, with
 // --gui, a person at the real dialog window), reading SelectedObject after each; then it
-// reports the scene. Exit status: 0 when every import
-// brought objects, 1 when one did not (or a file or the plug-in could not be used), 2 for
-// a usage error (see Options.cpp).
+// reports the scene and, with --gui or --view, shows it in the view window. Exit status:
+// 0 when every import brought objects, 1 when one did not (or a file or the plug-in could
+// not be used), 2 for a usage error (see Options.cpp).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +34,7 @@
 #include "refhost/ReferenceScene.h"
 #include "settings/RegFun.h"
 #include "ui/HeadlessToolkit.h"
+#include "ui/fltkview/ViewWindow.h"
 #include "vlmimport/VLMImport.h"
 
 namespace vlm::vlmhost {
@@ -197,7 +198,9 @@ void printReport(const Options& options, const refhost::ReferenceScene& scene,
 int runImports(const Options& options) {
   std::vector<ImportRecord> imports = planImports(options);
   std::unique_ptr<ui::FltkToolkit> window;
-  if (options.gui) window = openDisplay();
+  if (options.gui || options.view) {
+    window = openDisplay(options.gui ? "the dialog" : "the view window");
+  }
   registerSettingsComponent();
   refhost::ReferenceScene scene;
   PlugInResult identity;
@@ -209,7 +212,7 @@ int runImports(const Options& options) {
       identity = readIdentity(*plugIn);
       const ObjectRef sceneRef = classes.sceneRef(scene, options.trace);
       for (ImportRecord& record : imports) {
-        if (window) {
+        if (options.gui) {
           runInWindow(*window, library, *plugIn, sceneRef, scene, options, record);
         } else {
           runScripted(*plugIn, sceneRef, scene, options, record);
@@ -224,6 +227,9 @@ int runImports(const Options& options) {
   if (!options.stats) printReport(options, scene, identity, imports);
   const std::optional<double> exportSeconds = writeSceneOutputs(options, scene, imports);
   if (options.stats) printStats(std::cout, scene, imports, exportSeconds);
+  if (window && scene.objectCount() > 0) {
+    ui::fltkview::ViewWindow(scene, sourceNames(imports)).run();
+  }
   for (const ImportRecord& record : imports) {
     if (record.endObject == record.firstObject) return kNoObjects;
   }

@@ -8,8 +8,6 @@ namespace vlm::preview {
 
 namespace {
 
-constexpr double kAzimuthDegrees = 40;
-constexpr double kElevationDegrees = 28;
 constexpr double kVerticalFieldDegrees = 30;
 constexpr double kFill = 0.86;  // share of the viewport the framed box may reach
 
@@ -50,7 +48,7 @@ bool Camera::project(const Vec3d& world, Vec3d& picture) const noexcept {
   return true;
 }
 
-Camera frameBox(const Box& given, const Viewport& viewport) noexcept {
+Camera frameBox(const Box& given, const Viewport& viewport, Direction from) noexcept {
   Box box = given.empty ? Box{{-0.5, -0.5, -0.5}, {0.5, 0.5, 0.5}, false} : given;
   const Vec3d center{(box.min[0] + box.max[0]) / 2, (box.min[1] + box.max[1]) / 2,
                      (box.min[2] + box.max[2]) / 2};
@@ -62,8 +60,8 @@ Camera frameBox(const Box& given, const Viewport& viewport) noexcept {
   }
 
   Camera camera;
-  const double azimuth = radians(kAzimuthDegrees);
-  const double elevation = radians(kElevationDegrees);
+  const double azimuth = radians(from.azimuth);
+  const double elevation = radians(from.elevation);
   const Vec3d towardEye{std::sin(azimuth) * std::cos(elevation), std::sin(elevation),
                         -std::cos(azimuth) * std::cos(elevation)};
   camera.forward = {-towardEye[0], -towardEye[1], -towardEye[2]};
@@ -95,6 +93,16 @@ Camera frameBox(const Box& given, const Viewport& viewport) noexcept {
   }
   camera.centerX = viewport.width / 2.0 - (minX + maxX) / 2;
   camera.centerY = viewport.height / 2.0 + (minY + maxY) / 2;
+  return camera;
+}
+
+Camera poseCamera(const Box& box, const Viewport& viewport, const ViewPose& pose) noexcept {
+  Camera camera = frameBox(box, viewport, pose.direction);
+  camera.focal *= pose.zoom;
+  camera.centerX =
+      viewport.width / 2.0 + (camera.centerX - viewport.width / 2.0) * pose.zoom + pose.panX;
+  camera.centerY =
+      viewport.height / 2.0 + (camera.centerY - viewport.height / 2.0) * pose.zoom + pose.panY;
   return camera;
 }
 

@@ -1,6 +1,6 @@
-// The preview's camera: a perspective view from a fixed three-quarter direction (40
-// degrees around the vertical, 28 degrees above) that frames a box in a region of the
-// picture.
+// The preview's camera: a perspective view from a three-quarter direction (40 degrees
+// around the vertical, 28 degrees above; the view window turns it) that frames a box in a
+// region of the picture.
 #pragma once
 
 #include "refhost/Vec3.h"
@@ -38,8 +38,26 @@ struct Camera {
   bool project(const Vec3d& world, Vec3d& picture) const noexcept;
 };
 
-// A camera from which every corner of `box` lies inside `viewport` with a margin; a box
-// without extent is shown as if it were a unit cube around its centre.
-Camera frameBox(const Box& box, const Viewport& viewport) noexcept;
+// Where the eye looks from, in degrees: around the vertical (0 looks along +z) and above
+// the horizontal plane (below 90 either way).
+struct Direction {
+  double azimuth = 40;
+  double elevation = 28;
+};
+
+// A camera looking `from` a direction from which every corner of `box` lies inside
+// `viewport` with a margin; a box without extent is shown as if it were a unit cube
+// around its centre.
+Camera frameBox(const Box& box, const Viewport& viewport, Direction from = {}) noexcept;
+
+// The view window's camera: the framing of `box` from `pose.direction`, magnified by
+// `zoom` about the viewport's centre and moved by `panX`, `panY` pixels.
+struct ViewPose {
+  Direction direction;
+  double zoom = 1;
+  double panX = 0;
+  double panY = 0;
+};
+Camera poseCamera(const Box& box, const Viewport& viewport, const ViewPose& pose) noexcept;
 
 }  // namespace vlm::preview

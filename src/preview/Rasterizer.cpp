@@ -1,6 +1,7 @@
 #include "preview/Rasterizer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -121,6 +122,21 @@ void Rasterizer::fill(const TriangleSetup& t, const std::array<float, 3>& bright
       w0 += e0.stepX, w1 += e1.stepX, w2 += e2.stepX;
     }
     e0.at += e0.stepY, e1.at += e1.stepY, e2.at += e2.stepY;
+  }
+}
+
+void Rasterizer::line(const ScreenCorner& a, const ScreenCorner& b,
+                      const std::array<uint8_t, 3>& rgb) noexcept {
+  const auto pixels = [](int32_t subpixels) { return static_cast<double>(subpixels) / kSubpixels; };
+  const double x0 = pixels(a.x), y0 = pixels(a.y), dx = pixels(b.x - a.x), dy = pixels(b.y - a.y);
+  const int steps = static_cast<int>(std::max(std::abs(dx), std::abs(dy))) + 1;
+  for (int i = 0; i <= steps; ++i) {
+    const auto x = static_cast<int>(x0 + dx * i / steps);
+    const auto y = static_cast<int>(y0 + dy * i / steps);
+    if (x < 0 || y < 0 || x >= image_.width || y >= image_.height) continue;
+    std::memcpy(&image_.rgb[3 * (static_cast<size_t>(y) * static_cast<size_t>(image_.width) +
+                                 static_cast<size_t>(x))],
+                rgb.data(), 3);
   }
 }
 

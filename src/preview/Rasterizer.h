@@ -53,6 +53,10 @@ class Rasterizer {
   // corners were passed to `setup`.
   void fill(const TriangleSetup& t, const std::array<float, 3>& brightness,
             const ShadeTable& shades) noexcept;
+  // A line from `a` to `b` in `rgb`, one pixel per step along its longer side, over
+  // whatever lies there (no depth test); the part outside the picture is skipped.
+  void line(const ScreenCorner& a, const ScreenCorner& b,
+            const std::array<uint8_t, 3>& rgb) noexcept;
 
  private:
   Image& image_;

@@ -1,5 +1,6 @@
-// renderScene: frames the scene, projects each visible object's vertices once, shades
-// every triangle's corners and hands the triangles to the rasterizer.
+// renderScene and the view window's drawing: each shown object's vertices projected
+// once, every triangle's corners shaded and handed to the rasterizer; the wireframe
+// overlay draws the same triangles' edges.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -61,6 +62,18 @@ class ObjectPainter {
  public:
   ObjectPainter(const Camera& camera, Rasterizer& rasterizer)
       : camera_(camera), lights_(lightsFor(camera)), rasterizer_(rasterizer) {}
+
+  void outline(const CVLMObject& object, const std::array<uint8_t, 3>& rgb) {
+    project(object);
+    const auto& corners = object.mesh().triangles();
+    for (size_t i = 0; i < corners.size(); i += 3) {
+      for (size_t k = 0; k < 3; ++k) {
+        const ScreenCorner& a = screen_[static_cast<size_t>(corners[i + k])];
+        const ScreenCorner& b = screen_[static_cast<size_t>(corners[i + (k + 1) % 3])];
+        if (a.x != kNoCorner && b.x != kNoCorner) rasterizer_.line(a, b, rgb);
+      }
+    }
+  }
 
   void paint(const CVLMObject& object, int32_t colorNumber) {
     project(object);
@@ -139,20 +152,35 @@ void checkSize(const PreviewOptions& options) {
 
 }  // namespace
 
-Image renderScene(const ReferenceScene& scene, const PreviewOptions& options) {
-  checkSize(options);
-  Image image{options.width, options.height, {}};
-  image.rgb.resize(3 * static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
+void drawObjects(const ReferenceScene& scene, const Camera& camera, const std::vector<bool>& shown,
+                 Image& image) {
   for (size_t i = 0; i < image.rgb.size(); i += 3)
     std::memcpy(&image.rgb[i], kBackground.data(), 3);
-
-  const Camera camera = previewCamera(scene, options);
   Rasterizer rasterizer(image);
   ObjectPainter painter(camera, rasterizer);
   for (size_t i = 0; i < scene.objectCount(); ++i) {
     const CVLMObject& object = scene.object(i);
-    if (object.visible()) painter.paint(object, geometry::displayColor(scene, object));
+    if (shown[i]) painter.paint(object, geometry::displayColor(scene, object));
   }
+}
+
+void drawWireframe(const ReferenceScene& scene, const Camera& camera,
+                   const std::vector<bool>& shown, Image& image) {
+  constexpr std::array<uint8_t, 3> kWireColor = {16, 18, 22};
+  Rasterizer rasterizer(image);
+  ObjectPainter painter(camera, rasterizer);
+  for (size_t i = 0; i < scene.objectCount(); ++i) {
+    if (shown[i]) painter.outline(scene.object(i), kWireColor);
+  }
+}
+
+Image renderScene(const ReferenceScene& scene, const PreviewOptions& options) {
+  checkSize(options);
+  Image image{options.width, options.height, {}};
+  image.rgb.resize(3 * static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
+  std::vector<bool> shown;
+  for (size_t i = 0; i < scene.objectCount(); ++i) shown.push_back(scene.object(i).visible());
+  drawObjects(scene, previewCamera(scene, options), shown, image);
   makeLegend(scene, options).draw(image);
   return image;
 }

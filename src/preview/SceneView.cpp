@@ -18,11 +18,13 @@ Box sceneBox(const refhost::ReferenceScene& scene) {
   return box;
 }
 
-Camera previewCamera(const refhost::ReferenceScene& scene, const PreviewOptions& options) {
+Viewport sceneViewport(const refhost::ReferenceScene& scene, const PreviewOptions& options) {
   const Legend legend = makeLegend(scene, options);
-  const Viewport viewport{options.width,
-                          options.height - legend.reservedHeight(options.width, options.height)};
-  return frameBox(sceneBox(scene), viewport);
+  return {options.width, options.height - legend.reservedHeight(options.width, options.height)};
+}
+
+Camera previewCamera(const refhost::ReferenceScene& scene, const PreviewOptions& options) {
+  return frameBox(sceneBox(scene), sceneViewport(scene, options));
 }
 
 }  // namespace vlm::preview

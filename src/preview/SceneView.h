@@ -1,8 +1,10 @@
 // What the preview of a scene looks at: the box of its visible, finite vertices in the
-// world, and the camera that frames it in the picture above the legend.
+// world, the camera that frames it in the picture above the legend, and the drawing of
+// the objects (also the view window's).
 #pragma once
 
 #include <cmath>
+#include <vector>
 
 #include "preview/Camera.h"
 #include "preview/Preview.h"
@@ -22,6 +24,16 @@ inline bool isFinite(const Vec3f& p) noexcept {
 }
 
 Box sceneBox(const refhost::ReferenceScene& scene);
+// The viewport above the legend's strip in the picture `options` describe.
+Viewport sceneViewport(const refhost::ReferenceScene& scene, const PreviewOptions& options);
 Camera previewCamera(const refhost::ReferenceScene& scene, const PreviewOptions& options);
+
+// The background, then the objects whose `shown` entry is set (one per scene object),
+// each in its colour, into `image` as large as it is.
+void drawObjects(const refhost::ReferenceScene& scene, const Camera& camera,
+                 const std::vector<bool>& shown, Image& image);
+// The edges of the shown objects' triangles over what `image` holds.
+void drawWireframe(const refhost::ReferenceScene& scene, const Camera& camera,
+                   const std::vector<bool>& shown, Image& image);
 
 }  // namespace vlm::preview

@@ -146,7 +146,9 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramRun{"gui without a display", {kNoDisplay, "--gui", "table.obj"}, 2, "^$",
             "cannot show the dialog", 1},
         ProgramRun{"gui with a display that is not there", {kBadDisplay, "--gui", "table.obj"}, 2, "^$",
-            "cannot show the dialog", 1}),
+            "cannot show the dialog", 1},
+        ProgramRun{"view without a display", {kNoDisplay, "--view", "table.obj"}, 2, "^$",
+            "^vlmhost: cannot show the view window: no X display: DISPLAY is not set\n$", 1}),
     [](const auto& info) {
       std::string name = info.param.what;
       for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
@@ -159,7 +161,7 @@ TEST_F(VlmHost, HelpListsEveryOptionWithAnExample) {
   for (const char* option : {"--format", "--json", "--geometry", "--trace", "--stats", "--quiet",
                              "--no-normals", "--no-smooth", "--no-autosmooth", "--cancel-after",
                              "--preview", "--size", "--export", "--export-scale", "--embed",
-                             "--gui", "--plugin", "--register",
+                             "--gui", "--view", "--plugin", "--register",
                              "--unregister", "--version"}) {
     const size_t at = o.out.find(std::string(option) + " ");
     ASSERT_NE(at, std::string::npos) << option;

@@ -1,0 +1,105 @@
+// The view window on an X server (TestDisplay): the scene's colours where they belong, a
+// drag that turns the picture, F that brings it back, an object hidden from the list, the
+// wireframe key and Escape ending the window's loop.
+#include <FL/Fl.H>
+#include <gtest/gtest.h>
+
+#include "TestDisplay.h"
+#include "preview/Preview.h"
+#include "preview/SceneBuilder.h"
+#include "ui/fltk/FltkDisplay.h"
+#include "ui/fltkview/ViewWindow.h"
+
+// Last: through it come Xlib's macros.
+#include <FL/fl_draw.H>
+
+// Fontconfig keeps its font caches until the process ends: not a leak of ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+namespace vlm::test {
+namespace {
+
+using Rgb = std::array<uint8_t, 3>;
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<uint8_t> rgb;
+  Rgb at(int x, int y) const {
+    const auto* p = &rgb[3 * static_cast<size_t>(y * width + x)];
+    return {p[0], p[1], p[2]};
+  }
+  // Pixels of one primary colour alone, at any brightness: 0 red, 2 blue.
+  int count(int primary) const {
+    int n = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3)
+      n += rgb[i + size_t(primary)] > 0 && rgb[i + size_t(2 - primary)] == 0 && rgb[i + 1] == 0;
+    return n;
+  }
+};
+
+// What `area` (the canvas, or the whole window) shows on screen.
+Picture shot(ui::fltkview::ViewWindow& view, Fl_Widget& area) {
+  Fl::flush();
+  view.window().make_current();
+  const bool whole = area.as_window() != nullptr;
+  Picture p{area.w(), area.h(), std::vector<uint8_t>(size_t(area.w() * area.h() * 3))};
+  fl_read_image(p.rgb.data(), whole ? 0 : area.x(), whole ? 0 : area.y(), p.width, p.height);
+  return p;
+}
+
+void send(Fl_Window& window, int event, int x, int y, int key = FL_Button + FL_LEFT_MOUSE) {
+  std::tie(Fl::e_x, Fl::e_y, Fl::e_keysym) = std::tuple(x, y, key);
+  Fl::e_state = event == FL_RELEASE || event == FL_KEYBOARD ? 0 : FL_BUTTON1;
+  Fl::handle(event, &window);
+}
+
+TEST(ViewWindow, ShowsTheSceneTurnsFramesHidesAndClosesOnEscape) {
+  static TestDisplay display;
+  std::string whyNot;
+  if (!ui::fltk::openDisplay(whyNot)) GTEST_SKIP() << whyNot;
+  SceneBuilder built;
+  built.add("red", box({-1, -1, -1}, {1, 1, 1}), colorNumber(200, 0, 0));
+  built.add("blue", box({1.4f, -0.3f, -0.3f}, {2.0f, 0.3f, 0.3f}), colorNumber(0, 0, 200));
+  ui::fltkview::ViewWindow view(built.scene, "two boxes");
+  Fl_Window& window = view.window();
+  window.show();
+  window.wait_for_expose();
+  const Picture first = shot(view, view.canvas());
+  if (const char* folder = std::getenv("VLM_SCREENSHOT_DIR")) {  // docs/view.png
+    Picture all = shot(view, window);
+    preview::writePng({all.width, all.height, std::move(all.rgb)},
+                      folder + std::string("/view.png"));
+  }
+  const int cx = first.width / 2, cy = first.height / 2;
+  EXPECT_EQ((std::array{first.at(0, 0), first.at(first.width - 1, 0)}),
+            (std::array{Rgb(preview::kBackground), Rgb(preview::kBackground)}));
+  EXPECT_EQ(std::tuple(first.at(cx, cy)[1], first.at(cx, cy)[2]), std::tuple(0, 0));
+  EXPECT_GT(first.at(cx, cy)[0], 0);
+
+  for (const int event : {FL_PUSH, FL_DRAG, FL_RELEASE})
+    send(window, event, cx + (event == FL_PUSH ? 0 : 120), cy);
+  const Picture turned = shot(view, view.canvas());
+  send(window, FL_KEYBOARD, cx, cy, 'w');
+  const Picture wired = shot(view, view.canvas());
+  send(window, FL_KEYBOARD, cx, cy, 'w');
+  send(window, FL_KEYBOARD, cx, cy, 'f');
+  EXPECT_NE(turned.rgb, first.rgb);
+  EXPECT_NE(wired.rgb, turned.rgb);
+  EXPECT_EQ(shot(view, view.canvas()).rgb, first.rgb);
+
+  view.objectList().checked(2, 0);
+  view.objectList().do_callback();
+  const Picture hidden = shot(view, view.canvas());
+  // The red box, no longer behind the blue one, shows at least as much as before.
+  EXPECT_EQ(std::tuple(first.count(2) > 0, hidden.count(0) >= first.count(0), hidden.count(2)),
+            std::tuple(true, true, 0));
+
+  Fl::add_timeout(
+      0.05, [](void* w) { send(*static_cast<Fl_Window*>(w), FL_KEYBOARD, 0, 0, FL_Escape); },
+      &window);
+  view.run();
+  EXPECT_FALSE(window.shown());
+}
+
+}  // namespace
+}  // namespace vlm::test
