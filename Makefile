@@ -9,11 +9,11 @@ DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchm
                    libfast-float-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev xvfb \
                    libpng-dev valgrind python3
 
-# What the tests need beyond the build: Assimp's command-line reader and the Khronos glTF
-# validator, an npm package run with node, which npm puts in NODE_TOOLS (ignored by git,
-# shared by every build folder). node and npm come from Debian's nodejs and npm unless the
-# machine already has them.
-TEST_PACKAGES  := assimp-utils
+# What the tests need beyond the build: Assimp's command-line reader, xdotool (keys to the
+# view window) and the Khronos glTF validator, an npm package run with node, which npm puts
+# in NODE_TOOLS (ignored by git, shared by every build folder). node and npm come from
+# Debian's nodejs and npm unless the machine already has them.
+TEST_PACKAGES  := assimp-utils xdotool
 NODE_TOOLS     := build-node
 GLTF_VALIDATOR := 2.0.0-dev.3.10
 

@@ -31,9 +31,6 @@
 #include <FL/fl_draw.H>
 #undef None
 
-// Fontconfig keeps its font caches until the process ends: not a leak of ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace vlm {
 void registerSettingsComponent();  // settings/RegFun.h clashes with the shell's client of it
 }  // namespace vlm

@@ -1,5 +1,5 @@
 // An Xvfb for the FLTK tests: started when $DISPLAY is not set, the tests skipped when
-// there is none.
+// there is none. Included once per test program.
 #pragma once
 
 #include <fcntl.h>
@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+// Fontconfig keeps its font caches until the process ends: not a leak of ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 namespace vlm::test {
 

@@ -1,20 +1,26 @@
-// The view window on an X server (TestDisplay): the scene's colours where they belong, a
-// drag that turns the picture, F that brings it back, an object hidden from the list, the
+// The view window on an X server (TestDisplay): every sample framed in its colours, a drag
+// that turns the picture, F that brings it back, an object hidden from the list, the
 // wireframe key and Escape ending the window's loop.
 #include <FL/Fl.H>
 #include <gtest/gtest.h>
 
 #include "TestDisplay.h"
+#include "geometry/SceneColors.h"
 #include "preview/Preview.h"
 #include "preview/SceneBuilder.h"
+#include "refhost/ReferenceScene.h"
+#include "shell/frmImport.h"
+#include "support/TempDir.h"
+#include "ui/HeadlessToolkit.h"
 #include "ui/fltk/FltkDisplay.h"
 #include "ui/fltkview/ViewWindow.h"
 
 // Last: through it come Xlib's macros.
 #include <FL/fl_draw.H>
 
-// Fontconfig keeps its font caches until the process ends: not a leak of ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+namespace vlm {
+void registerSettingsComponent();  // settings/RegFun.h clashes with the shell's client of it
+}  // namespace vlm
 
 namespace vlm::test {
 namespace {
@@ -71,10 +77,6 @@ TEST(ViewWindow, ShowsTheSceneTurnsFramesHidesAndClosesOnEscape) {
                       folder + std::string("/view.png"));
   }
   const int cx = first.width / 2, cy = first.height / 2;
-  EXPECT_EQ((std::array{first.at(0, 0), first.at(first.width - 1, 0)}),
-            (std::array{Rgb(preview::kBackground), Rgb(preview::kBackground)}));
-  EXPECT_EQ(std::tuple(first.at(cx, cy)[1], first.at(cx, cy)[2]), std::tuple(0, 0));
-  EXPECT_GT(first.at(cx, cy)[0], 0);
 
   for (const int event : {FL_PUSH, FL_DRAG, FL_RELEASE})
     send(window, event, cx + (event == FL_PUSH ? 0 : 120), cy);
@@ -99,6 +101,48 @@ TEST(ViewWindow, ShowsTheSceneTurnsFramesHidesAndClosesOnEscape) {
       &window);
   view.run();
   EXPECT_FALSE(window.shown());
+}
+
+// Each sample, imported through the dialog by a scripted user, opens with a framed object
+// at the centre of the picture and the background in its corners.
+TEST(ViewWindow, OpensOnEverySampleWithAnObjectAtTheCentre) {
+  static TestDisplay display;
+  std::string whyNot;
+  if (!ui::fltk::openDisplay(whyNot)) GTEST_SKIP() << whyNot;
+  TempDir temp;
+  ::setenv("XDG_CONFIG_HOME", temp.path().c_str(), 1);
+  registerSettingsComponent();
+  refhost::registerReferenceHostClasses();
+  const char* samples[] = {"table.obj", "house.dxf", "sample.3ds", "gem.inc", "tower_le.ply"};
+  for (int format = 0; format < 5; ++format) {  // the dialog's list order
+    refhost::ReferenceScene scene;
+    ui::HeadlessToolkit user;
+    ui::setToolkit(&user);
+    user.whenIdle(ui::UserAction::select("cmbFormat", format));
+    user.whenIdle(ui::UserAction::click("cmdImport"));
+    user.answerFileDialog(std::string(VLM_EXAMPLES_DIR "/") + samples[format]);
+    user.whenIdle(ui::UserAction::click("cmdCancel"));
+    frmImport dialog;
+    dialog.setObjScene(scene.dispatch());
+    dialog.Show();
+    ui::setToolkit(nullptr);
+    ui::fltkview::ViewWindow view(scene, samples[format]);
+    view.window().show();
+    view.window().wait_for_expose();
+    const Picture p = shot(view, view.canvas());
+    const Rgb centre = p.at(p.width / 2, p.height / 2);
+    bool objectColour = false;  // a shade of one object's colour, as the renderer makes it
+    for (size_t i = 0; i < scene.objectCount(); ++i) {
+      const geometry::Rgb c = geometry::rgbOf(geometry::displayColor(scene, scene.object(i)));
+      for (int level = 1; level < 256; ++level)
+        objectColour |= centre == Rgb{uint8_t(c.r * level / 255), uint8_t(c.g * level / 255),
+                                      uint8_t(c.b * level / 255)};
+    }
+    EXPECT_EQ(std::tuple(p.at(0, 0), p.at(p.width - 1, 0), objectColour),
+              std::tuple(Rgb(preview::kBackground), Rgb(preview::kBackground), true))
+        << samples[format];
+    view.window().hide();
+  }
 }
 
 }  // namespace
