@@ -71,11 +71,6 @@ TEST(ViewWindow, ShowsTheSceneTurnsFramesHidesAndClosesOnEscape) {
   window.show();
   window.wait_for_expose();
   const Picture first = shot(view, view.canvas());
-  if (const char* folder = std::getenv("VLM_SCREENSHOT_DIR")) {  // docs/view.png
-    Picture all = shot(view, window);
-    preview::writePng({all.width, all.height, std::move(all.rgb)},
-                      folder + std::string("/view.png"));
-  }
   const int cx = first.width / 2, cy = first.height / 2;
 
   for (const int event : {FL_PUSH, FL_DRAG, FL_RELEASE})
@@ -130,6 +125,11 @@ TEST(ViewWindow, OpensOnEverySampleWithAnObjectAtTheCentre) {
     view.window().show();
     view.window().wait_for_expose();
     const Picture p = shot(view, view.canvas());
+    const char* folder = std::getenv("VLM_SCREENSHOT_DIR");
+    if (folder != nullptr && format == 2) {  // docs/view.png: the 3DS sample's three objects
+      Picture all = shot(view, view.window());
+      preview::writePng({all.width, all.height, std::move(all.rgb)}, folder + std::string("/view.png"));
+    }
     const Rgb centre = p.at(p.width / 2, p.height / 2);
     bool objectColour = false;  // a shade of one object's colour, as the renderer makes it
     for (size_t i = 0; i < scene.objectCount(); ++i) {
