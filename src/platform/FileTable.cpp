@@ -96,10 +96,18 @@ size_t NumberedFile::readDirect(int64_t offset, char* dst, size_t count) noexcep
   return done;
 }
 
+void NumberedFile::allocateBlock() {
+  if (block_) return;
+  const auto fileLength = static_cast<uint64_t>(std::max<int64_t>(length(), 0));
+  const uint64_t rounded = (fileLength + kMinBlockSize - 1) / kMinBlockSize * kMinBlockSize;
+  blockCapacity_ = static_cast<size_t>(std::clamp<uint64_t>(rounded, kMinBlockSize, kBlockSize));
+  block_ = std::make_unique_for_overwrite<char[]>(blockCapacity_);
+}
+
 size_t NumberedFile::fillBlock(int64_t offset) {
-  if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBlockSize);
+  allocateBlock();
   blockOffset_ = offset;
-  blockLength_ = readDirect(offset, block_.get(), kBlockSize);
+  blockLength_ = readDirect(offset, block_.get(), blockCapacity_);
   return blockLength_;
 }
 
@@ -111,10 +119,11 @@ size_t NumberedFile::read(int64_t offset, void* dst, size_t count) {
   }
   auto* out = static_cast<char*>(dst);
   size_t got = 0;
+  allocateBlock();
   if (buffered(offset, count)) {
     got = count;
     std::memcpy(out, block_.get() + (offset - blockOffset_), count);
-  } else if (count >= kBlockSize / 2) {
+  } else if (count >= blockCapacity_ / 2) {
     got = readDirect(offset, out, count);
   } else {
     got = std::min(count, fillBlock(offset));

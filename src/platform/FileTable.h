@@ -29,8 +29,10 @@ class NumberedFile {
  public:
   // "Bad record number": a position before the first byte.
   static constexpr int32_t kBadRecordNumber = err::kBadRecordNumber;
-  // Bytes fetched by one refill of the block buffer.
+  // Bytes fetched by one refill of the block buffer. A smaller file gets a block of its
+  // own length, rounded up to kMinBlockSize: a page instead of a megabyte for a short file.
   static constexpr size_t kBlockSize = size_t{1} << 20;
+  static constexpr size_t kMinBlockSize = size_t{4} << 10;
 
   NumberedFile(int fd, std::string path) noexcept;
   ~NumberedFile();
@@ -72,12 +74,14 @@ class NumberedFile {
  private:
   std::string_view refill();
   bool buffered(int64_t offset, size_t count) const noexcept;
+  void allocateBlock();
   size_t fillBlock(int64_t offset);
   size_t readDirect(int64_t offset, char* dst, size_t count) noexcept;
 
   int fd_;
   std::string path_;
-  std::unique_ptr<char[]> block_;  // allocated at the first buffered read
+  std::unique_ptr<char[]> block_;  // allocated at the first read
+  size_t blockCapacity_ = 0;       // bytes block_ holds
   int64_t blockOffset_ = 0;        // file offset of block_[0]
   size_t blockLength_ = 0;         // valid bytes in block_
   int64_t position_ = 0;           // next byte of sequential access

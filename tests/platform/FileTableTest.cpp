@@ -60,6 +60,14 @@ TEST(FileTable, ReadsGiveTheFileBytesAndMarkTheEndOnlyWhenTheyRunPastIt) {
     table.Close(1);
     table.Open(1, path);
   }
+  // A short file's block is its own size; grown while open, it still reads on in full.
+  const size_t small = NumberedFile::kMinBlockSize;
+  table.Open(2, temp.write("small", pattern(0, small - 9)));
+  EXPECT_EQ(get(table, 2, 2, 9).first, pattern(1, 9));
+  temp.write("small", pattern(0, 3 * small));
+  const std::pair<size_t, size_t> reads[] = {{small - 5, 100}, {small - 100, 100}, {7, 2 * small}};
+  for (const auto& [offset, count] : reads)
+    EXPECT_EQ(get(table, 2, int64_t(offset) + 1, count), std::pair(pattern(offset, count), count));
   std::filesystem::resize_file(path, 100);  // truncated while open: zeros, no crash
   EXPECT_EQ(table.Lof(1), 100);
   EXPECT_EQ(get(table, 1, kBlock + 1, 4), std::pair(std::string(4, '\0'), size_t{0}));
