@@ -5,12 +5,12 @@
 #include "FuzzImport.h"
 
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -38,6 +38,36 @@ std::string makeWorkFolder() {
   check(::mkdtemp(templ.data()) != nullptr, "cannot create the work folder");
   return templ;
 }
+
+// The input file: a memory file, reached by a link named "input.<extension>" in the work
+// folder, so that the import opens it by a name of its format and reads what the fuzzer
+// wrote without a disk or a new file per input.
+class InputFile {
+ public:
+  InputFile() : fd_(::memfd_create("vlmfuzz-input", MFD_CLOEXEC)) {
+    check(fd_ >= 0, "cannot create the memory file");
+  }
+  const std::string& path(std::string_view extension) {
+    if (extension_ != extension) {
+      extension_ = extension;
+      path_ = workFolder() + "/input." + extension_;
+      std::filesystem::remove(path_);
+      std::filesystem::create_symlink("/proc/self/fd/" + std::to_string(fd_), path_);
+    }
+    return path_;
+  }
+  void write(const uint8_t* data, size_t size) {
+    const auto length = static_cast<off_t>(size);
+    check(::ftruncate(fd_, length) == 0 &&
+              (size == 0 || ::pwrite(fd_, data, size, 0) == length),
+          "cannot write the memory file");
+  }
+
+ private:
+  int fd_;
+  std::string extension_;
+  std::string path_;
+};
 
 void removeWorkFolder() {
   std::error_code ignored;
@@ -118,12 +148,9 @@ std::string settingsFilePath() {
 void importBytes(std::string_view extension, const uint8_t* data, size_t size) {
   setUpProcess();
   const int format = formatIndex(extension);
-  const std::string path = workFolder() + "/input." + std::string(extension);
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    check(out.good(), "cannot write the input file");
-  }
+  static InputFile input;
+  const std::string& path = input.path(extension);
+  input.write(data, size);
   fileTable().CloseAll();
 
   ui::HeadlessToolkit toolkit;

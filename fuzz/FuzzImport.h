@@ -25,7 +25,7 @@ void registerSettings();
 std::string settingsFile();
 int32_t savedFormat();
 
-// Writes `data` to a file named "input.<extension>" in workFolder(), imports it with
+// Puts `data` in the memory file "input.<extension>" of workFolder(), imports it with
 // the format of that extension through the dialog and checks the outcome; aborts with a
 // message on stderr when a check fails.
 void importBytes(std::string_view extension, const uint8_t* data, size_t size);
