@@ -7,11 +7,15 @@
 #   fuzz/run.sh 3ds ply    the named targets only (obj dxf 3ds inc ply settings)
 #
 # Environment: FUZZ_SECONDS, FUZZ_BUILD (build folder, default build-fuzz), CC/CXX
-# (default clang-14/clang++-14). One fuzzer runs at a time, at nice 10, with a memory
-# limit of 2048 MB and a time limit of 10 s per input, so a blow-up or a hang fails the
-# run. Findings are written to $FUZZ_BUILD/artifacts; the working corpus is kept in
-# $FUZZ_BUILD/corpus and grows from run to run. Exit status 1 when a target found
-# something.
+# (default clang-14/clang++-14). One fuzzer runs at a time, at nice 19 so that it leaves
+# other work a core, with a memory limit of 2048 MB and a time limit of 10 s per input, so
+# a blow-up or a hang fails the run. Findings are written to $FUZZ_BUILD/artifacts.
+#
+# Each target starts from the samples, the tests' golden inputs and its corpus in
+# fuzz/corpus/<target> (kept in git); what it finds grows $FUZZ_BUILD/corpus/<target>. A
+# full run (not smoke) then minimises both into fuzz/corpus/<target> (-merge=1): the
+# smallest set of inputs that reaches every feature the seeds do not, so the next run, on
+# any machine, resumes where this one stopped. Exit status 1 when a target found something.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -24,9 +28,10 @@ seconds="${FUZZ_SECONDS:-60}"
 all=(obj dxf 3ds inc ply settings)
 targets=()
 build_only=0
+smoke=0
 for arg in "$@"; do
   case "$arg" in
-    smoke) seconds=10 ;;
+    smoke) seconds=10 smoke=1 ;;
     build) build_only=1 ;;
     obj|dxf|3ds|inc|ply|settings) targets+=("$arg") ;;
     *) echo "fuzz/run.sh: unknown argument '$arg'" >&2; exit 2 ;;
@@ -51,13 +56,25 @@ mkdir -p "$seeds/settings"
 printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport]\nFileFormat=int16:2\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport\\OBJ]\nPath=text:/home/me/models/\n' \
   >"$seeds/settings/registry.ini"
 
+# Minimises what fuzz_$1 found beyond the seeds into fuzz/corpus/$1: a merge into a copy
+# of the seeds keeps them and adds only the inputs that reach something new.
+keep_corpus() {
+  local target="$1" merged="$build/merged/$1"
+  rm -rf "$merged" && mkdir -p "$merged" && cp "$seeds/$target"/* "$merged/"
+  nice -n 19 "$build/fuzz_$target" -merge=1 "$merged" "$root/fuzz/corpus/$target" \
+    "$build/corpus/$target" 2>>"$build/$target.log"
+  for seed in "$seeds/$target"/*; do rm -f "$merged/${seed##*/}"; done
+  rm -rf "${root:?}/fuzz/corpus/$target" && mv "$merged" "$root/fuzz/corpus/$target"
+  echo "fuzz/corpus/$target: $(find "$root/fuzz/corpus/$target" -type f | wc -l) inputs"
+}
+
 mkdir -p "$build/artifacts"
 failed=()
 for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
-  mkdir -p "$corpus"
+  mkdir -p "$corpus" "$root/fuzz/corpus/$target"
   echo "== fuzz_$target: $seconds s"
-  if ! nice -n 10 "$build/fuzz_$target" "$corpus" "$seeds/$target" \
+  if ! nice -n 19 "$build/fuzz_$target" "$corpus" "$root/fuzz/corpus/$target" "$seeds/$target" \
       -dict="$root/fuzz/dict/$target.dict" -max_total_time="$seconds" \
       -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
       -artifact_prefix="$build/artifacts/$target-" 2>"$build/$target.log"; then
@@ -65,6 +82,7 @@ for target in "${targets[@]}"; do
     tail -n 60 "$build/$target.log"
   fi
   grep -E '^#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb' "$build/$target.log" || true
+  [ "$smoke" = 1 ] || keep_corpus "$target"
 done
 
 if [ ${#failed[@]} -gt 0 ]; then
