@@ -18,7 +18,7 @@ NODE_TOOLS     := build-node
 GLTF_VALIDATOR := 2.0.0-dev.3.10
 
 .PHONY: all deps test-tools configure build test test-sanitize coverage golden fuzz fuzz-smoke \
-        bench run install clean
+        damage bench run install clean
 
 all: build
 
@@ -96,6 +96,22 @@ fuzz: deps
 fuzz-smoke: deps
 	@$(MAKE) --no-print-directory deps DEBIAN_PACKAGES="$(FUZZ_PACKAGES)"
 	FUZZ_BUILD=$(BUILD)-fuzz fuzz/run.sh smoke
+
+# The damage loop's long mode: CASES (default 1000) damaged copies of every sample and
+# golden input, drawn from SEED (default 1), each imported in a child process of the fuzz
+# build (AddressSanitizer and UBSan on); a crash, a hang past DAMAGE_SECONDS (default 5)
+# or memory beyond 8 times the file plus 64 MB fails it. Failing inputs land in
+# $(BUILD)-fuzz/damage-findings.
+CASES ?= 1000
+SEED ?= 1
+DAMAGE_SECONDS ?= 5
+
+damage: deps
+	@$(MAKE) --no-print-directory deps DEBIAN_PACKAGES="$(FUZZ_PACKAGES)"
+	CC=clang-14 CXX=clang++-14 cmake -S fuzz -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	nice -n 10 cmake --build $(BUILD)-fuzz -j $(JOBS) --target damage
+	nice -n 10 $(BUILD)-fuzz/damage --cases $(CASES) --seed $(SEED) --seconds $(DAMAGE_SECONDS) \
+	  --out $(BUILD)-fuzz/damage-findings examples $(wildcard tests/data/*/)
 
 # The import benchmark: a Release build with the peer importers in build-bench, ~100 MB
 # generated files, ours against the peers, a table of medians and ratios (bench/README.md).

@@ -145,7 +145,8 @@ std::string settingsFilePath() {
   return settingsFile();
 }
 
-void importBytes(std::string_view extension, const uint8_t* data, size_t size) {
+void importBytes(std::string_view extension, const uint8_t* data, size_t size,
+                 const std::function<void()>& imported) {
   setUpProcess();
   const int format = formatIndex(extension);
   static InputFile input;
@@ -167,6 +168,7 @@ void importBytes(std::string_view extension, const uint8_t* data, size_t size) {
     stopImport = dialog.stopImport();
   }
   ui::setToolkit(nullptr);
+  if (imported) imported();
 
   check(stopImport, "StopImport is false after the run");
   check(fileTable().find(1) == nullptr, "the import file is still open");
