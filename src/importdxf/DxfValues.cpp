@@ -8,12 +8,23 @@
 
 namespace vlm::dxf {
 
+// Plain digits, as almost every code line holds, are read here; a sign or anything else
+// goes to from_chars, which decides what is a code.
 int32_t groupCode(std::string_view line) noexcept {
-  const std::string_view text = trimBlanks(line);
-  const char* end = text.data() + text.size();
+  const char* begin = line.data();
+  const char* last = begin + line.size();
+  while (begin < last && *begin == ' ') ++begin;
+  while (last > begin && last[-1] == ' ') --last;
+  constexpr ptrdiff_t kSafeDigits = 9;  // 999999999 fits 32 bits
+  if (last > begin && last - begin <= kSafeDigits) {
+    int32_t code = 0;
+    const char* p = begin;
+    for (; p < last && static_cast<unsigned char>(*p - '0') <= 9; ++p) code = code * 10 + (*p - '0');
+    if (p == last) return code;
+  }
   int32_t code = kNotAGroupCode;
-  const auto [stop, failure] = std::from_chars(text.data(), end, code);
-  if (failure != std::errc() || stop != end || text.empty()) return kNotAGroupCode;
+  const auto [stop, failure] = std::from_chars(begin, last, code);
+  if (failure != std::errc() || stop != last || begin == last) return kNotAGroupCode;
   return code;
 }
 

@@ -35,7 +35,7 @@ Keyword classify(std::string_view word) noexcept {
   if (word == "<") return Keyword::VectorStart;
   if (word.empty() || word.size() > kLongestWord) return Keyword::Other;
   for (const auto& [text, keyword] : kWords) {
-    if (equalsIgnoreCase(word, text)) return keyword;
+    if (text.size() == word.size() && equalsIgnoreCase(word, text)) return keyword;
   }
   return Keyword::Other;
 }

@@ -11,8 +11,11 @@
 #include "importpov/CImp_POV.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
+#include "textio/modImport.h"
 
 namespace vlm {
+
+using modImport::Get_Single;
 
 namespace {
 
@@ -45,16 +48,17 @@ CImp_POV::Vector CImp_POV::Get_Vector(std::string_view& text) {
   text = trimBlanks(text);
   const size_t close = text.find('>');
   if (close == std::string_view::npos) return {0, 0, 0};
-  const std::string_view inside = trimBlanks(text.substr(0, close));
+  // The parts are trimmed where they are converted.
+  const std::string_view inside = text.substr(0, close);
   text.remove_prefix(close + 1);
   const size_t first = inside.find(',');
   const size_t second = first == std::string_view::npos ? first : inside.find(',', first + 1);
   if (second == std::string_view::npos || inside.find(',', second + 1) != std::string_view::npos) {
     return {0, 0, 0};
   }
-  return {textToSingle(inside.substr(0, first)),
-          textToSingle(inside.substr(first + 1, second - first - 1)),
-          textToSingle(inside.substr(second + 1))};
+  return {Get_Single(inside.substr(0, first)),
+          Get_Single(inside.substr(first + 1, second - first - 1)),
+          Get_Single(inside.substr(second + 1))};
 }
 
 void CImp_POV::Read_Triangle(std::string_view& line) {

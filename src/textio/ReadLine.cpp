@@ -48,7 +48,7 @@ const char* findLineEnd(const char* p, const char* end) noexcept {
 
 // CharsRead is a 32-bit counter. Past 2^31 - 1 characters it stays at that value rather
 // than wrapping to negative, so a progress bar fed from it stays full instead of jumping.
-void ImportContext::addChars(size_t count) noexcept {
+inline void ImportContext::addChars(size_t count) noexcept {
   constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
   const int64_t sum = CharsRead + static_cast<int64_t>(std::min<size_t>(count, kMax));
   CharsRead = static_cast<int32_t>(std::min(sum, kMax));
@@ -139,8 +139,36 @@ std::string_view ImportContext::readCharLine(NumberedFile* file) {
 }
 
 std::string_view ImportContext::Read_Line() {
-  if (spanText_.capacity() > kKeptScratch) std::string().swap(spanText_);
   NumberedFile* file = files_.find(kImportFile);
+  // The common line is cut off here in a few instructions: one that ends, line end
+  // included, before the buffered bytes do. Any other (the file's or a block's end,
+  // nothing open, scratch memory to give back) takes the general readers below, from the
+  // same position.
+  if (file != nullptr && !file->eof() && spanText_.capacity() <= kKeptScratch) {
+    const std::string_view chunk = file->peek();
+    const char* const end = chunk.data() + chunk.size();
+    if (ReadMode == 0) {
+      const char* cr = findLineEnd<false>(chunk.data(), end);
+      if (end - cr >= 2) {  // the LF that may follow the CR is buffered too
+        const auto length = static_cast<size_t>(cr - chunk.data());
+        file->consume(length + (cr[1] == '\n' ? 2 : 1));
+        addChars(length);
+        return chunk.substr(0, length);
+      }
+    } else if (ReadMode == 1) {
+      // The line ends before the line are skipped, as empty lines.
+      const char* first = chunk.data();
+      while (first != end && isLineEnd(*first)) ++first;
+      const char* stop = findLineEnd<true>(first, end);
+      if (stop != end) {
+        const auto taken = static_cast<size_t>(stop + 1 - chunk.data());
+        file->consume(taken);
+        addChars(taken);
+        return {first, static_cast<size_t>(stop - first)};
+      }
+    }
+  }
+  if (spanText_.capacity() > kKeptScratch) std::string().swap(spanText_);
   switch (ReadMode) {
     case 0: {
       const std::string_view line = file != nullptr ? readWholeLine(*file) : std::string_view{};

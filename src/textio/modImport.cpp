@@ -42,6 +42,28 @@ const char* findByte(const char* p, const char* end, char c) noexcept {
   return p;
 }
 
+// `text` without its leading and trailing blanks, inline: words and numbers are cut off
+// per coordinate, too often for a call per trim.
+std::string_view trimmedBlanks(std::string_view text) noexcept {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  while (begin < end && *begin == ' ') ++begin;
+  while (end > begin && end[-1] == ' ') --end;
+  return {begin, static_cast<size_t>(end - begin)};
+}
+
+// The value of `text` when, trimmed, it is the common short number (see plainDecimal),
+// which no conversion rule reads differently: it holds no "," and at most 15 digits, well
+// inside single range. False for any other text.
+bool plainSingle(std::string_view text, float& out) noexcept {
+  const std::string_view t = trimmedBlanks(text);
+  const char* const end = t.data() + t.size();
+  double value = 0;
+  if (plainDecimal(t.data(), end, value) != end || t.empty()) return false;
+  out = static_cast<float>(value);
+  return true;
+}
+
 // A face corner's index field, when it is plain: an optional sign and one to nine
 // digits running up to `end` or a slash. Sets `out` and returns where it stopped, or
 // returns nullptr for any other text (the general reading decides then).
@@ -65,21 +87,24 @@ const char* plainIndex(const char* p, const char* end, int32_t& out) noexcept {
 }  // namespace
 
 std::string_view Get_FirstToken(std::string_view& line) {
-  const char* begin = line.data();
-  const char* end = begin + line.size();
-  while (begin < end && *begin == ' ') ++begin;
-  while (end > begin && end[-1] == ' ') --end;
+  const std::string_view trimmed = trimmedBlanks(line);
+  const char* begin = trimmed.data();
+  const char* end = begin + trimmed.size();
   const char* blank = findByte(begin, end, ' ');
   line = blank < end ? std::string_view(blank + 1, static_cast<size_t>(end - blank - 1))
                      : std::string_view(end, 0);
   return {begin, static_cast<size_t>(blank - begin)};
 }
 
+float Get_Single(std::string_view text) {
+  float value = 0;
+  return plainSingle(text, value) ? value : textToSingle(text);
+}
+
 float Get_FirstSingle(std::string_view& line) {
-  const char* begin = line.data();
-  const char* end = begin + line.size();
-  while (begin < end && *begin == ' ') ++begin;
-  while (end > begin && end[-1] == ' ') --end;
+  const std::string_view trimmed = trimmedBlanks(line);
+  const char* begin = trimmed.data();
+  const char* end = begin + trimmed.size();
   double value = 0;
   const char* stop = plainDecimal(begin, end, value);
   if (stop == nullptr || (stop < end && *stop != ' ')) return textToSingle(Get_FirstToken(line));
@@ -119,6 +144,7 @@ void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& norm
 // A value beyond single range is not quietly turned into 0 or infinity: like the face
 // indices, it is error 6 (Overflow), which ends the import with a clear message.
 float Get_Number(std::string_view text) {
+  if (float single = 0; plainSingle(text, single)) return single;
   double value = 0;
   return parseDecimal(text, '.', value) ? toSingle(value) : 0.0f;
 }

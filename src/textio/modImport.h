@@ -16,6 +16,9 @@ void Main();
 // keeps what follows that blank (or becomes empty when there is none).
 std::string_view Get_FirstToken(std::string_view& line);
 
+// textToSingle(text), with the common short number read in one pass.
+float Get_Single(std::string_view text);
+
 // textToSingle(Get_FirstToken(line)), with the common short number read in the same pass
 // that finds its end.
 float Get_FirstSingle(std::string_view& line);

@@ -32,7 +32,8 @@ TEST(DxfGroupCode, RightJustifiedCodesReadAsTheirNumberAndAnythingElseIsNoCode) 
   const std::pair<const char*, int32_t> cases[] = {
       {"0", 0},     {"  0", 0},  {"10 ", 10},        {"-1", -1},  {"1071", 1071},
       {"", no},     {"   ", no}, {"3DFACE", no},     {"1 0", no}, {"\t10", no},
-      {"10.0", no}, {"+5", no},  {"99999999999", no}};
+      {"10.0", no}, {"+5", no},  {"99999999999", no}, {"999999999", 999999999},
+      {"2147483647", 2147483647}, {"2147483648", no}, {" 1a", no}};
   for (const auto& [line, code] : cases)
     EXPECT_EQ(dxf::groupCode(line), code) << '"' << line << '"';
 }

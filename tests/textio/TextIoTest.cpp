@@ -154,14 +154,14 @@ TEST(TextHelpers, FirstTokenSplitsAtTheFirstBlankAfterTrimming) {
   }
 }
 
-// The quick reading of a coordinate must give what the general one gives: the same bits
+// The quick readings of a coordinate must give what the general one gives: the same bits
 // or the same error, and the same rest of the line.
-TEST(TextHelpers, FirstSingleReadsLikeTextToSingleOfTheFirstToken) {
+TEST(TextHelpers, FirstSingleAndSingleReadLikeTextToSingle) {
   // clang-format off
   const char* const lines[] = {
       "1.5 2 3", " -0.25  7 ", "5.", ".5 x", ".", "-", "", "  ", "1,5 2", "1e3 x", "1.2.3 4",
       "abc 1", "+2.5", "-0 1", "1\t2", "0.1x", "3.4e38", "3.5e38 1", "--1", "123456789012345 1",
-      "1234567890123456 1", "0.000000000000001", "12345678.1234567"};
+      "1234567890123456 1", "0.000000000000001", "12345678.1234567", " 7 ", "1,5", "-.5"};
   // clang-format on
   for (const std::string text : lines) {
     std::string_view quick = text, general = text;
@@ -171,6 +171,11 @@ TEST(TextHelpers, FirstSingleReadsLikeTextToSingleOfTheFirstToken) {
         errorOf([&] { generalValue = textToSingle(Get_FirstToken(general)); });
     EXPECT_EQ(std::tuple(quickError, std::bit_cast<uint32_t>(quickValue), quick),
               std::tuple(generalError, std::bit_cast<uint32_t>(generalValue), general))
+        << '"' << text << '"';
+    const int32_t singleError = errorOf([&] { quickValue = Get_Single(text); });
+    const int32_t wholeError = errorOf([&] { generalValue = textToSingle(text); });
+    EXPECT_EQ(std::tuple(singleError, std::bit_cast<uint32_t>(quickValue)),
+              std::tuple(wholeError, std::bit_cast<uint32_t>(generalValue)))
         << '"' << text << '"';
   }
 }
