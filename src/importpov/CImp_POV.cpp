@@ -66,6 +66,7 @@ std::string_view CImp_POV::withBlanksForTabs(std::string_view line) {
 // Once a word of the line is recognised the rest of the line is read word by word;
 // when the first word is not, the line is skipped.
 void CImp_POV::readWords(std::string_view line) {
+  m_BlankAhead = m_CloseAhead = true;
   bool recognised = false;
   do {
     const std::string_view word = Get_Token(line);
@@ -83,7 +84,11 @@ bool CImp_POV::readWord(pov::Keyword keyword, std::string_view& line) {
     case pov::Keyword::Object: Add_Object(false); break;
     case pov::Keyword::Triangle: Read_Triangle(line); break;
     case pov::Keyword::SmoothTriangle: Read_SmoothTriangle(line); break;
-    case pov::Keyword::VectorStart: Get_Vector(line); break;
+    case pov::Keyword::VectorStart:
+      // Without a ">" left on the line the vector is the zero vector and nothing is read.
+      m_CloseAhead = m_CloseAhead && line.find('>') != std::string_view::npos;
+      if (m_CloseAhead) Get_Vector(line);
+      break;
     case pov::Keyword::Shape:
     case pov::Keyword::Transform:
     case pov::Keyword::Other: break;
@@ -97,12 +102,13 @@ void CImp_POV::showProgress() { m_Import->showProgressWithin(m_Import->CharsRead
 // and that brace is counted here, as it never reaches the word loop.
 std::string_view CImp_POV::Get_Token(std::string_view& line) {
   line = trimBlanks(line);
-  const size_t blank = line.find(' ');
+  const size_t blank = m_BlankAhead ? line.find(' ') : std::string_view::npos;
   if (blank != std::string_view::npos) {
     const std::string_view word = line.substr(0, blank);
     line.remove_prefix(blank + 1);
     return word;
   }
+  m_BlankAhead = false;
   const size_t brace = line.find('{');
   if (brace != std::string_view::npos) {
     const std::string_view word = trimBlanks(line.substr(0, brace));

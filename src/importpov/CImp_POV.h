@@ -58,6 +58,11 @@ class CImp_POV {
   int32_t m_CurrentCount = 0;
   // A line whose tabs were replaced by blanks (lines without tabs are read in place).
   std::string m_Line;
+  // Whether the rest of the line may still hold a blank or a ">": once a search finds none,
+  // the later words of that line do not search again, so a line of braces or of "<" stays
+  // linear in its length.
+  bool m_BlankAhead = true;
+  bool m_CloseAhead = true;
 };
 
 }  // namespace vlm
