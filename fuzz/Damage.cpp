@@ -5,6 +5,7 @@
 //
 //   damage [--cases N] [--seed S] [--seconds T] [--out FOLDER] FOLDER...
 //
+// T (default 5) is a case's processor time; it may last ten times that on the wall clock.
 // FOLDERs are searched (not recursively) for .obj .dxf .3ds .inc .ply files. Case i of seed
 // S is the same file on every machine: `--seed S --cases i+1` repeats it as the last case.
 // Exit status 0 when every case ended well, 1 when one did not (its input in --out).
@@ -44,6 +45,8 @@ struct Options {
 // Growth allowed beyond the parent's memory: this many times the file, plus a fixed room.
 constexpr size_t kMemoryPerByte = 8;
 constexpr size_t kMemoryBesides = size_t{64} << 20;
+// A case may wait this many times its processor time limit on the wall clock.
+constexpr unsigned kWaitFactor = 10;
 
 [[noreturn]] void usage() {
   std::fprintf(stderr,
@@ -102,7 +105,11 @@ Ending runCase(const std::string& extension, const std::string& bytes, unsigned 
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(pipe[0]);
-    ::alarm(seconds);
+    // A loop that never ends burns processor time; a wait that never ends does not. The
+    // processor limit is what counts, as a busy machine stretches the wall-clock time.
+    const rlimit cpu{seconds, seconds + 1};
+    ::setrlimit(RLIMIT_CPU, &cpu);
+    ::alarm(kWaitFactor * seconds);
     vlm::fuzz::importBytes(extension, reinterpret_cast<const uint8_t*>(bytes.data()),
                            bytes.size(), [&] {
                              const size_t peak = peakBytes();
@@ -121,8 +128,10 @@ Ending runCase(const std::string& extension, const std::string& bytes, unsigned 
   }
   ending.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   ending.growth = sent && peak > before ? peak - before : 0;
-  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
-    ending.fault = "hang: still running after " + std::to_string(seconds) + " s";
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) {
+    ending.fault = "hang: more than " + std::to_string(seconds) + " s of processor time";
+  } else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
+    ending.fault = "hang: still waiting after " + std::to_string(kWaitFactor * seconds) + " s";
   } else if (WIFSIGNALED(status)) {
     ending.fault = "crash: signal " + std::to_string(WTERMSIG(status));
   } else if (WEXITSTATUS(status) != 0) {
