@@ -71,11 +71,11 @@ const char* plainIndex(const char* p, const char* end, int32_t& out) noexcept {
   const bool negative = p < end && *p == '-';
   if (p < end && (*p == '-' || *p == '+')) ++p;
   const char* first = p;
-  // Ten digits at most are looked at, enough to tell a tenth: 64 bits hold them.
+  // Ten digits at most are looked at, enough to tell a tenth: 64 bits hold them. The
+  // loop's one bound is set before it, so a digit costs a compare and a multiply-add.
+  const char* last = end - p > 10 ? p + 10 : end;
   int64_t value = 0;
-  for (; p < end && p - first < 10; ++p) {
-    const auto digit = static_cast<unsigned char>(*p - '0');
-    if (digit > 9) break;
+  for (unsigned digit; p != last && (digit = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
     value = value * 10 + digit;
   }
   const auto digits = p - first;
