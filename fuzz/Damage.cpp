@@ -43,7 +43,10 @@ struct Options {
 };
 
 // Growth allowed beyond the parent's memory: this many times the file, plus a fixed room.
-constexpr size_t kMemoryPerByte = 8;
+// The densest file is a binary PLY of triangle strips, a triangle per 2-byte index: the
+// import hands each over as four 32-bit numbers (8 bytes per file byte), and the reference
+// host keeps its own copy.
+constexpr size_t kMemoryPerByte = 16;
 constexpr size_t kMemoryBesides = size_t{64} << 20;
 // A case may wait this many times its processor time limit on the wall clock.
 constexpr unsigned kWaitFactor = 10;
