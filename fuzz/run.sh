@@ -81,7 +81,7 @@ for target in "${targets[@]}"; do
     failed+=("$target")
     tail -n 60 "$build/$target.log"
   fi
-  grep -E '^#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb' "$build/$target.log" || true
+  grep -E '^#[0-9]+\sDONE|stat::number_of_executed_units|stat::peak_rss_mb' "$build/$target.log" || true
   [ "$smoke" = 1 ] || keep_corpus "$target"
 done
 
