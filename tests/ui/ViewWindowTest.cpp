@@ -141,6 +141,9 @@ TEST(ViewWindow, OpensOnEverySampleWithAnObjectAtTheCentre) {
     EXPECT_EQ(std::tuple(p.at(0, 0), p.at(p.width - 1, 0), objectColour),
               std::tuple(Rgb(preview::kBackground), Rgb(preview::kBackground), true))
         << samples[format];
+    if (format == 2) {
+      EXPECT_STREQ(view.objectList().text(3), "Base plate  12 triangles  Glass");
+    }
     view.window().hide();
   }
 }
