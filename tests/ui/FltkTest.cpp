@@ -8,7 +8,6 @@
 #include <FL/Fl_Window.H>
 #include <FL/filename.H>
 #include <gtest/gtest.h>
-#include <png.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -27,9 +26,7 @@
 #include "ui/fltk/FltkForm.h"
 #include "ui/fltk/FltkToolkit.h"
 
-// Last: through it come Xlib's macros, None among them.
-#include <FL/fl_draw.H>
-#undef None
+#include "Screenshot.h"  // last: Xlib's macros
 
 namespace vlm {
 void registerSettingsComponent();  // settings/RegFun.h clashes with the shell's client of it
@@ -255,34 +252,6 @@ TEST(FltkFilter, BecomesOneCaseBlindLinePerPair) {
   EXPECT_EQ(matches, "yyynnn");
 }
 
-struct Screenshot {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgb;
-  std::array<uint8_t, 3> at(int x, int y) const {
-    const auto i = static_cast<size_t>((y * width + x) * 3);
-    return {rgb[i], rgb[i + 1], rgb[i + 2]};
-  }
-};
-
-// The window as on screen, once pending drawing is done.
-Screenshot capture(Fl_Window& window) {
-  window.wait_for_expose();
-  Fl::flush();
-  window.make_current();
-  Screenshot shot{window.w(), window.h(),
-                  std::vector<uint8_t>(size_t(window.w() * window.h() * 3))};
-  fl_read_image(shot.rgb.data(), 0, 0, shot.width, shot.height);
-  return shot;
-}
-
-bool writePng(const std::filesystem::path& path, const Screenshot& shot) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  std::tie(image.width, image.height) = std::pair(shot.width, shot.height);
-  image.format = PNG_FORMAT_RGB;
-  return png_image_write_to_file(&image, path.c_str(), 0, shot.rgb.data(), 0, nullptr) != 0;
-}
-
 // Every caption and list entry is narrower than the room FLTK draws it in: a label's width
 // less its margins, a list's less the arrow button and margins, a frame's less the indents
 // around its caption, a check box's less the box and gaps, a button's less the bevels.
@@ -342,7 +311,8 @@ TEST_F(FltkTest, DialogScreenshotsShowWholeTextsAndTheBarFillingUntilCancelStops
   EXPECT_EQ(during.at(end, y), before.at(end, y));
   const char* folder = std::getenv("VLM_SCREENSHOT_DIR");
   const std::filesystem::path out = folder ? std::filesystem::path(folder) : temp.path();
-  EXPECT_TRUE(writePng(out / "dialog.png", before) && writePng(out / "dialog-running.png", during));
+  preview::writePng(before, out / "dialog.png");
+  preview::writePng(during, out / "dialog-running.png");
 }
 
 }  // namespace

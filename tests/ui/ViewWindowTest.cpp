@@ -6,7 +6,6 @@
 
 #include "TestDisplay.h"
 #include "geometry/SceneColors.h"
-#include "preview/Preview.h"
 #include "preview/SceneBuilder.h"
 #include "refhost/ReferenceScene.h"
 #include "shell/frmImport.h"
@@ -15,8 +14,7 @@
 #include "ui/fltk/FltkDisplay.h"
 #include "ui/fltkview/ViewWindow.h"
 
-// Last: through it come Xlib's macros.
-#include <FL/fl_draw.H>
+#include "Screenshot.h"  // last: Xlib's macros
 
 namespace vlm {
 void registerSettingsComponent();  // settings/RegFun.h clashes with the shell's client of it
@@ -24,34 +22,6 @@ void registerSettingsComponent();  // settings/RegFun.h clashes with the shell's
 
 namespace vlm::test {
 namespace {
-
-using Rgb = std::array<uint8_t, 3>;
-
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgb;
-  Rgb at(int x, int y) const {
-    const auto* p = &rgb[3 * static_cast<size_t>(y * width + x)];
-    return {p[0], p[1], p[2]};
-  }
-  // Pixels of one primary colour alone, at any brightness: 0 red, 2 blue.
-  int count(int primary) const {
-    int n = 0;
-    for (size_t i = 0; i < rgb.size(); i += 3)
-      n += rgb[i + size_t(primary)] > 0 && rgb[i + size_t(2 - primary)] == 0 && rgb[i + 1] == 0;
-    return n;
-  }
-};
-
-// What `area` (the canvas, or the whole window) shows on screen.
-Picture shot(ui::fltkview::ViewWindow& view, Fl_Widget& area) {
-  Fl::flush();
-  view.window().make_current();
-  const bool whole = area.as_window() != nullptr;
-  Picture p{area.w(), area.h(), std::vector<uint8_t>(size_t(area.w() * area.h() * 3))};
-  fl_read_image(p.rgb.data(), whole ? 0 : area.x(), whole ? 0 : area.y(), p.width, p.height);
-  return p;
-}
 
 void send(Fl_Window& window, int event, int x, int y, int key = FL_Button + FL_LEFT_MOUSE) {
   std::tie(Fl::e_x, Fl::e_y, Fl::e_keysym) = std::tuple(x, y, key);
@@ -70,23 +40,23 @@ TEST(ViewWindow, ShowsTheSceneTurnsFramesHidesAndClosesOnEscape) {
   Fl_Window& window = view.window();
   window.show();
   window.wait_for_expose();
-  const Picture first = shot(view, view.canvas());
+  const Screenshot first = capture(view.window(), &view.canvas());
   const int cx = first.width / 2, cy = first.height / 2;
 
   for (const int event : {FL_PUSH, FL_DRAG, FL_RELEASE})
     send(window, event, cx + (event == FL_PUSH ? 0 : 120), cy);
-  const Picture turned = shot(view, view.canvas());
+  const Screenshot turned = capture(view.window(), &view.canvas());
   send(window, FL_KEYBOARD, cx, cy, 'w');
-  const Picture wired = shot(view, view.canvas());
+  const Screenshot wired = capture(view.window(), &view.canvas());
   send(window, FL_KEYBOARD, cx, cy, 'w');
   send(window, FL_KEYBOARD, cx, cy, 'f');
   EXPECT_NE(turned.rgb, first.rgb);
   EXPECT_NE(wired.rgb, turned.rgb);
-  EXPECT_EQ(shot(view, view.canvas()).rgb, first.rgb);
+  EXPECT_EQ(capture(view.window(), &view.canvas()).rgb, first.rgb);
 
   view.objectList().checked(2, 0);
   view.objectList().do_callback();
-  const Picture hidden = shot(view, view.canvas());
+  const Screenshot hidden = capture(view.window(), &view.canvas());
   // The red box, no longer behind the blue one, shows at least as much as before.
   EXPECT_EQ(std::tuple(first.count(2) > 0, hidden.count(0) >= first.count(0), hidden.count(2)),
             std::tuple(true, true, 0));
@@ -124,12 +94,10 @@ TEST(ViewWindow, OpensOnEverySampleWithAnObjectAtTheCentre) {
     ui::fltkview::ViewWindow view(scene, samples[format]);
     view.window().show();
     view.window().wait_for_expose();
-    const Picture p = shot(view, view.canvas());
+    const Screenshot p = capture(view.window(), &view.canvas());
     const char* folder = std::getenv("VLM_SCREENSHOT_DIR");
-    if (folder != nullptr && format == 2) {  // docs/view.png: the 3DS sample's three objects
-      Picture all = shot(view, view.window());
-      preview::writePng({all.width, all.height, std::move(all.rgb)}, folder + std::string("/view.png"));
-    }
+    if (folder != nullptr && format == 2)  // docs/view.png: the 3DS sample's three objects
+      preview::writePng(capture(view.window()), folder + std::string("/view.png"));
     const Rgb centre = p.at(p.width / 2, p.height / 2);
     bool objectColour = false;  // a shade of one object's colour, as the renderer makes it
     for (size_t i = 0; i < scene.objectCount(); ++i) {
