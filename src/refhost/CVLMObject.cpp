@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 
 #include "refhost/Members.h"
 #include "refhost/PolygonLists.h"
@@ -167,17 +168,23 @@ void CVLMObject::attach(std::string key, const std::shared_ptr<CVLMObject>& pare
   smoother_.reset();  // the import is done with this object's surfaces
 }
 
-void CVLMObject::collectFamily(std::vector<CVLMObject*>& family) {
-  if (std::find(family.begin(), family.end(), this) != family.end()) return;
-  family.push_back(this);
-  for (const std::weak_ptr<CVLMObject>& child : children_) {
-    if (std::shared_ptr<CVLMObject> alive = child.lock()) alive->collectFamily(family);
+// This object and every object below it, each once (children may be shared or linked
+// into a cycle): breadth first, with a set of those met, so a parent of a million
+// children costs a million steps and no deep recursion.
+std::vector<CVLMObject*> CVLMObject::family() {
+  std::vector<CVLMObject*> members{this};
+  std::unordered_set<const CVLMObject*> met{this};
+  for (size_t next = 0; next < members.size(); ++next) {
+    for (const std::weak_ptr<CVLMObject>& child : members[next]->children_) {
+      const std::shared_ptr<CVLMObject> alive = child.lock();
+      if (alive && met.insert(alive.get()).second) members.push_back(alive.get());
+    }
   }
+  return members;
 }
 
 void CVLMObject::center() {
-  std::vector<CVLMObject*> family;
-  collectFamily(family);
+  const std::vector<CVLMObject*> family = this->family();
   Bounds box;
   for (const CVLMObject* member : family) box.include(member->mesh_.bounds());
   if (box.empty) return;

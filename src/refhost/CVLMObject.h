@@ -68,7 +68,7 @@ class CVLMObject : public DispatchObject, public std::enable_shared_from_this<CV
   void addSmoothingMembers();
   void addPolygons(std::span<Variant> args);
   void makeSurface(std::span<Variant> args);
-  void collectFamily(std::vector<CVLMObject*>& family);
+  std::vector<CVLMObject*> family();
   void verticesChanged() noexcept { smoother_.reset(); }
 
   std::string name_;
