@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <vector>
@@ -17,7 +18,6 @@ namespace {
 
 constexpr std::string_view kFolderName = "vlmimport";
 constexpr std::string_view kFileName = "registry.ini";
-constexpr size_t kReadChunk = 64 * 1024;
 
 std::string_view environment(const char* name) {
   const char* value = std::getenv(name);
@@ -94,19 +94,17 @@ std::string readRegistryFile(const std::string& path) {
   if (::fstat(file.get(), &info) != 0) raiseFileError(errno, path);
   if (S_ISDIR(info.st_mode)) raiseFileError(EISDIR, path);
   if (!S_ISREG(info.st_mode)) raiseFileError(EINVAL, path);
+  // Read through a small buffer: the file is a few hundred bytes and is read at every
+  // import, so growing the string by large zero-filled steps would cost more than the read.
   std::string bytes;
+  std::array<char, 4096> chunk;
   for (;;) {
-    const size_t used = bytes.size();
-    if (used > kMaxRegistryFileBytes) raiseFileError(EFBIG, path);
-    bytes.resize(used + kReadChunk);
-    const ssize_t got = ::read(file.get(), bytes.data() + used, kReadChunk);
-    if (got < 0 && errno == EINTR) {
-      bytes.resize(used);
-      continue;
-    }
+    if (bytes.size() > kMaxRegistryFileBytes) raiseFileError(EFBIG, path);
+    const ssize_t got = ::read(file.get(), chunk.data(), chunk.size());
+    if (got < 0 && errno == EINTR) continue;
     if (got < 0) raiseFileError(errno, path);
-    bytes.resize(used + static_cast<size_t>(got));
     if (got == 0) return bytes;
+    bytes.append(chunk.data(), static_cast<size_t>(got));
   }
 }
 
