@@ -22,6 +22,10 @@
 #include "support/OrdinaryUser.h"
 #include "ui/HeadlessToolkit.h"
 
+// Under AddressSanitizer freed blocks wait in a quarantine of up to 256 MB, which the
+// damage loop's thousands of imports fill: a smaller one keeps its memory bound meaningful.
+extern "C" const char* __asan_default_options() { return "quarantine_size_mb=32"; }
+
 namespace vlm {
 // From settings/RegFun.h, which cannot share a file with the shell's headers.
 void registerSettingsComponent();
