@@ -28,7 +28,7 @@ struct TestDisplay {
       ::prctl(PR_SET_PDEATHSIG, SIGTERM);
       ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
       ::execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0",
-               "1024x768x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
+               "1024x768x24", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
       ::_exit(127);
     }
     ::close(fds[1]);

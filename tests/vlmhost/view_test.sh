@@ -4,7 +4,8 @@
 set -u
 vlmhost=$1 examples=$2
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
-coproc XVFB { exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null; }
+# -noreset: a server that resets as its last client leaves refuses the next one for a moment.
+coproc XVFB { exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null; }
 read -r number <&"${XVFB[0]}" || exit 77
 export DISPLAY=:$number
 config=$(mktemp -d) && trap 'kill $XVFB_PID; rm -rf "$config"' EXIT
