@@ -54,15 +54,44 @@ IDispatch& requireObject(const ObjectRef& object) {
   return *object;
 }
 
+namespace {
+
+// Runs a handler and turns what it throws into the error a caller gets back.
+template <class Call>
+HResult callHandler(Call&& call, Variant* result, ErrorInfo* error) {
+  try {
+    Variant value = call();
+    if (result) *result = std::move(value);
+    return hr::kOk;
+  } catch (...) {
+    RuntimeError e = currentError();
+    if (error) *error = ErrorInfo{e.number(), e.source(), e.description()};
+    return hr::kException;
+  }
+}
+
+}  // namespace
+
 DispId DispatchObject::memberId(std::string_view name) {
+  if (shared_) {
+    for (size_t i = 0; i < shared_->size(); ++i) {
+      if (equalsIgnoreCase((*shared_)[i].name, name)) return static_cast<DispId>(i + 1);
+    }
+    return kDispIdUnknown;
+  }
   for (const Member& m : members_) {
     if (equalsIgnoreCase(m.name, name)) return m.id;
   }
   return kDispIdUnknown;
 }
 
-HResult DispatchObject::invoke(DispId id, InvokeKind kind, std::span<Variant> args,
-                               Variant* result, ErrorInfo* error) {
+HResult DispatchObject::invoke(DispId id, InvokeKind kind, std::span<Variant> args, Variant* result,
+                               ErrorInfo* error) {
+  if (shared_) {
+    if (id < 1 || static_cast<size_t>(id) > shared_->size()) return hr::kMemberNotFound;
+    const SharedMember& m = (*shared_)[static_cast<size_t>(id) - 1];
+    return callHandler([&] { return m.handler(*this, kind, args); }, result, error);
+  }
   Member* found = nullptr;
   // Members registered in order have id = position + 1: found without a search.
   if (id >= 1 && static_cast<size_t>(id) <= members_.size() && members_[id - 1].id == id) {
@@ -72,19 +101,8 @@ HResult DispatchObject::invoke(DispId id, InvokeKind kind, std::span<Variant> ar
       if (m.id == id) found = &m;
     }
   }
-  if (found) {
-    Member& m = *found;
-    try {
-      Variant value = m.handler(kind, args);
-      if (result) *result = std::move(value);
-      return hr::kOk;
-    } catch (...) {
-      RuntimeError e = currentError();
-      if (error) *error = ErrorInfo{e.number(), e.source(), e.description()};
-      return hr::kException;
-    }
-  }
-  return hr::kMemberNotFound;
+  if (!found) return hr::kMemberNotFound;
+  return callHandler([&] { return found->handler(kind, args); }, result, error);
 }
 
 void DispatchObject::addMember(DispId id, std::string name, Handler handler) {

@@ -91,15 +91,35 @@ IDispatch& requireObject(const ObjectRef& object);
 class DispatchObject : public IDispatch {
  public:
   using Handler = std::function<Variant(InvokeKind, std::span<Variant>)>;
+  // A member of a table shared by every object of a class: its handler gets the object.
+  struct SharedMember {
+    std::string name;
+    std::function<Variant(DispatchObject&, InvokeKind, std::span<Variant>)> handler;
+  };
+  using SharedMembers = std::vector<SharedMember>;
 
   DispId memberId(std::string_view name) override;
   HResult invoke(DispId id, InvokeKind kind, std::span<Variant> args, Variant* result,
                  ErrorInfo* error) override;
 
  protected:
+  DispatchObject() = default;
+  // An object whose members are `shared`'s (ids from 1 in its order), a table built once
+  // for its class: a scene of a million objects then holds no million tables.
+  explicit DispatchObject(const SharedMembers& shared) : shared_(&shared) {}
+
   void addMember(DispId id, std::string name, Handler handler);
   // A member with an id chosen in registration order (from 1).
   void addMember(std::string name, Handler handler);
+
+  // Adds to a shared table a handler written for the class `Self`.
+  template <class Self, class F>
+  static void addShared(SharedMembers& table, std::string name, F handler) {
+    table.push_back(SharedMember{
+        std::move(name), [handler](DispatchObject& self, InvokeKind kind, std::span<Variant> args) {
+          return Variant(handler(static_cast<Self&>(self), kind, args));
+        }});
+  }
 
  private:
   struct Member {
@@ -108,6 +128,7 @@ class DispatchObject : public IDispatch {
     Handler handler;
   };
   std::vector<Member> members_;
+  const SharedMembers* shared_ = nullptr;
 };
 
 // Argument helpers for handlers: error 450 when the count is wrong.

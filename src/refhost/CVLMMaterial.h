@@ -15,7 +15,7 @@ namespace vlm::refhost {
 class CVLMMaterial : public DispatchObject {
  public:
   CVLMMaterial();
-  // The member handlers refer to this object: no copies.
+  // A material is one in the scene, referred to by its objects: no copies.
   CVLMMaterial(const CVLMMaterial&) = delete;
   CVLMMaterial& operator=(const CVLMMaterial&) = delete;
 
@@ -31,6 +31,8 @@ class CVLMMaterial : public DispatchObject {
   void setName(std::string name) { name_ = std::move(name); }
 
  private:
+  static const SharedMembers& members();
+
   std::string name_;
   int16_t type_ = 0;
   int32_t ambient_ = 0x404040;

@@ -17,120 +17,134 @@ bool given(std::span<Variant> args, size_t index) {
 
 }  // namespace
 
-CVLMObject::CVLMObject() {
-  addMembers();
-  addGeometryMembers();
-  addSmoothingMembers();
+CVLMObject::CVLMObject() : DispatchObject(members()) {}
+
+const DispatchObject::SharedMembers& CVLMObject::members() {
+  static const SharedMembers table = [] {
+    SharedMembers t;
+    addMembers(t);
+    addGeometryMembers(t);
+    addSmoothingMembers(t);
+    return t;
+  }();
+  return table;
 }
 
-void CVLMObject::addMembers() {
+void CVLMObject::addMembers(SharedMembers& t) {
   using Args = std::span<Variant>;
-  addMember("Name", [this](InvokeKind kind, Args args) {
+  addShared<CVLMObject>(t, "Name", [](CVLMObject& o, InvokeKind kind, Args args) {
     return property(
-        kind, args, [&] { return Variant(name_); },
-        [&](const Variant& v) { name_ = v.toString(); });
+        kind, args, [&] { return Variant(o.name_); },
+        [&](const Variant& v) { o.name_ = v.toString(); });
   });
-  addMember("DefaultColor", [this](InvokeKind kind, Args args) {
+  addShared<CVLMObject>(t, "DefaultColor", [](CVLMObject& o, InvokeKind kind, Args args) {
     return property(
-        kind, args, [&] { return Variant(color_); },
-        [&](const Variant& v) { color_ = v.toLong(); });
+        kind, args, [&] { return Variant(o.color_); },
+        [&](const Variant& v) { o.color_ = v.toLong(); });
   });
-  addMember("Visible", [this](InvokeKind kind, Args args) {
+  addShared<CVLMObject>(t, "Visible", [](CVLMObject& o, InvokeKind kind, Args args) {
     return property(
-        kind, args, [&] { return Variant(visible_); },
-        [&](const Variant& v) { visible_ = v.toBool(); });
+        kind, args, [&] { return Variant(o.visible_); },
+        [&](const Variant& v) { o.visible_ = v.toBool(); });
   });
-  addMember("MaterialKey", [this](InvokeKind kind, Args args) {
+  addShared<CVLMObject>(t, "MaterialKey", [](CVLMObject& o, InvokeKind kind, Args args) {
     return property(
-        kind, args, [&] { return Variant(materialKey_); },
-        [&](const Variant& v) { materialKey_ = v.toString(); });
+        kind, args, [&] { return Variant(o.materialKey_); },
+        [&](const Variant& v) { o.materialKey_ = v.toString(); });
   });
   static constexpr const char* kPositionNames[] = {"PosX", "PosY", "PosZ"};
   for (size_t axis = 0; axis < 3; ++axis) {
-    addMember(kPositionNames[axis], [this, axis](InvokeKind kind, Args args) {
-      return property(
-          kind, args, [&] { return Variant(position_[axis]); },
-          [&](const Variant& v) { position_[axis] = v.toSingle(); });
-    });
+    addShared<CVLMObject>(t, kPositionNames[axis],
+                          [axis](CVLMObject& o, InvokeKind kind, Args args) {
+                            return property(
+                                kind, args, [&] { return Variant(o.position_[axis]); },
+                                [&](const Variant& v) { o.position_[axis] = v.toSingle(); });
+                          });
   }
-  addMember("Key", [this](InvokeKind kind, Args args) {
-    return readOnlyProperty(kind, args, [&] { return Variant(key_); });
+  addShared<CVLMObject>(t, "Key", [](CVLMObject& o, InvokeKind kind, Args args) {
+    return readOnlyProperty(kind, args, [&] { return Variant(o.key_); });
   });
 }
 
-void CVLMObject::addGeometryMembers() {
+void CVLMObject::addGeometryMembers(SharedMembers& t) {
   using Args = std::span<Variant>;
-  addMember("Add_Vertices", [this](InvokeKind kind, Args args) -> Variant {
-    expectMethod(kind);
-    expectArgs(args, 1);
-    const std::vector<float>& coords = args[0].singleArray();
-    if (coords.size() % 3 != 0) {
-      raise(err::kInvalidCall,
-            "Vertex list of " + std::to_string(coords.size()) + " values is not made of x, y, z",
-            kHostSource);
-    }
-    mesh_.appendVertices(coords);
-    verticesChanged();
-    return {};
-  });
-  addMember("Add_Poligons", [this](InvokeKind kind, Args args) -> Variant {
-    expectMethod(kind);
-    addPolygons(args);
-    return {};
-  });
-  addMember("Set_PoligonNormals", [this](InvokeKind kind, Args args) -> Variant {
-    expectMethod(kind);
-    expectArgs(args, 1);
-    const std::vector<float>& records = args[0].singleArray();
-    invalidNormals_ += setNormalRecords(mesh_, records);
-    normalRecords_ += static_cast<int64_t>(records.size() / 10);
-    return {};
-  });
-  addMember("Add_Vertex", [this](InvokeKind kind, Args args) -> Variant {
+  addShared<CVLMObject>(
+      t, "Add_Vertices", [](CVLMObject& o, InvokeKind kind, Args args) -> Variant {
+        expectMethod(kind);
+        expectArgs(args, 1);
+        const std::vector<float>& coords = args[0].singleArray();
+        if (coords.size() % 3 != 0) {
+          raise(
+              err::kInvalidCall,
+              "Vertex list of " + std::to_string(coords.size()) + " values is not made of x, y, z",
+              kHostSource);
+        }
+        o.mesh_.appendVertices(coords);
+        o.verticesChanged();
+        return {};
+      });
+  addShared<CVLMObject>(t, "Add_Poligons",
+                        [](CVLMObject& o, InvokeKind kind, Args args) -> Variant {
+                          expectMethod(kind);
+                          o.addPolygons(args);
+                          return {};
+                        });
+  addShared<CVLMObject>(t, "Set_PoligonNormals",
+                        [](CVLMObject& o, InvokeKind kind, Args args) -> Variant {
+                          expectMethod(kind);
+                          expectArgs(args, 1);
+                          const std::vector<float>& records = args[0].singleArray();
+                          o.invalidNormals_ += setNormalRecords(o.mesh_, records);
+                          o.normalRecords_ += static_cast<int64_t>(records.size() / 10);
+                          return {};
+                        });
+  addShared<CVLMObject>(t, "Add_Vertex", [](CVLMObject& o, InvokeKind kind, Args args) -> Variant {
     expectMethod(kind);
     expectArgs(args, 3);
-    mesh_.appendVertex(args[0].toSingle(), args[1].toSingle(), args[2].toSingle());
-    verticesChanged();
+    o.mesh_.appendVertex(args[0].toSingle(), args[1].toSingle(), args[2].toSingle());
+    o.verticesChanged();
     return {};
   });
-  addMember("Add_Poligon", [this](InvokeKind kind, Args args) -> Variant {
+  addShared<CVLMObject>(t, "Add_Poligon", [](CVLMObject& o, InvokeKind kind, Args args) -> Variant {
     expectMethod(kind);
     expectArgs(args, 3);
     const int32_t corners[] = {args[0].toLong(), args[1].toLong(), args[2].toLong()};
-    if (!mesh_.appendPolygon(corners)) ++invalidPolygons_;
+    if (!o.mesh_.appendPolygon(corners)) ++o.invalidPolygons_;
     return {};
   });
-  addMember("Set_PoligonNormal", [this](InvokeKind kind, Args args) -> Variant {
-    expectMethod(kind);
-    expectArgs(args, 10);
-    const double polygon = args[0].toDouble();
-    std::array<float, 9> normals;
-    for (size_t i = 0; i < 9; ++i) normals[i] = args[i + 1].toSingle();
-    ++normalRecords_;
-    if (!setPolygonNormal(mesh_, polygon, normals)) ++invalidNormals_;
-    return {};
-  });
+  addShared<CVLMObject>(t, "Set_PoligonNormal",
+                        [](CVLMObject& o, InvokeKind kind, Args args) -> Variant {
+                          expectMethod(kind);
+                          expectArgs(args, 10);
+                          const double polygon = args[0].toDouble();
+                          std::array<float, 9> normals;
+                          for (size_t i = 0; i < 9; ++i) normals[i] = args[i + 1].toSingle();
+                          ++o.normalRecords_;
+                          if (!setPolygonNormal(o.mesh_, polygon, normals)) ++o.invalidNormals_;
+                          return {};
+                        });
 }
 
-void CVLMObject::addSmoothingMembers() {
+void CVLMObject::addSmoothingMembers(SharedMembers& t) {
   using Args = std::span<Variant>;
-  addMember("Get_Surface", [this](InvokeKind kind, Args args) -> Variant {
+  addShared<CVLMObject>(t, "Get_Surface", [](CVLMObject& o, InvokeKind kind, Args args) -> Variant {
     expectMethod(kind);
-    makeSurface(args);
+    o.makeSurface(args);
     return {};
   });
-  addMember("Center", [this](InvokeKind kind, Args args) -> Variant {
+  addShared<CVLMObject>(t, "Center", [](CVLMObject& o, InvokeKind kind, Args args) -> Variant {
     expectMethod(kind);
     expectArgs(args, 0);
-    center();
+    o.center();
     return {};
   });
-  addMember("SmoothNormalsAdaptive", [this](InvokeKind kind, Args args) -> Variant {
-    expectMethod(kind);
-    expectArgs(args, 1);
-    smoothAdaptive(mesh_, std::clamp(args[0].toDouble(), 0.0, 180.0));
-    return {};
-  });
+  addShared<CVLMObject>(t, "SmoothNormalsAdaptive",
+                        [](CVLMObject& o, InvokeKind kind, Args args) -> Variant {
+                          expectMethod(kind);
+                          expectArgs(args, 1);
+                          smoothAdaptive(o.mesh_, std::clamp(args[0].toDouble(), 0.0, 180.0));
+                          return {};
+                        });
 }
 
 void CVLMObject::addPolygons(std::span<Variant> args) {

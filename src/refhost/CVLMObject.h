@@ -34,7 +34,7 @@ class CVLMObject : public DispatchObject, public std::enable_shared_from_this<CV
   using Surface = std::pair<int64_t, int64_t>;
 
   CVLMObject();
-  // The member handlers refer to this object: no copies.
+  // An object is one in the scene, with its key and family: no copies.
   CVLMObject(const CVLMObject&) = delete;
   CVLMObject& operator=(const CVLMObject&) = delete;
 
@@ -63,9 +63,10 @@ class CVLMObject : public DispatchObject, public std::enable_shared_from_this<CV
   void center();
 
  private:
-  void addMembers();
-  void addGeometryMembers();
-  void addSmoothingMembers();
+  static const SharedMembers& members();
+  static void addMembers(SharedMembers& t);
+  static void addGeometryMembers(SharedMembers& t);
+  static void addSmoothingMembers(SharedMembers& t);
   void addPolygons(std::span<Variant> args);
   void makeSurface(std::span<Variant> args);
   std::vector<CVLMObject*> family();
