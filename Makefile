@@ -85,8 +85,8 @@ coverage: test-tools
 	  --exclude-directories '$(COVERAGE)/CMakeFiles' --html-details $(COVERAGE)/html/index.html --json-summary $(COVERAGE)/coverage.json
 	tools/coverage_table.py $(COVERAGE)/coverage.json
 
-# libFuzzer targets (clang) for every importer and the settings file: FUZZ_SECONDS each
-# (default 60); the smoke run gives each 10 s.
+# libFuzzer targets (clang) for every importer and the settings file: FUZZ_SECONDS each,
+# FUZZ_JOBS of them side by side (defaults 60 and 1); the smoke run gives each 10 s.
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 
 fuzz: deps

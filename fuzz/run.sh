@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang and libFuzzer and runs each of them in turn.
+# Builds the fuzz targets with clang and libFuzzer and runs each of them.
 #
 #   fuzz/run.sh            every target for FUZZ_SECONDS (default 60) seconds
 #   fuzz/run.sh smoke      every target for 10 seconds (CI: the build and a short run)
@@ -7,9 +7,9 @@
 #   fuzz/run.sh 3ds ply    the named targets only (obj dxf 3ds inc ply settings)
 #
 # Environment: FUZZ_SECONDS, FUZZ_BUILD (build folder, default build-fuzz), CC/CXX
-# (default clang-14/clang++-14). One fuzzer runs at a time, at nice 19 so that it leaves
-# other work a core, with a memory limit of 2048 MB and a time limit of 10 s per input, so
-# a blow-up or a hang fails the run. Findings are written to $FUZZ_BUILD/artifacts.
+# (default clang-14/clang++-14), FUZZ_JOBS (targets run side by side, default 1: one
+# fuzzer at a time, at nice 19, leaves other work a core). Each fuzzer runs with a memory
+# limit of 2048 MB and a time limit of 10 s per input, so a blow-up or a hang fails the run. Findings are written to $FUZZ_BUILD/artifacts.
 #
 # Each target starts from the samples, the tests' golden inputs and its corpus in
 # fuzz/corpus/<target> (kept in git); what it finds grows $FUZZ_BUILD/corpus/<target>. A
@@ -25,6 +25,7 @@ build="${FUZZ_BUILD:-$root/build-fuzz}"
 mkdir -p "$build"
 build="$(cd "$build" && pwd)"
 seconds="${FUZZ_SECONDS:-60}"
+jobs="${FUZZ_JOBS:-1}"
 all=(obj dxf 3ds inc ply settings)
 targets=()
 build_only=0
@@ -68,22 +69,32 @@ keep_corpus() {
   echo "fuzz/corpus/$target: $(find "$root/fuzz/corpus/$target" -type f | wc -l) inputs"
 }
 
-mkdir -p "$build/artifacts"
-failed=()
-for target in "${targets[@]}"; do
-  corpus="$build/corpus/$target"
+# One target: its run, its figures, and (not in smoke) its kept corpus. A finding leaves
+# $build/failed-<target>, so that targets run side by side can report it.
+run_target() {
+  local target="$1" corpus="$build/corpus/$1"
   mkdir -p "$corpus" "$root/fuzz/corpus/$target"
   echo "== fuzz_$target: $seconds s"
   if ! nice -n 19 "$build/fuzz_$target" "$corpus" "$root/fuzz/corpus/$target" "$seeds/$target" \
       -dict="$root/fuzz/dict/$target.dict" -max_total_time="$seconds" \
       -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
       -artifact_prefix="$build/artifacts/$target-" 2>"$build/$target.log"; then
-    failed+=("$target")
+    touch "$build/failed-$target"
     tail -n 60 "$build/$target.log"
   fi
   grep -E '^#[0-9]+\sDONE|stat::number_of_executed_units|stat::peak_rss_mb' "$build/$target.log" || true
   [ "$smoke" = 1 ] || keep_corpus "$target"
+}
+
+mkdir -p "$build/artifacts"
+rm -f "$build"/failed-*
+for target in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+  run_target "$target" &
 done
+wait
+failed=()
+for target in "${targets[@]}"; do [ -e "$build/failed-$target" ] && failed+=("$target"); done
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "fuzz/run.sh: findings in: ${failed[*]} (inputs in $build/artifacts)" >&2
