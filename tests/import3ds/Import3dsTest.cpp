@@ -197,10 +197,10 @@ TEST_F(Import3ds, ListsAreReadWholeWithUnsignedCounts) {
   faces.back() = {65535, 40000, 32768};
   // The second object claims 65535 vertices; the file ends after the first one.
   const std::string cut = u16(0x4110) + i32(6 + 2 + 12) + u16(65535) + f32(4) + f32(5) + f32(6);
-  ASSERT_FALSE(load(file3ds(editor(namedObject("Big", triMesh(vertexList(vertices) +
-                                                              faceList(faces))) +
-                                   namedObject("Cut", triMesh(cut)))))
-                   .error);
+  ASSERT_FALSE(
+      load(file3ds(editor(namedObject("Big", triMesh(vertexList(vertices) + faceList(faces))) +
+                          namedObject("Cut", triMesh(cut)))))
+          .error);
   const auto added = callsTo("Add_Vertices");
   ASSERT_EQ(added.size(), 2u);
   const std::vector<float>& big = added[0]->args[0].singles;
@@ -356,6 +356,54 @@ TEST_F(Import3ds, FileThatCannotBeReadFailsBeforeAnythingIsRead) {
     EXPECT_EQ(out.number(), err::k3DS);
     EXPECT_TRUE(dialog.progress.empty()) << "nothing may be read";
     EXPECT_EQ(out.objects, nullptr);
+  }
+}
+
+// A sparse file of the largest length whose last bytes are `tail`, reached through a
+// filler chunk in the editor; empty where sparse files cannot be made.
+std::string largestFileEndingIn(const test::TempDir& dir, std::string_view tail) {
+  const int64_t length = INT32_MAX;
+  const int64_t tailAt = length - static_cast<int64_t>(tail.size());
+  const std::string head = chunkWithLength(0x4D4D, INT32_MAX) + chunk(0x0002, i32(3)) +
+                           chunkWithLength(0x3D3D, INT32_MAX - 16) +
+                           chunkWithLength(0x0001, static_cast<int32_t>(tailAt - 22));
+  const std::string path = (dir.path() / "largest.3ds").string();
+  const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+  if (fd < 0) return {};
+  const bool ok =
+      ::write(fd, head.data(), head.size()) == static_cast<ssize_t>(head.size()) &&
+      ::pwrite(fd, tail.data(), tail.size(), tailAt) == static_cast<ssize_t>(tail.size()) &&
+      ::ftruncate(fd, length) == 0;
+  ::close(fd);
+  return ok ? path : std::string();
+}
+
+// A value read at the last positions moves the position past the largest one: an
+// overflow under the reader's name, never a position that wraps to the file's start. A
+// chunk that ends at the last byte overflows once more in its parent, as the position
+// after it is past the largest one too.
+TEST_F(Import3ds, ReadingPastTheLastPositionOverflowsUnderTheReadersName) {
+  const Vertex v{0, 0, 0};
+  const struct {
+    std::string tail;
+    const char* description;
+  } cases[] = {
+      {chunk(0x4000, "abc"), "(OBJECT NAME) Overflow"},
+      {material(chunk(0xA000, "abc")), "(MATERIAL NAME) Overflow"},
+      {material(chunk(0xA040, intPercent(5))), "(MAT SHINESS) (INT PERCENTAGE CHUNK) Overflow"},
+      {namedObject("A", triMesh(chunk(0x4010, u8(1)))), "(OBJECT HIDDEN) Overflow"},
+      {namedObject("A", triMesh(chunk(0x4111, u16(0)))), "((FACE FLAGS LIST) Overflow) Overflow"},
+      {namedObject("A",
+                   triMesh(vertexList({v, v, v}) + faceList({{0, 1, 2}}, chunk(0x4130, "abc")))),
+       "((FACE MATERIAL) Overflow) Overflow"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.description);
+    const std::string path = largestFileEndingIn(dir, c.tail);
+    if (path.empty()) GTEST_SKIP() << "no sparse files here";
+    const Outcome out = loadPath(path);
+    EXPECT_EQ(out.number(), err::k3DS);
+    EXPECT_EQ(out.description(), c.description);
   }
 }
 
