@@ -322,13 +322,18 @@ TEST_F(Import3ds, HostRefusalEndsTheImportWithTheReadersPrefixAndKeepsTheMateria
   EXPECT_TRUE(out.description().starts_with("(ADD OBJECT) ")) << out.description();
 }
 
-// A sparse file of `length` bytes starting with a main header; costs no disk.
-std::string sparse3ds(const test::TempDir& dir, int64_t length) {
+// A sparse file of `length` bytes: `head` at its start, `tail` at its end, zeros between
+// that cost no disk. Empty where sparse files cannot be made.
+std::string sparse3ds(const test::TempDir& dir, int64_t length, std::string_view head,
+                      std::string_view tail = {}) {
   const std::string path = (dir.path() / "sparse.3ds").string();
   const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
   if (fd < 0) return {};
-  const std::string header = chunkWithLength(0x4D4D, 6);
-  const bool ok = ::write(fd, header.data(), header.size()) == 6 && ::ftruncate(fd, length) == 0;
+  const auto tailAt = static_cast<off_t>(length - static_cast<int64_t>(tail.size()));
+  const bool ok =
+      ::write(fd, head.data(), head.size()) == static_cast<ssize_t>(head.size()) &&
+      ::pwrite(fd, tail.data(), tail.size(), tailAt) == static_cast<ssize_t>(tail.size()) &&
+      ::ftruncate(fd, length) == 0;
   ::close(fd);
   return ok ? path : std::string();
 }
@@ -341,7 +346,7 @@ TEST_F(Import3ds, FileThatCannotBeReadFailsBeforeAnythingIsRead) {
   EXPECT_EQ(missing.number(), err::kFileNotFound);
   EXPECT_TRUE(missing.description().starts_with("(LOAD3DS...) File not found: "));
   for (const int64_t length : {int64_t{INT32_MAX} + 1, int64_t{INT32_MAX}}) {
-    const std::string path = sparse3ds(dir, length);
+    const std::string path = sparse3ds(dir, length, chunkWithLength(0x4D4D, 6));
     if (path.empty()) GTEST_SKIP() << "no sparse files here";
     dialog.progress.clear();
     const Outcome out = loadPath(path);
@@ -359,23 +364,14 @@ TEST_F(Import3ds, FileThatCannotBeReadFailsBeforeAnythingIsRead) {
   }
 }
 
-// A sparse file of the largest length whose last bytes are `tail`, reached through a
-// filler chunk in the editor; empty where sparse files cannot be made.
+// The largest file whose last bytes are `tail`, reached through a filler chunk.
 std::string largestFileEndingIn(const test::TempDir& dir, std::string_view tail) {
-  const int64_t length = INT32_MAX;
-  const int64_t tailAt = length - static_cast<int64_t>(tail.size());
-  const std::string head = chunkWithLength(0x4D4D, INT32_MAX) + chunk(0x0002, i32(3)) +
-                           chunkWithLength(0x3D3D, INT32_MAX - 16) +
-                           chunkWithLength(0x0001, static_cast<int32_t>(tailAt - 22));
-  const std::string path = (dir.path() / "largest.3ds").string();
-  const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
-  if (fd < 0) return {};
-  const bool ok =
-      ::write(fd, head.data(), head.size()) == static_cast<ssize_t>(head.size()) &&
-      ::pwrite(fd, tail.data(), tail.size(), tailAt) == static_cast<ssize_t>(tail.size()) &&
-      ::ftruncate(fd, length) == 0;
-  ::close(fd);
-  return ok ? path : std::string();
+  const int32_t fillerLength = INT32_MAX - static_cast<int32_t>(tail.size()) - 22;
+  return sparse3ds(dir, INT32_MAX,
+                   chunkWithLength(0x4D4D, INT32_MAX) + chunk(0x0002, i32(3)) +
+                       chunkWithLength(0x3D3D, INT32_MAX - 16) +
+                       chunkWithLength(0x0001, fillerLength),
+                   tail);
 }
 
 // A value read at the last positions moves the position past the largest one: an
