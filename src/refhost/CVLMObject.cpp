@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_set>
 
 #include "refhost/Members.h"
 #include "refhost/PolygonLists.h"
@@ -186,12 +185,11 @@ void CVLMObject::attach(std::string key, const std::shared_ptr<CVLMObject>& pare
 // into a cycle): breadth first, with a set of those met, so a parent of a million
 // children costs a million steps and no deep recursion.
 std::vector<CVLMObject*> CVLMObject::family() {
+  // A tree: an object joins the scene once, under a parent already in it.
   std::vector<CVLMObject*> members{this};
-  std::unordered_set<const CVLMObject*> met{this};
   for (size_t next = 0; next < members.size(); ++next) {
     for (const std::weak_ptr<CVLMObject>& child : members[next]->children_) {
-      const std::shared_ptr<CVLMObject> alive = child.lock();
-      if (alive && met.insert(alive.get()).second) members.push_back(alive.get());
+      if (const std::shared_ptr<CVLMObject> alive = child.lock()) members.push_back(alive.get());
     }
   }
   return members;

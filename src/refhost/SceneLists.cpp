@@ -10,12 +10,16 @@ namespace {
 
 using Args = std::span<Variant>;
 
-std::string lowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// The 0-based index a key "Obj<n>" names (any case, n from 1 without leading zeros), or
+// `count` when it names none of `count` objects.
+size_t keyIndex(std::string_view key, size_t count) noexcept {
+  if (key.size() < 4 || !equalsIgnoreCase(key.substr(0, 3), "obj") || key[3] == '0') return count;
+  size_t number = 0;
+  for (const char c : key.substr(3)) {
+    if (c < '0' || c > '9' || number > count) return count;
+    number = number * 10 + static_cast<size_t>(c - '0');
   }
-  return lower;
+  return number >= 1 && number <= count ? number - 1 : count;
 }
 
 // The 0-based index an Item position names (error 9 outside 1..count).
@@ -62,19 +66,19 @@ void ObjectList::add(Args args) {
   if (args.size() == 3 && !args[2].isMissing() && !args[2].isEmpty()) {
     parent = byKey(args[2].toString());
   }
-  std::string key = "Obj" + std::to_string(++lastKeyNumber_);
-  positionOfKey_.emplace(lowerCase(key), objects_.size());
+  // Objects are only ever appended, so the key numbers their positions from 1.
+  std::string key = "Obj" + std::to_string(objects_.size() + 1);
   objects_.push_back(object);
   object->attach(std::move(key), parent, batch_);
 }
 
 const std::shared_ptr<CVLMObject>& ObjectList::byKey(std::string_view key) const {
-  auto found = positionOfKey_.find(lowerCase(key));
-  if (found == positionOfKey_.end()) {
+  const size_t index = keyIndex(key, objects_.size());
+  if (index == objects_.size()) {
     raise(err::kInvalidCall, "No object of the scene has the key \"" + std::string(key) + "\"",
           kHostSource);
   }
-  return objects_[found->second];
+  return objects_[index];
 }
 
 const std::shared_ptr<CVLMObject>& ObjectList::item(const Variant& index) const {

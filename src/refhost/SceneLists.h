@@ -13,7 +13,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/Dispatch.h"
@@ -39,8 +38,6 @@ class ObjectList : public DispatchObject {
 
   const int32_t& batch_;
   std::vector<std::shared_ptr<CVLMObject>> objects_;
-  std::unordered_map<std::string, size_t> positionOfKey_;  // lower-case key -> index
-  int64_t lastKeyNumber_ = 0;
 };
 
 class MaterialList : public DispatchObject {
