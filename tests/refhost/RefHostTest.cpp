@@ -367,6 +367,8 @@ TEST_F(SceneTest, ItemsByKeyOrPositionBadCallsAndMaterialBinding) {
       {[&] { get(objects, "Item", {Variant(int16_t{0})}); }, err::kSubscript},
       {[&] { get(objects, "Item", {Variant(int16_t{4})}); }, err::kSubscript},
       {[&] { get(objects, "Item", {Variant("Obj4")}); }, err::kInvalidCall},
+      {[&] { get(objects, "Item", {Variant("Obj01")}); }, err::kInvalidCall},
+      {[&] { get(objects, "Item", {Variant("Obj1x")}); }, err::kInvalidCall},
       {[&] { get(materials, "Item", {Variant("Stone")}); }, err::kInvalidCall},
       {[&] { get(materials, "Item", {Variant(int16_t{2})}); }, err::kSubscript},
       {[&] { call(scene.dispatch(), "Assign_MaterialToObject", {Variant(int16_t{4})}); },
