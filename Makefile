@@ -100,8 +100,9 @@ fuzz-smoke: deps
 # The damage loop's long mode: CASES (default 1000) damaged copies of every sample and
 # golden input, drawn from SEED (default 1), each imported in a child process of the fuzz
 # build (AddressSanitizer and UBSan on); a crash, a failed check, a hang past
-# DAMAGE_SECONDS of processor time (default 5) or memory beyond 16 times the file plus
-# 64 MB fails it. Failing inputs land in $(BUILD)-fuzz/damage-findings.
+# DAMAGE_SECONDS of processor time (default 5, and a second per 4 MiB of the file) or
+# memory beyond 16 times the file, 2 KB per object and 64 MB fails it. Failing inputs
+# land in $(BUILD)-fuzz/damage-findings.
 CASES ?= 1000
 SEED ?= 1
 DAMAGE_SECONDS ?= 5

@@ -1,11 +1,13 @@
 // The damage loop's long mode: a seeded random mutator over every sample and golden input,
 // each damaged file imported through the dialog (the fuzz targets' harness and checks) in a
 // child process of its own, which must end in time, without a crash or a failed check, and
-// grow by no more than a small multiple of the file's size.
+// grow by no more than a small multiple of the file's size (and its objects' records).
 //
 //   damage [--cases N] [--seed S] [--seconds T] [--out FOLDER] FOLDER...
 //
-// T (default 5) is a case's processor time; it may last ten times that on the wall clock.
+// T (default 5) is an import's processor time, plus a second for every 4 MiB of the file;
+// the checks after it have four times that and more for a scene of many objects, and the
+// wall clock may run ten times the processor time.
 // FOLDERs are searched (not recursively) for .obj .dxf .3ds .inc .ply files. Case i of seed
 // S is the same file on every machine: `--seed S --cases i+1` repeats it as the last case.
 // Exit status 0 when every case ended well, 1 when one did not (its input in --out).
@@ -48,8 +50,21 @@ struct Options {
 // host keeps its own copy.
 constexpr size_t kMemoryPerByte = 16;
 constexpr size_t kMemoryBesides = size_t{64} << 20;
+// And this much per object of the scene: the reference host's record of an object is
+// about 650 bytes (more under the sanitizers), while an OBJ object mark takes 12 bytes of
+// the file, so a file of little else is allowed its objects' records.
+constexpr size_t kMemoryPerObject = 2048;
+// Processor time beyond --seconds for large files: one second for every this many bytes,
+// the pace of the slowest linear imports under the sanitizers (a file of object marks).
+constexpr size_t kBytesPerSecond = size_t{4} << 20;
 // A case may wait this many times its processor time limit on the wall clock.
 constexpr unsigned kWaitFactor = 10;
+// The scene's checks after the import (a JSON report of every object, written and read)
+// are the harness's work, not the import's: they may take this many times the import's
+// limit, and a second more for every so many objects (about 45 microseconds an object
+// under the sanitizers).
+constexpr unsigned kCheckFactor = 4;
+constexpr size_t kObjectsPerCheckSecond = 20000;
 
 [[noreturn]] void usage() {
   std::fprintf(stderr,
@@ -96,7 +111,8 @@ size_t peakBytes() {
 
 // The child imports and sends its peak memory at the end of the run through `pipe`, before
 // the scene's checks, whose JSON report is the harness's memory, not the import's.
-Ending runCase(const std::string& extension, const std::string& bytes, unsigned seconds) {
+Ending runCase(const std::string& extension, const std::string& bytes, unsigned baseSeconds) {
+  const auto seconds = static_cast<unsigned>(baseSeconds + bytes.size() / kBytesPerSecond);
   int pipe[2];
   Ending ending;
   if (::pipe(pipe) != 0) {
@@ -110,20 +126,26 @@ Ending runCase(const std::string& extension, const std::string& bytes, unsigned 
     ::close(pipe[0]);
     // A loop that never ends burns processor time; a wait that never ends does not. The
     // processor limit is what counts, as a busy machine stretches the wall-clock time.
-    const rlimit cpu{seconds, seconds + 1};
+    const rlimit cpu{seconds, RLIM_INFINITY};
     ::setrlimit(RLIMIT_CPU, &cpu);
     ::alarm(kWaitFactor * seconds);
     vlm::fuzz::importBytes(extension, reinterpret_cast<const uint8_t*>(bytes.data()),
-                           bytes.size(), [&] {
-                             const size_t peak = peakBytes();
-                             (void)!::write(pipe[1], &peak, sizeof peak);
+                           bytes.size(), [&](size_t objects) {
+                             const size_t sent[] = {peakBytes(), objects};
+                             (void)!::write(pipe[1], sent, sizeof sent);
+                             const auto checking = static_cast<unsigned>(
+                                 kCheckFactor * seconds + objects / kObjectsPerCheckSecond);
+                             const rlimit checks{checking, RLIM_INFINITY};
+                             ::setrlimit(RLIMIT_CPU, &checks);
+                             ::alarm(kWaitFactor * checking);
                            });
     ::_exit(0);
   }
   ::close(pipe[1]);
   int status = 0;
-  size_t peak = 0;
-  const bool sent = ::read(pipe[0], &peak, sizeof peak) == sizeof peak;
+  size_t received[2] = {};  // peak memory, objects
+  const bool sent = ::read(pipe[0], received, sizeof received) == sizeof received;
+  const size_t peak = received[0], objects = received[1];
   ::close(pipe[0]);
   if (child < 0 || ::waitpid(child, &status, 0) != child) {
     ending.fault = "cannot run the case";
@@ -132,14 +154,17 @@ Ending runCase(const std::string& extension, const std::string& bytes, unsigned 
   ending.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   ending.growth = sent && peak > before ? peak - before : 0;
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) {
-    ending.fault = "hang: more than " + std::to_string(seconds) + " s of processor time";
+    ending.fault = sent ? "hang: the checks after the import ran out of processor time"
+                        : "hang: more than " + std::to_string(seconds) + " s of processor time";
   } else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
-    ending.fault = "hang: still waiting after " + std::to_string(kWaitFactor * seconds) + " s";
+    ending.fault = sent ? "hang: the checks after the import ran out of waiting time"
+                        : "hang: still waiting after " + std::to_string(kWaitFactor * seconds) + " s";
   } else if (WIFSIGNALED(status)) {
     ending.fault = "crash: signal " + std::to_string(WTERMSIG(status));
   } else if (WEXITSTATUS(status) != 0) {
     ending.fault = "failed: exit status " + std::to_string(WEXITSTATUS(status));
-  } else if (ending.growth > kMemoryPerByte * bytes.size() + kMemoryBesides) {
+  } else if (ending.growth >
+             kMemoryPerByte * bytes.size() + kMemoryPerObject * objects + kMemoryBesides) {
     ending.fault = "memory: " + std::to_string(ending.growth >> 20) + " MB for " +
                    std::to_string(bytes.size()) + " bytes";
   }

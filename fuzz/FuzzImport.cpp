@@ -146,7 +146,7 @@ std::string settingsFilePath() {
 }
 
 void importBytes(std::string_view extension, const uint8_t* data, size_t size,
-                 const std::function<void()>& imported) {
+                 const std::function<void(size_t objects)>& imported) {
   setUpProcess();
   const int format = formatIndex(extension);
   static InputFile input;
@@ -168,7 +168,7 @@ void importBytes(std::string_view extension, const uint8_t* data, size_t size,
     stopImport = dialog.stopImport();
   }
   ui::setToolkit(nullptr);
-  if (imported) imported();
+  if (imported) imported(scene.objectCount());
 
   check(stopImport, "StopImport is false after the run");
   check(fileTable().find(1) == nullptr, "the import file is still open");

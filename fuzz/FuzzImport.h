@@ -28,10 +28,11 @@ int32_t savedFormat();
 
 // Puts `data` in the memory file "input.<extension>" of workFolder(), imports it with
 // the format of that extension through the dialog and checks the outcome; aborts with a
-// message on stderr when a check fails. `imported`, when given, is called once the run has
-// ended, before the scene's checks (whose JSON report may take more memory than the run).
+// message on stderr when a check fails. `imported`, when given, is called with the scene's
+// object count once the run has ended, before the scene's checks (whose JSON report may
+// take more memory than the run).
 void importBytes(std::string_view extension, const uint8_t* data, size_t size,
-                 const std::function<void()>& imported = {});
+                 const std::function<void(size_t objects)>& imported = {});
 
 // Aborts with `what` on stderr unless `condition` holds.
 void check(bool condition, std::string_view what);
