@@ -69,7 +69,10 @@ void raiseFileFailure(const std::string& path, int systemError) {
 
 NumberedFile::NumberedFile(int fd, std::string path) noexcept : fd_(fd), path_(std::move(path)) {}
 
-NumberedFile::~NumberedFile() { ::close(fd_); }
+NumberedFile::~NumberedFile() {
+  ahead_.reset();  // its thread reads fd_ until then
+  ::close(fd_);
+}
 
 int64_t NumberedFile::length() const noexcept {
   struct stat st {};
@@ -82,32 +85,29 @@ bool NumberedFile::buffered(int64_t offset, size_t count) const noexcept {
   return skip <= blockLength_ && count <= blockLength_ - skip;
 }
 
-size_t NumberedFile::readDirect(int64_t offset, char* dst, size_t count) noexcept {
-  size_t done = 0;
-  while (done < count) {
-    const int64_t at = offsetAfter(offset, done);
-    const size_t want = std::min<size_t>(count - done, static_cast<size_t>(kMaxOffset - at));
-    if (want == 0) break;
-    const ssize_t n = ::pread(fd_, dst + done, want, static_cast<off_t>(at));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;  // the end, or an I/O error, which reads as the end
-    done += static_cast<size_t>(n);
-  }
-  return done;
-}
-
 void NumberedFile::allocateBlock() {
   if (block_) return;
   const auto fileLength = static_cast<uint64_t>(std::max<int64_t>(length(), 0));
   const uint64_t rounded = (fileLength + kMinBlockSize - 1) / kMinBlockSize * kMinBlockSize;
   blockCapacity_ = static_cast<size_t>(std::clamp<uint64_t>(rounded, kMinBlockSize, kBlockSize));
   block_ = std::make_unique_for_overwrite<char[]>(blockCapacity_);
+  if (fileLength > 2 * kBlockSize && secondProcessorAvailable()) {
+    try {
+      ahead_ = std::make_unique<ReadAhead>(fd_, blockCapacity_);
+    } catch (const std::system_error&) {
+      // No thread to be had: every block is read when it is needed, as on one processor.
+    }
+  }
 }
 
+// Reads the block at `offset`, or takes it from the second thread, which then goes on
+// to the block after it: readers of these files mostly go through them from the start.
 size_t NumberedFile::fillBlock(int64_t offset) {
   allocateBlock();
   blockOffset_ = offset;
-  blockLength_ = readDirect(offset, block_.get(), blockCapacity_);
+  const std::optional<size_t> ahead = ahead_ ? ahead_->take(offset, block_) : std::nullopt;
+  blockLength_ = ahead ? *ahead : readAt(fd_, offset, block_.get(), blockCapacity_);
+  if (ahead_ && blockLength_ == blockCapacity_) ahead_->ask(offsetAfter(offset, blockLength_));
   return blockLength_;
 }
 
@@ -124,7 +124,7 @@ size_t NumberedFile::read(int64_t offset, void* dst, size_t count) {
     got = count;
     std::memcpy(out, block_.get() + (offset - blockOffset_), count);
   } else if (count >= blockCapacity_ / 2) {
-    got = readDirect(offset, out, count);
+    got = readAt(fd_, offset, out, count);
   } else {
     got = std::min(count, fillBlock(offset));
     std::memcpy(out, block_.get(), got);

@@ -4,7 +4,8 @@
 // small positional reads (a 3DS chunk header, a name byte by byte) and the line reader's
 // sequential access cost a memcpy, not a system call. Blocks are read with pread rather
 // than mapped: a file that another process truncates while we read it only comes up
-// short, it cannot fault.
+// short, it cannot fault. A file of more than two blocks, opened where a second processor
+// is free, has its next block read ahead on a second thread (ReadAhead.h).
 //
 // End of file follows the classic rule: it is noticed only when a read attempt finds no
 // byte (or too few) left; a read that takes the last byte does not yet mark it. Once
@@ -20,6 +21,7 @@
 #include <string_view>
 
 #include "platform/Error.h"
+#include "platform/ReadAhead.h"
 
 namespace vlm {
 
@@ -71,12 +73,14 @@ class NumberedFile {
   // Error 63 for a negative offset.
   void seek(int64_t offset);
 
+  // True while the next block is being read, or waits read, on the second thread.
+  bool readingAhead() const { return ahead_ && ahead_->asked(); }
+
  private:
   std::string_view refill();
   bool buffered(int64_t offset, size_t count) const noexcept;
   void allocateBlock();
   size_t fillBlock(int64_t offset);
-  size_t readDirect(int64_t offset, char* dst, size_t count) noexcept;
 
   int fd_;
   std::string path_;
@@ -86,6 +90,7 @@ class NumberedFile {
   size_t blockLength_ = 0;         // valid bytes in block_
   int64_t position_ = 0;           // next byte of sequential access
   bool eof_ = false;
+  std::unique_ptr<ReadAhead> ahead_;  // the second thread, for a file of several blocks
 };
 
 class FileTable {

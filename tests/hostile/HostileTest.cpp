@@ -15,9 +15,12 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "Generate.h"
 #include "platform/Error.h"
+#include "platform/ReadAhead.h"
 #include "refhost/ReferenceScene.h"
 #include "shell/frmImport.h"
+#include "textio/ImportContext.h"
 #include "support/ImporterFixture.h"
 #include "support/OrdinaryUser.h"
 #include "ui/HeadlessToolkit.h"
@@ -72,10 +75,11 @@ class HostileImport : public ::testing::Test {
   }
 
   // Imports `path` (its extension picks the format); `onProgress` hears the progress bar's
-  // value and maximum; with `stopAt` the user stops the run at that yield.
+  // value and maximum; with `stopAt` the user stops the run at that yield, after `atStop`
+  // has looked at it.
   Outcome importPath(const std::string& path,
                      const std::function<void(float, float)>& onProgress = {},
-                     uint64_t stopAt = 0) {
+                     uint64_t stopAt = 0, const std::function<void()>& atStop = {}) {
     const std::string formats = ".obj.dxf.3ds.inc.ply";
     const size_t format = formats.find(std::filesystem::path(path).extension().string()) / 4;
     ui::HeadlessToolkit toolkit;
@@ -97,6 +101,7 @@ class HostileImport : public ::testing::Test {
       }));
       toolkit.answerFileDialog(path);
       if (stopAt > 0) {
+        if (atStop) toolkit.atYield(stopAt, ui::UserAction::call(atStop));
         toolkit.atYield(stopAt, ui::UserAction::click("cmdCancel"));
         toolkit.answerQuestion(ui::MsgResult::Yes);
       }
@@ -229,6 +234,27 @@ INSTANTIATE_TEST_SUITE_P(Inputs, DamagedFile, ::testing::ValuesIn(inputs()), [](
       name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
   return name;
 });
+
+// A file of several blocks has its next block read ahead on a second processor while the
+// import works; the importing thread alone still reads lines and records, so a stop at the
+// first progress report ends the import there, as on one processor.
+TEST_F(HostileImport, AStopAtTheFirstReportEndsTheImportWhileTheNextBlockIsReadAhead) {
+  if (!secondProcessorAvailable()) GTEST_SKIP() << "one processor: nothing is read ahead";
+  for (const gen::FormatInfo& format : gen::formats()) {
+    SCOPED_TRACE(format.key);
+    const std::string path = dir.file(std::string(format.key) + std::string(format.extension));
+    format.write({path, 3.5});
+    bool readingAhead = false;
+    const Outcome stopped = importPath(path, {}, 1, [&] {
+      const NumberedFile* file = fileTable().find(ImportContext::kImportFile);
+      readingAhead = file != nullptr && file->readingAhead();
+    });
+    EXPECT_TRUE(readingAhead) << "the second thread was not reading the next block";
+    const uint64_t readOnAfterStop = format.extension == ".3ds" ? 2 : format.extension == ".ply";
+    EXPECT_LE(stopped.yields, 1 + readOnAfterStop) << "read on after the stop";
+    EXPECT_TRUE(stopped.failures.empty() && stopped.objects == 0 && stopped.idle);
+  }
+}
 
 // A file name (its extension the format) and how the file starts; its last byte fills 50 MB.
 const std::pair<const char*, std::string> kLongLines[] = {

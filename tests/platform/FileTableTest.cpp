@@ -83,6 +83,29 @@ TEST(FileTable, ReadsGiveTheFileBytesAndMarkTheEndOnlyWhenTheyRunPastIt) {
   EXPECT_EQ(table.Seek(1), 9);
 }
 
+// Read through in steps that straddle the blocks, a file of several blocks gives every byte
+// in order while its next block is read ahead (on two processors); a jump back drops the
+// block read ahead and reads where it landed.
+TEST(FileTable, SequentialReadingTakesEachNextBlockFromTheSecondThread) {
+  test::TempDir temp;
+  FileTable table;
+  const size_t size = 5 * kBlock + 77;
+  table.Open(1, temp.write("big", pattern(0, size)));
+  NumberedFile& file = table.file(1);
+  std::string all;
+  for (std::string_view chunk; !(chunk = file.peek()).empty();) {
+    if (all.empty()) EXPECT_EQ(file.readingAhead(), secondProcessorAvailable());
+    const size_t step = std::min<size_t>(chunk.size(), 40'009);
+    all.append(chunk.substr(0, step));
+    file.consume(step);
+  }
+  EXPECT_TRUE(all == pattern(0, size)) << "the bytes read in order differ from the file";
+  for (const size_t offset : {kBlock + 5, 3 * kBlock - 2, 2 * kBlock}) {
+    file.seek(static_cast<int64_t>(offset));
+    EXPECT_EQ(file.peek().substr(0, 9), pattern(offset, 9)) << offset;
+  }
+}
+
 // Open failures carry the classic numbers; so do file numbers and positions out of range.
 TEST(FileTable, BadPathsNumbersAndPositionsAreRefused) {
   test::TempDir temp;
