@@ -77,11 +77,12 @@ ReadAhead::State ReadAhead::waitUntilRead(std::unique_lock<std::mutex>& lock) {
 
 std::optional<size_t> ReadAhead::take(int64_t offset, std::unique_ptr<char[]>& block) {
   std::unique_lock lock(mutex_);
-  if (state_ == State::kIdle) return std::nullopt;
-  const bool wanted = offset_ == offset;
+  if (state_ == State::kRead && offset_ != offset) state_ = State::kIdle;
+  // A block that is not wanted is not waited for; the thread is free again once it is read.
+  if (state_ != State::kAsked && state_ != State::kRead) return std::nullopt;
+  if (offset_ != offset) return std::nullopt;
   if (waitUntilRead(lock) != State::kRead) return std::nullopt;
   state_ = State::kIdle;
-  if (!wanted) return std::nullopt;
   block.swap(buffer_);
   return length_;
 }

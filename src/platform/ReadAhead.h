@@ -41,7 +41,8 @@ class ReadAhead {
   void ask(int64_t offset);
   // The block asked for, when it starts at `offset`: waits until it is read, swaps its
   // buffer with `block` (`capacity` bytes) and returns the bytes read. Otherwise nothing,
-  // and a block asked for elsewhere is dropped.
+  // without waiting: a block read elsewhere is dropped, one still being read is dropped
+  // when it is done.
   std::optional<size_t> take(int64_t offset, std::unique_ptr<char[]>& block);
   // True while a block is asked for and not yet taken.
   bool asked() const;

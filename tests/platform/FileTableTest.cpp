@@ -94,7 +94,9 @@ TEST(FileTable, SequentialReadingTakesEachNextBlockFromTheSecondThread) {
   NumberedFile& file = table.file(1);
   std::string all;
   for (std::string_view chunk; !(chunk = file.peek()).empty();) {
-    if (all.empty()) EXPECT_EQ(file.readingAhead(), secondProcessorAvailable());
+    if (all.empty()) {
+      EXPECT_EQ(file.readingAhead(), secondProcessorAvailable());
+    }
     const size_t step = std::min<size_t>(chunk.size(), 40'009);
     all.append(chunk.substr(0, step));
     file.consume(step);
