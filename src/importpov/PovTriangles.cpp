@@ -5,6 +5,7 @@
 // polygon (Add_Poligon) and, for a smooth triangle, its corner normals
 // (Set_PoligonNormal). Corners are never shared: each triangle adds three vertices.
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <limits>
 
@@ -39,6 +40,24 @@ int32_t checkedSum(int32_t index, int32_t step) {
   return index + step;
 }
 
+// The common vector "x,y,z>", three plain numbers (see plainDecimal) each followed at
+// once by its separator, read in one pass and taken off `text`. Its first ">" and its
+// two "," are the ones those characters end, so the split below would find the same
+// three parts and convert them to the same values. False, `text` untouched, otherwise.
+bool plainVector(std::string_view& text, std::array<float, 3>& out) noexcept {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  for (size_t k = 0; k < 3; ++k) {
+    double value = 0;
+    const char* stop = plainDecimal(p, end, value);
+    if (stop == nullptr || stop == end || *stop != (k < 2 ? ',' : '>')) return false;
+    out[k] = static_cast<float>(value);
+    p = stop + 1;
+  }
+  text.remove_prefix(static_cast<size_t>(p - text.data()));
+  return true;
+}
+
 }  // namespace
 
 // The inside of a vector up to its ">": three numbers separated by ",", each with "."
@@ -46,6 +65,7 @@ int32_t checkedSum(int32_t index, int32_t step) {
 // is not a number is error 13.
 CImp_POV::Vector CImp_POV::Get_Vector(std::string_view& text) {
   text = trimBlanks(text);
+  if (Vector plain; plainVector(text, plain)) return plain;
   const size_t close = text.find('>');
   if (close == std::string_view::npos) return {0, 0, 0};
   // The parts are trimmed where they are converted.
