@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace vlm::refhost {
 
@@ -25,11 +26,6 @@ void Bounds::include(const Bounds& other) noexcept {
 std::array<float, 3> Bounds::center() const noexcept {
   if (empty) return {0, 0, 0};
   return {(min[0] + max[0]) / 2, (min[1] + max[1]) / 2, (min[2] + max[2]) / 2};
-}
-
-void Mesh::reserveTriangles(size_t count) {
-  corners_.reserve(corners_.size() + 3 * count);
-  if (!normals_.empty()) normals_.reserve(normals_.size() + 9 * count);
 }
 
 void Mesh::appendVertices(std::span<const float> coords) {
@@ -70,18 +66,17 @@ bool Mesh::appendPolygon(std::span<const int32_t> corners) {
   return valid;
 }
 
-int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records, size_t triangles) {
+template <class Next>
+int64_t Mesh::appendPolygonsFrom(size_t triangles, Next next) {
   const size_t start = corners_.size();
   corners_.resize(start + 3 * triangles);  // not zeroed: written below, the rest cut off
   int32_t* out = corners_.data() + start;
   const auto count = static_cast<uint32_t>(vertexCount());
   auto exists = [count](int32_t v) { return static_cast<uint32_t>(v) < count; };
   int64_t invalid = 0;
-  for (size_t at = 0; at < records.size();) {
-    const auto corners = static_cast<size_t>(records[at]);
-    const int32_t* c = records.data() + at + 1;
-    at += 1 + corners;
-    if (corners == 0) continue;
+  const int32_t* c = nullptr;
+  size_t corners = 0;
+  while (next(c, corners)) {
     const int64_t numbers = corners == 4 ? 2 : 1;
     if (exists(c[0]) && exists(c[1]) && exists(c[2]) && (corners == 3 || exists(c[3]))) {
       out[0] = c[0], out[1] = c[1], out[2] = c[2];
@@ -99,6 +94,30 @@ int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records, size_t tria
   corners_.resize(static_cast<size_t>(out - corners_.data()));
   if (!normals_.empty()) normals_.resize(3 * corners_.size(), 0.0f);
   return invalid;
+}
+
+int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records, size_t triangles) {
+  size_t at = 0;
+  return appendPolygonsFrom(triangles, [&](const int32_t*& c, size_t& corners) {
+    do {  // a record of no corners holds no polygon and takes no number
+      if (at >= records.size()) return false;
+      corners = static_cast<size_t>(records[at]);
+      c = records.data() + at + 1;
+      at += 1 + corners;
+    } while (corners == 0);
+    return true;
+  });
+}
+
+int64_t Mesh::appendTriangleTriples(std::span<const int32_t> triples) {
+  size_t at = 0;
+  return appendPolygonsFrom(triples.size() / 3, [&](const int32_t*& c, size_t& corners) {
+    if (triples.size() - at < 3) return false;
+    c = triples.data() + at;
+    corners = 3;
+    at += 3;
+    return true;
+  });
 }
 
 int64_t Mesh::invalidBelow(int64_t polygon) const noexcept {
@@ -271,9 +290,24 @@ void Mesh::unshareNormals() {
   LargeVector<float>().swap(vertexNormals_);
 }
 
+// Bounds::include for every vertex, in one pass that keeps the running box in registers:
+// a value replaces the bound only when it lies strictly beyond it, the first vertex's
+// values included, as include would.
 Bounds Mesh::bounds() const noexcept {
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  std::array<float, 3> low{kInf, kInf, kInf}, high{-kInf, -kInf, -kInf};
+  bool any = false;
+  for (size_t i = 0; i + 2 < coords_.size(); i += 3) {
+    const float* v = &coords_[i];
+    if (std::isnan(v[0]) || std::isnan(v[1]) || std::isnan(v[2])) continue;
+    for (size_t axis = 0; axis < 3; ++axis) {
+      low[axis] = v[axis] < low[axis] ? v[axis] : low[axis];
+      high[axis] = v[axis] > high[axis] ? v[axis] : high[axis];
+    }
+    any = true;
+  }
   Bounds box;
-  for (size_t i = 0; i + 2 < coords_.size(); i += 3) box.include(&coords_[i]);
+  if (any) box = Bounds{low, high, false};
   return box;
 }
 

@@ -53,7 +53,6 @@ class Mesh {
   std::array<float, 9> normalsOf(int32_t triangle) const noexcept;
 
   void reserveVertices(size_t count) { coords_.reserve(coords_.size() + 3 * count); }
-  void reserveTriangles(size_t count);
   void appendVertices(std::span<const float> coords);
   void appendVertex(float x, float y, float z);
 
@@ -66,6 +65,8 @@ class Mesh {
   // corners), already checked to be whole and to hold `triangles` triangles. Returns the
   // number of invalid polygons.
   int64_t appendPolygonRecords(std::span<const int32_t> records, size_t triangles);
+  // appendPolygon for each triple of corners. Returns the number of invalid triangles.
+  int64_t appendTriangleTriples(std::span<const int32_t> triples);
 
   // The stored triangle with this polygon number, or -1 (out of range or invalid).
   int32_t triangleOf(int64_t polygon) const noexcept;
@@ -99,6 +100,11 @@ class Mesh {
   void translate(const std::array<float, 3>& offset) noexcept;
 
  private:
+  // The polygons `next` yields (it sets their corners and count, 3 or 4, and returns
+  // false after the last), at most `triangles` triangles, stored straight into room
+  // made for them all.
+  template <class Next>
+  int64_t appendPolygonsFrom(size_t triangles, Next next);
   bool cornersExist(std::span<const int32_t> corners) const noexcept;
   void appendTriangle(int32_t a, int32_t b, int32_t c);
   int64_t invalidBelow(int64_t polygon) const noexcept;

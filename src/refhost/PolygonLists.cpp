@@ -45,12 +45,7 @@ int64_t addTriangleTriples(Mesh& mesh, std::span<const int32_t> triples) {
           "Index list of " + std::to_string(triples.size()) + " values is not made of triples",
           kHostSource);
   }
-  mesh.reserveTriangles(triples.size() / 3);
-  int64_t invalid = 0;
-  for (size_t at = 0; at < triples.size(); at += 3) {
-    if (!mesh.appendPolygon(triples.subspan(at, 3))) ++invalid;
-  }
-  return invalid;
+  return mesh.appendTriangleTriples(triples);
 }
 
 bool setPolygonNormal(Mesh& mesh, double polygon, std::span<const float, 9> normals) {
