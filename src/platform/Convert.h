@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/ShortDecimal.h"
+
 namespace vlm {
 
 // Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
@@ -21,12 +23,6 @@ float toSingle(double value);     // single precision; error 6 beyond its finite
 // separator is `decimalPoint`: optional sign, digits with at most one separator, optional
 // exponent. Returns false when the whole text is not such a number.
 bool parseDecimal(std::string_view text, char decimalPoint, double& out) noexcept;
-
-// The common short number at `first`: an optional sign, then digits with at most one
-// "." and at most 15 digits in all, no exponent. Sets `out` to what parseDecimal gives
-// for those characters and returns where they end, or returns nullptr when the text
-// there is not such a number (the general reading then decides).
-const char* plainDecimal(const char* first, const char* last, double& out) noexcept;
 
 // Single from text where "." and "," both serve as the decimal separator (the importers
 // replace every "." by "," and convert with "," as the separator, which is the same).
