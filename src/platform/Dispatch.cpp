@@ -61,7 +61,11 @@ template <class Call>
 HResult callHandler(Call&& call, Variant* result, ErrorInfo* error) {
   try {
     Variant value = call();
-    if (result) *result = std::move(value);
+    // Most members are methods that return nothing, called millions of times with geometry;
+    // moving one empty value onto another would change nothing.
+    const bool nothingToMove =
+        value.isEmpty() && result && result->isEmpty() && value.isByRef() == result->isByRef();
+    if (result && !nothingToMove) *result = std::move(value);
     return hr::kOk;
   } catch (...) {
     RuntimeError e = currentError();

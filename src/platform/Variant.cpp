@@ -53,8 +53,8 @@ bool Variant::toBool() const {
 }
 
 int16_t Variant::toInteger() const { return vlm::toInteger(toNumber()); }
-int32_t Variant::toLong() const { return vlm::toLong(toNumber()); }
-float Variant::toSingle() const { return vlm::toSingle(toNumber()); }
+int32_t Variant::convertToLong() const { return vlm::toLong(toNumber()); }
+float Variant::convertToSingle() const { return vlm::toSingle(toNumber()); }
 double Variant::toDouble() const { return toNumber(); }
 
 std::string Variant::toString() const {

@@ -5,6 +5,7 @@
 // Variant marked byRef; the callee writes its out-value into the argument slot.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -68,10 +69,19 @@ class Variant {
 
   // Classic coercions: numbers round half to even and overflow with error 6; text that
   // is not a number and other unconvertible kinds give error 13.
+  // A Variant that already holds the asked-for type answers inline: host calls that pass
+  // geometry one item at a time convert every argument, millions of times per file.
   bool toBool() const;
   int16_t toInteger() const;
-  int32_t toLong() const;
-  float toSingle() const;
+  int32_t toLong() const {
+    if (const int32_t* v = std::get_if<int32_t>(&value_)) return *v;
+    return convertToLong();
+  }
+  float toSingle() const {
+    // Infinities overflow and NaNs come out as the one quiet NaN: both take the long way.
+    if (const float* v = std::get_if<float>(&value_); v && std::isfinite(*v)) return *v;
+    return convertToSingle();
+  }
   double toDouble() const;
   std::string toString() const;
   // Error 424 unless the Variant holds an object reference (which may be null).
@@ -97,6 +107,8 @@ class Variant {
   using Value = std::variant<EmptyTag, MissingTag, bool, int16_t, int32_t, float, double,
                              std::string, ObjectRef, std::vector<float>*, std::vector<int32_t>*>;
   double toNumber() const;
+  int32_t convertToLong() const;
+  float convertToSingle() const;
 
   Value value_;
   bool byRef_ = false;

@@ -2,8 +2,11 @@
 // numbers from and to text.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <random>
 #include <stdexcept>
 
@@ -106,6 +109,18 @@ TEST(Variant, ClassicCoercions) {
                          errorOf([&] { Variant(&singles).longArray(); }),
                          errorOf([] { Variant(static_cast<std::vector<float>*>(nullptr)).singleArray(); })}),
             std::vector({err::kOverflow, err::kObjectRequired, 13, 13}));
+}
+
+// Read as its own type a Single or Long keeps its value to the bit; an infinite Single
+// still overflows, and any NaN reads as the one quiet NaN.
+TEST(Variant, OwnTypeKeepsTheBitsButInfinityOverflowsAndNaNIsTheQuietOne) {
+  for (const float kept : {-0.0f, FLT_MIN / 4, FLT_MAX, -1.5f}) {
+    EXPECT_EQ(std::bit_cast<uint32_t>(Variant(kept).toSingle()), std::bit_cast<uint32_t>(kept));
+  }
+  EXPECT_EQ(Variant(int32_t{INT32_MIN}).toLong(), INT32_MIN);
+  EXPECT_EQ(errorOf([] { Variant(-INFINITY).toSingle(); }), err::kOverflow);
+  EXPECT_EQ(std::bit_cast<uint32_t>(Variant(std::bit_cast<float>(0xffc12345u)).toSingle()),
+            std::bit_cast<uint32_t>(std::numeric_limits<float>::quiet_NaN()));
 }
 
 TEST(Collection, PositionsCountFromOneKeysIgnoreCaseAndBadAccessRaises) {
