@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/Error.h"
+#include "platform/Processors.h"
 
 namespace vlm {
 

@@ -1,6 +1,5 @@
 #include "platform/ReadAhead.h"
 
-#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,12 +20,6 @@ size_t readAt(int fd, int64_t offset, char* dst, size_t count) noexcept {
     offset += n;
   }
   return done;
-}
-
-bool secondProcessorAvailable() noexcept {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  return ::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) >= 2;
 }
 
 ReadAhead::ReadAhead(int fd, size_t capacity)

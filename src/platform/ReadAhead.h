@@ -23,10 +23,6 @@ namespace vlm {
 // and interruptions; returns how many it got. An I/O error reads as the end of the file.
 size_t readAt(int fd, int64_t offset, char* dst, size_t count) noexcept;
 
-// True when this process may run on more than one processor: only then can a second
-// thread read while the first one works.
-bool secondProcessorAvailable() noexcept;
-
 class ReadAhead {
  public:
   // A reader of `capacity`-byte blocks of `fd` (which must stay open while it lives).

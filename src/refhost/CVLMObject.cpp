@@ -169,7 +169,7 @@ void CVLMObject::makeSurface(std::span<Variant> args) {
   surfaces_.emplace_back(first, last);
   const auto [begin, end] = mesh_.triangleRange(first, last);
   if (begin >= end) return;
-  if (!smoother_) smoother_ = std::make_unique<SurfaceSmoother>(mesh_);
+  if (!smoother_) smoother_ = std::make_unique<SurfaceSmoother>(mesh_, begin, end);
   smoother_->smooth(mesh_, begin, end);
 }
 

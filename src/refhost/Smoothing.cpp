@@ -1,16 +1,20 @@
 #include "refhost/Smoothing.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 #include <numeric>
+#include <system_error>
+#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "platform/Processors.h"
 #include "refhost/Vec3.h"
 
 namespace vlm::refhost {
@@ -135,15 +139,78 @@ PositionGroups::PositionGroups(std::span<const float> coords) {
   }
 }
 
-SurfaceSmoother::SurfaceSmoother(const Mesh& mesh) : groups_(mesh.vertices()) {}
+namespace {
 
-void SurfaceSmoother::smooth(Mesh& mesh, int32_t begin, int32_t end) {
-  if (sums_.empty()) sums_.assign(3 * static_cast<size_t>(groups_.groupCount()), 0.0f);
+// Runs of fewer triangles are not worth a thread.
+constexpr int32_t kSumAsideFrom = int32_t{1} << 16;
+// Vertices looked at for a repeated position before the guess that none repeats.
+constexpr size_t kRepeatProbe = 256;
+
+// Adds each triangle's cross product to the sums of its corners' groups, in triangle
+// order: whichever thread does it, the sums come out the same to the bit.
+template <class GroupOf>
+void addCrosses(const Mesh& mesh, int32_t begin, int32_t end, float* sums, GroupOf groupOf) {
   const int32_t* corners = mesh.triangles().data();
   for (int32_t t = begin; t < end; ++t) {
     const Vec cross = faceCross(mesh, t);
-    for (int k = 0; k < 3; ++k) add(groupSum(corners[3 * t + k]), cross);
+    for (int k = 0; k < 3; ++k) {
+      add(sums + 3 * static_cast<size_t>(groupOf(corners[3 * t + k])), cross);
+    }
   }
+}
+
+// Whether a position repeats among the first vertices. A triangle soup, one vertex per
+// corner, shows it within its first triangles; the guess is not worth making then.
+bool repeatsEarly(std::span<const float> coords) {
+  const size_t count = std::min(coords.size() / 3, kRepeatProbe);
+  std::vector<std::array<uint32_t, 3>> keys(count);
+  for (size_t v = 0; v < count; ++v) {
+    keys[v] = {keyBits(coords[3 * v]), keyBits(coords[3 * v + 1]), keyBits(coords[3 * v + 2])};
+  }
+  std::sort(keys.begin(), keys.end());
+  return std::adjacent_find(keys.begin(), keys.end()) != keys.end();
+}
+
+}  // namespace
+
+SurfaceSmoother::SurfaceSmoother(const Mesh& mesh, int32_t begin, int32_t end) {
+  if (end - begin >= kSumAsideFrom && secondProcessorAvailable() &&
+      !repeatsEarly(mesh.vertices())) {
+    groupWhileSumming(mesh, begin, end);
+  } else {
+    groups_ = PositionGroups(mesh.vertices());
+  }
+}
+
+void SurfaceSmoother::groupWhileSumming(const Mesh& mesh, int32_t begin, int32_t end) {
+  LargeVector<float> guess;
+  bool summed = false;
+  try {
+    std::jthread summer([&] {
+      try {
+        guess.assign(3 * static_cast<size_t>(mesh.vertexCount()), 0.0f);
+        addCrosses(mesh, begin, end, guess.data(), [](int32_t vertex) { return vertex; });
+        summed = true;
+      } catch (...) {  // no room for the guess: the run is summed by group after all
+      }
+    });
+    groups_ = PositionGroups(mesh.vertices());
+  } catch (const std::system_error&) {  // no thread: group on this one
+    groups_ = PositionGroups(mesh.vertices());
+  }
+  if (summed && groups_.groupCount() == mesh.vertexCount()) {
+    sums_ = std::move(guess);
+    summedRun_ = {begin, end};
+  }
+}
+
+void SurfaceSmoother::smooth(Mesh& mesh, int32_t begin, int32_t end) {
+  if (std::exchange(summedRun_, std::nullopt) != std::pair{begin, end}) {
+    if (sums_.empty()) sums_.assign(3 * static_cast<size_t>(groups_.groupCount()), 0.0f);
+    addCrosses(mesh, begin, end, sums_.data(),
+               [this](int32_t vertex) { return groups_.groupOf(vertex); });
+  }
+  const int32_t* corners = mesh.triangles().data();
   if (canShare(mesh, begin, end)) {
     if (!mesh.hasSharedNormals() && groups_.groupCount() == mesh.vertexCount()) {
       handOverSums(mesh, begin, end);

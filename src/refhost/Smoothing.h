@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "refhost/Mesh.h"
@@ -19,6 +21,7 @@ namespace vlm::refhost {
 // position repeats, and an indexed mesh (as binary files hold them) never needs one.
 class PositionGroups {
  public:
+  PositionGroups() = default;  // no vertices
   explicit PositionGroups(std::span<const float> coords);
   int32_t groupOf(int32_t vertex) const noexcept {
     return group_.empty() ? vertex : group_[static_cast<size_t>(vertex)];
@@ -34,15 +37,22 @@ class PositionGroups {
 // area-weighted average of the face normals of the run's triangles at its position,
 // scaled to unit length. Built for one vertex list; build a new one when it changes.
 // The cost of a run is linear in the run, however many runs an object has.
+//
+// With a second processor, a large first run is summed there while the positions are
+// grouped, on the guess that no position repeats (as in the indexed meshes of binary
+// files): the groups are then the vertices themselves. When one does repeat, the guess is
+// dropped and the run is summed by group as usual.
 class SurfaceSmoother {
  public:
-  explicit SurfaceSmoother(const Mesh& mesh);
+  // `begin` and `end`: the first run to be smoothed.
+  SurfaceSmoother(const Mesh& mesh, int32_t begin, int32_t end);
   void smooth(Mesh& mesh, int32_t begin, int32_t end);
 
  private:
   float* groupSum(int32_t vertex) noexcept {
     return &sums_[3 * static_cast<size_t>(groups_.groupOf(vertex))];
   }
+  void groupWhileSumming(const Mesh& mesh, int32_t begin, int32_t end);
   bool canShare(const Mesh& mesh, int32_t begin, int32_t end);
   void share(Mesh& mesh, int32_t begin, int32_t end);
   void handOverSums(Mesh& mesh, int32_t begin, int32_t end);
@@ -50,6 +60,7 @@ class SurfaceSmoother {
 
   PositionGroups groups_;
   LargeVector<float> sums_;  // three per group, all zero between runs; empty before the first
+  std::optional<std::pair<int32_t, int32_t>> summedRun_;  // a run already in sums_
 };
 
 // Every corner gets the area-weighted average of the face normals at its position whose

@@ -17,7 +17,7 @@
 
 #include "Generate.h"
 #include "platform/Error.h"
-#include "platform/ReadAhead.h"
+#include "platform/Processors.h"
 #include "refhost/ReferenceScene.h"
 #include "shell/frmImport.h"
 #include "textio/ImportContext.h"

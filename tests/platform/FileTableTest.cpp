@@ -1,5 +1,6 @@
 #include "platform/FileTable.h"
 #include "platform/LargeArrays.h"
+#include "platform/Processors.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

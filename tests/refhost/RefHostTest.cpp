@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <numbers>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -129,6 +130,67 @@ TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
     EXPECT_EQ(std::pair(object->surfaces(), smoothed),
               std::pair(std::vector{c.recorded}, c.smoothed));
   }
+}
+
+// A large surface smooths the same whether its corners share vertices or not, also when a
+// position repeats only far into an indexed vertex list: with two processors the first
+// run is summed aside on the guess that no position repeats, and that guess must be
+// dropped there. A bumpy grid of 79,202 triangles, plus triangle 0 again on vertices of
+// its own at the end.
+TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
+  constexpr int32_t kSide = 200;
+  std::vector<float> grid;
+  for (int32_t y = 0; y < kSide; ++y) {
+    for (int32_t x = 0; x < kSide; ++x) {
+      grid.insert(grid.end(),
+                  {float(x), float(y), std::sin(0.3f * float(x)) * std::cos(0.2f * float(y))});
+    }
+  }
+  std::vector<int32_t> triangles;
+  for (int32_t y = 0; y + 1 < kSide; ++y) {
+    for (int32_t x = 0; x + 1 < kSide; ++x) {
+      const int32_t a = y * kSide + x, b = a + 1, c = a + kSide, d = c + 1;
+      triangles.insert(triangles.end(), {a, b, d, a, d, c});
+    }
+  }
+  auto smoothed = [](std::vector<float> coords, const std::vector<int32_t>& corners) {
+    Mesh mesh;
+    mesh.appendVertices(coords);
+    EXPECT_EQ(mesh.appendTriangleTriples(corners), 0);
+    SurfaceSmoother smoother(mesh, 0, mesh.triangleCount());
+    smoother.smooth(mesh, 0, mesh.triangleCount());
+    std::vector<std::array<float, 9>> normals;
+    for (int32_t t = 0; t < mesh.triangleCount(); ++t) normals.push_back(mesh.normalsOf(t));
+    return normals;
+  };
+  auto onePerCorner = [&grid](const std::vector<int32_t>& corners) {
+    std::vector<float> coords;
+    for (const int32_t v : corners) coords.insert(coords.end(), &grid[3 * v], &grid[3 * v + 3]);
+    return coords;
+  };
+  std::vector<int32_t> soupCorners(triangles.size());
+  std::iota(soupCorners.begin(), soupCorners.end(), 0);
+
+  const auto indexed = smoothed(grid, triangles);
+  EXPECT_EQ(indexed, smoothed(onePerCorner(triangles), soupCorners));
+  EXPECT_NEAR(indexed[kSide * 2][2], 1.0f, 0.1f);  // a gentle bump: near +z, not zero
+
+  std::vector<int32_t> repeated = triangles;
+  std::vector<float> lateRepeat = grid;
+  for (int k = 0; k < 3; ++k) {
+    repeated.push_back(static_cast<int32_t>(lateRepeat.size() / 3));
+    lateRepeat.insert(lateRepeat.end(), &grid[3 * triangles[k]], &grid[3 * triangles[k] + 3]);
+  }
+  soupCorners.insert(soupCorners.end(),
+                     {soupCorners.back() + 1, soupCorners.back() + 2, soupCorners.back() + 3});
+  const std::vector<float> repeatedSoup = [&] {
+    std::vector<float> coords = onePerCorner(triangles);
+    coords.insert(coords.end(), lateRepeat.end() - 9, lateRepeat.end());
+    return coords;
+  }();
+  const auto late = smoothed(lateRepeat, repeated);
+  EXPECT_EQ(late, smoothed(repeatedSoup, soupCorners));
+  EXPECT_NE(late[0], indexed[0]);  // triangle 0 counts twice at its corners now
 }
 
 // Groups are numbered in order of first appearance, as a map of exact positions (-0 equal
