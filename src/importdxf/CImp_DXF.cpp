@@ -30,8 +30,11 @@ void CImp_DXF::startLoad() {
   PolygonData.clear();
   CoordCount = 0;
   PolygonFill = 0;
+  VertexGrowth = {};
+  PolygonGrowth = {};
   m_Import->CharsRead = 0;
   m_Import->Open();
+  FileLength = m_Import->Lof();
 }
 
 // One line per pass, as code and value lines alternate; the entity readers take the

@@ -16,6 +16,7 @@
 
 #include "host/HostObjects.h"
 #include "platform/Collection.h"
+#include "platform/LargeArrays.h"
 #include "textio/ImportContext.h"
 
 namespace vlm {
@@ -53,6 +54,10 @@ class CImp_DXF {
   std::vector<int32_t> PolygonData;  // records: corner count, then vertex indices
   int32_t CoordCount = 0;
   int32_t PolygonFill = 0;
+  // How the lists grow: from the file, with no count to go by.
+  FileFedGrowth VertexGrowth;
+  FileFedGrowth PolygonGrowth;
+  int64_t FileLength = 0;
 
   ImportContext* m_Import = nullptr;
   host::HostObject m_Object;

@@ -89,6 +89,7 @@ void CImp_DXF::Read_Vertex() {
 
 void CImp_DXF::appendVertex(float x, float y, float z) {
   checkRoom(CoordCount, 3);
+  VertexGrowth.makeRoom(VertexCoords, 3, m_Import->CharsRead, FileLength);
   VertexCoords.insert(VertexCoords.end(), {x, y, z});
   CoordCount += 3;
 }
@@ -96,6 +97,7 @@ void CImp_DXF::appendVertex(float x, float y, float z) {
 void CImp_DXF::appendFace(std::initializer_list<int32_t> record) {
   const auto size = static_cast<int32_t>(record.size());
   checkRoom(PolygonFill, size);
+  PolygonGrowth.makeRoom(PolygonData, record.size(), m_Import->CharsRead, FileLength);
   PolygonData.insert(PolygonData.end(), record);
   PolygonFill += size;
 }
