@@ -23,6 +23,7 @@
 #include "importply/PlyRecords.h"
 #include "importply/PlyTypes.h"
 #include "platform/Collection.h"
+#include "platform/FaultAhead.h"
 #include "textio/ImportContext.h"
 
 namespace vlm {
@@ -123,6 +124,8 @@ class CImp_PLY {
   std::vector<float> VertexCoords;
   std::vector<int32_t> PolygonData;
   int32_t VerticesRead = -1;
+  FaultAhead VertexAhead;  // pages faulted in ahead of the arrays' ends
+  FaultAhead PolygonAhead;
 
   // Working state of one Load.
   ImportContext* m_Import = nullptr;

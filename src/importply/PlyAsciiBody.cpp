@@ -84,6 +84,7 @@ void CImp_PLY::readAsciiVertices() {
     const float y = scaledCoordinate(line);
     const float z = scaledCoordinate(line);
     VertexCoords.insert(VertexCoords.end(), {x, y, z});
+    VertexAhead.wrote(VertexCoords);
     reportLine();
   }
 }
@@ -102,6 +103,7 @@ void CImp_PLY::readAsciiFaces() {
       int32_t record[5] = {corners};
       for (int32_t k = 1; k <= corners; ++k) record[k] = wholeNumber(Get_FirstToken(line));
       PolygonData.insert(PolygonData.end(), record, record + corners + 1);
+      PolygonAhead.wrote(PolygonData);
     }
     reportLine();
   }

@@ -98,6 +98,7 @@ size_t CImp_PLY::readVertexBatch(const ply::VertexLayout& layout) {
                          int64_t{VertexUpper} - VerticesRead, static_cast<int64_t>(kBatch)}));
   if (count == 0) return 0;
   const size_t fill = VertexCoords.size();
+  VertexAhead.wrote(VertexCoords);
   VertexCoords.resize(fill + 3 * count);
   const size_t done =
       ply::decodeVertices(layout, m_Swap, window.data(), count, VertexCoords.data() + fill);
@@ -162,6 +163,7 @@ size_t CImp_PLY::readFaceBatch(const ply::FaceLayout& layout, int64_t limit) {
   if (kept > 0) {
     PolygonData.insert(PolygonData.end(), m_Batch.begin(),
                        m_Batch.begin() + static_cast<ptrdiff_t>(m_Marks.fills[kept - 1]));
+    PolygonAhead.wrote(PolygonData);
     m_Cursor->advance(m_Marks.ends[kept - 1]);
   }
   return kept;

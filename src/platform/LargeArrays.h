@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FaultAhead.h"
+
 namespace vlm {
 
 // Transparent huge pages come in this size, aligned to it.
@@ -104,12 +106,15 @@ void makeRoom(std::vector<T>& array, size_t more) {
 class FileFedGrowth {
  public:
   // Room for `more` elements, at `position` of a file of `length` bytes.
+  // The pages just past the array's end are faulted in on a second processor meanwhile.
   template <class T>
   void makeRoom(std::vector<T>& array, size_t more, int64_t position, int64_t length) {
     if (array.empty() || start_ < 0) start_ = position;
     const size_t wanted = array.size() + more;
-    if (wanted <= array.capacity()) return;
-    moveToRoom(array, forecast(array.size(), array.capacity(), wanted, position, length));
+    if (wanted > array.capacity()) {
+      moveToRoom(array, forecast(array.size(), array.capacity(), wanted, position, length));
+    }
+    ahead_.wrote(array);
   }
 
   // The capacity to grow to: doubling until enough of the file is behind to judge.
@@ -118,6 +123,7 @@ class FileFedGrowth {
 
  private:
   int64_t start_ = -1;  // where the array began to fill
+  FaultAhead ahead_;
 };
 
 }  // namespace vlm

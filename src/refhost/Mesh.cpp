@@ -36,6 +36,7 @@ void Mesh::appendVertex(float x, float y, float z) {
   coords_.push_back(x);
   coords_.push_back(y);
   coords_.push_back(z);
+  coordsAhead_.wrote(coords_);
 }
 
 bool Mesh::cornersExist(std::span<const int32_t> corners) const noexcept {
@@ -48,6 +49,7 @@ void Mesh::appendTriangle(int32_t a, int32_t b, int32_t c) {
   corners_.push_back(a);
   corners_.push_back(b);
   corners_.push_back(c);
+  cornersAhead_.wrote(corners_);
   if (!normals_.empty()) normals_.resize(normals_.size() + 9, 0.0f);
 }
 

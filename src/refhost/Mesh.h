@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FaultAhead.h"
 #include "platform/LargeArrays.h"
 
 namespace vlm::refhost {
@@ -115,6 +116,8 @@ class Mesh {
 
   LargeVector<float> coords_;
   LargeVector<int32_t> corners_;
+  FaultAhead coordsAhead_;  // pages faulted in ahead of the one-at-a-time appends
+  FaultAhead cornersAhead_;
   LargeVector<float> normals_;        // nine per triangle, or empty
   LargeVector<float> vertexNormals_;  // three per vertex of the shared runs, zero elsewhere
   std::vector<std::pair<int32_t, int32_t>> sharedRuns_;  // triangle ranges, ascending

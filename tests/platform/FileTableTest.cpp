@@ -1,12 +1,15 @@
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "platform/FaultAhead.h"
 #include "platform/FileTable.h"
 #include "platform/LargeArrays.h"
 #include "platform/Processors.h"
-
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <filesystem>
-
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
@@ -164,6 +167,51 @@ TEST(FileFedGrowth, ForecastsFromTheFileBehindAndAhead) {
   for (const auto& [wanted, position, length, forecast] : cases) {
     EXPECT_EQ(growth.forecast(1000, 1000, wanted, position, length), forecast) << position;
   }
+}
+
+// Pages of [begin, begin + bytes) the process has in memory, one flag per 4 KiB page.
+std::vector<bool> resident(const char* begin, size_t bytes) {
+  std::vector<unsigned char> flags(bytes / 4096);
+  EXPECT_EQ(mincore(const_cast<char*>(begin), bytes, flags.data()), 0);
+  std::vector<bool> in(flags.size());
+  for (size_t i = 0; i < flags.size(); ++i) in[i] = (flags[i] & 1) != 0;
+  return in;
+}
+
+// The writer reports how far it has written; the pages up to two leads past that are
+// faulted in on the second thread, and none beyond, so the memory touched before its time
+// stays bounded. Near its end the block is asked for up to its end and not past it.
+TEST(FaultAhead, KeepsTheNextPagesOfAWriterInAndNoMore) {
+  if (!secondProcessorAvailable()) GTEST_SKIP() << "one processor: nothing is faulted ahead";
+  constexpr size_t kLead = FaultAhead::kLead, kBytes = 16 * kLead, kPage = 4096;
+  auto* block = static_cast<char*>(
+      mmap(nullptr, kBytes + kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(block, MAP_FAILED);
+  madvise(block, kBytes + kPage, MADV_NOHUGEPAGE);        // page by page, so the edges show
+  using Ranges = std::vector<std::pair<size_t, size_t>>;  // [first, end) byte offsets
+  auto inExactly = [&](const Ranges& ranges) {
+    const std::vector<bool> in = resident(block, kBytes + kPage);
+    for (size_t page = 0; page < in.size(); ++page) {
+      bool expected = false;
+      for (const auto& [first, end] : ranges)
+        expected |= page * kPage >= first && page * kPage < end;
+      if (in[page] != expected) return false;
+    }
+    return true;
+  };
+  auto settlesAt = [&](const Ranges& ranges) {
+    for (int tries = 0; tries < 2000 && !inExactly(ranges); ++tries) usleep(1000);
+    return inExactly(ranges);
+  };
+  FaultAhead ahead;
+  ahead.wrote(block, 0, kBytes);
+  EXPECT_TRUE(settlesAt({{0, 2 * kLead}}));
+  ahead.wrote(block, kLead - 1, kBytes);  // still a lead ahead: nothing asked
+  ahead.wrote(block, kLead + kPage, kBytes);
+  EXPECT_TRUE(settlesAt({{0, 3 * kLead + kPage}}));
+  ahead.wrote(block, 15 * kLead, kBytes);  // the page beyond the block stays out
+  EXPECT_TRUE(settlesAt({{0, 3 * kLead + kPage}, {15 * kLead, kBytes}}));
+  munmap(block, kBytes + kPage);
 }
 
 }  // namespace

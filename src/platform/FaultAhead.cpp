@@ -1,0 +1,117 @@
+#include "platform/FaultAhead.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "platform/Processors.h"
+
+namespace vlm {
+
+namespace {
+
+// Requests beyond this many waiting are dropped: the writer then faults those pages itself.
+constexpr size_t kWaiting = 32;
+
+struct Range {
+  uintptr_t begin;
+  uintptr_t end;
+};
+
+// One worker for the process, started with the first request. It is never stopped: idle,
+// it waits on its condition, and the end of the process ends it.
+class Worker {
+ public:
+  void post(Range range) noexcept {
+    {
+      std::lock_guard lock(mutex_);
+      if (count_ == kWaiting) return;
+      queue_[(first_ + count_) % kWaiting] = range;
+      ++count_;
+    }
+    waiting_.notify_one();
+  }
+
+  void run() noexcept {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      waiting_.wait(lock, [this] { return count_ > 0; });
+      const Range range = queue_[first_];
+      first_ = (first_ + 1) % kWaiting;
+      --count_;
+      lock.unlock();
+      populate(range);
+      lock.lock();
+    }
+  }
+
+ private:
+  static void populate(Range range) noexcept {
+#ifdef MADV_POPULATE_WRITE
+    // A range no longer mapped fails, and so does a kernel without this advice: either
+    // way the pages are left to their writer.
+    ::madvise(reinterpret_cast<void*>(range.begin), range.end - range.begin,
+              MADV_POPULATE_WRITE);
+#else
+    (void)range;
+#endif
+  }
+
+  std::mutex mutex_;
+  std::condition_variable waiting_;
+  std::array<Range, kWaiting> queue_{};
+  size_t first_ = 0;
+  size_t count_ = 0;
+};
+
+// The worker, or null with one processor or when no thread could be started.
+Worker* worker() noexcept {
+  static Worker* const started = []() noexcept -> Worker* {
+    if (!secondProcessorAvailable()) return nullptr;
+    auto* w = new (std::nothrow) Worker;
+    if (w == nullptr) return nullptr;
+    try {
+      std::thread([w] { w->run(); }).detach();
+    } catch (const std::system_error&) {
+      delete w;
+      return nullptr;
+    }
+    return w;
+  }();
+  return started;
+}
+
+}  // namespace
+
+void faultInBackground(const char* begin, const char* end) noexcept {
+  static const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  // Whole pages only: the page under way at the start is the writer's already, and the
+  // one cut at the end may belong to the next allocation.
+  const uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + page - 1) & ~(page - 1);
+  const uintptr_t last = reinterpret_cast<uintptr_t>(end) & ~(page - 1);
+  if (last <= first) return;
+  if (Worker* w = worker()) w->post(Range{first, last});
+}
+
+void FaultAhead::askAhead(const void* data, uintptr_t at, size_t capacity) noexcept {
+  if (data != block_) {  // new storage: nothing of it asked for yet
+    block_ = data;
+    asked_ = at;
+  }
+  const uintptr_t end = reinterpret_cast<uintptr_t>(data) + capacity;
+  const uintptr_t target = std::min(end, at + 2 * kLead);
+  if (target > asked_) {
+    faultInBackground(reinterpret_cast<const char*>(std::max(asked_, at)),
+                      reinterpret_cast<const char*>(target));
+  }
+  asked_ = target == end ? UINTPTR_MAX : std::max(asked_, target);
+}
+
+}  // namespace vlm
