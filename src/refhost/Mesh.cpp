@@ -28,7 +28,24 @@ std::array<float, 3> Bounds::center() const noexcept {
   return {(min[0] + max[0]) / 2, (min[1] + max[1]) / 2, (min[2] + max[2]) / 2};
 }
 
+namespace {
+
+// Room about to be written whole, front to back: its second half is faulted in on the
+// second processor while the caller writes the first, so that on a machine where fresh
+// pages come slowly the two halves take their time side by side.
+void faultInSecondHalf(const void* begin, size_t bytes) noexcept {
+  const char* const first = static_cast<const char*>(begin);
+  faultInBackground(first + bytes / 2, first + bytes);
+}
+
+}  // namespace
+
 void Mesh::appendVertices(std::span<const float> coords) {
+  const size_t start = coords_.size();
+  if (start + coords.size() > coords_.capacity()) {  // doubling at least: many calls stay linear
+    coords_.reserve(std::max(start + coords.size(), 2 * coords_.capacity()));
+  }
+  faultInSecondHalf(coords_.data() + start, coords.size() * sizeof(float));
   coords_.insert(coords_.end(), coords.begin(), coords.end());
 }
 
@@ -73,6 +90,7 @@ int64_t Mesh::appendPolygonsFrom(size_t triangles, Next next) {
   const size_t start = corners_.size();
   corners_.resize(start + 3 * triangles);  // not zeroed: written below, the rest cut off
   int32_t* out = corners_.data() + start;
+  faultInSecondHalf(out, 3 * triangles * sizeof(int32_t));
   const auto count = static_cast<uint32_t>(vertexCount());
   auto exists = [count](int32_t v) { return static_cast<uint32_t>(v) < count; };
   int64_t invalid = 0;
