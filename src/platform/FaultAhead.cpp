@@ -107,10 +107,9 @@ void FaultAhead::askAhead(const void* data, uintptr_t at, size_t capacity) noexc
   }
   const uintptr_t end = reinterpret_cast<uintptr_t>(data) + capacity;
   const uintptr_t target = std::min(end, at + 2 * kLead);
-  if (target > asked_) {
-    faultInBackground(reinterpret_cast<const char*>(std::max(asked_, at)),
-                      reinterpret_cast<const char*>(target));
-  }
+  // Nothing is asked when the target lies within what was asked already.
+  faultInBackground(reinterpret_cast<const char*>(std::max(asked_, at)),
+                    reinterpret_cast<const char*>(target));
   asked_ = target == end ? UINTPTR_MAX : std::max(asked_, target);
 }
 
