@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/Prefetch.h"
+
 namespace vlm::refhost {
 
 void Bounds::include(const float* xyz) noexcept {
@@ -123,6 +125,7 @@ int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records, size_t tria
       if (at >= records.size()) return false;
       corners = static_cast<size_t>(records[at]);
       c = records.data() + at + 1;
+      prefetchAhead(c);
       at += 1 + corners;
     } while (corners == 0);
     return true;
@@ -233,6 +236,7 @@ bool Mesh::hasSharedNormal(int32_t vertex) const noexcept {
 bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normals) {
   if (!normals_.empty()) return false;
   const int32_t* t = corners_.data() + 3 * static_cast<size_t>(triangle);
+  prefetchAhead(t);  // normals mostly come in triangle order
   NormalBits given[3];
   for (size_t k = 0; k < 3; ++k) {
     given[k] = bitsOf(normals.data() + 3 * k);
@@ -319,6 +323,7 @@ Bounds Mesh::bounds() const noexcept {
   bool any = false;
   for (size_t i = 0; i + 2 < coords_.size(); i += 3) {
     const float* v = &coords_[i];
+    prefetchAhead(v);
     if (std::isnan(v[0]) || std::isnan(v[1]) || std::isnan(v[2])) continue;
     for (size_t axis = 0; axis < 3; ++axis) {
       low[axis] = v[axis] < low[axis] ? v[axis] : low[axis];

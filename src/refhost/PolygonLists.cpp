@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Error.h"
+#include "platform/Prefetch.h"
 #include "refhost/HostErrors.h"
 
 namespace vlm::refhost {
@@ -16,6 +17,7 @@ size_t checkRecords(std::span<const int32_t> records) {
   size_t at = 0;
   while (at < records.size()) {
     const int32_t count = records[at];
+    prefetchAhead(&records[at]);
     if (count != 0 && count != 3 && count != 4) {
       raise(err::kInvalidCall,
             "Polygon record at index " + std::to_string(at) + " has " + std::to_string(count) +
@@ -68,6 +70,7 @@ int64_t setNormalRecords(Mesh& mesh, std::span<const float> records) {
   }
   int64_t invalid = 0;
   for (size_t at = 0; at < records.size(); at += 10) {
+    prefetchAhead(&records[at]);
     if (!setPolygonNormal(mesh, records[at], records.subspan(at + 1).first<9>())) ++invalid;
   }
   return invalid;

@@ -14,6 +14,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/Prefetch.h"
 #include "platform/Processors.h"
 #include "refhost/Vec3.h"
 
@@ -122,6 +123,7 @@ PositionGroups::PositionGroups(std::span<const float> coords) {
   constexpr size_t kAhead = 16;
   for (size_t v = 0; v < count; ++v) {
     if (v + kAhead < count) {
+      prefetchAhead(coords.data() + 3 * v);
       const size_t ahead = home(positionHash(coords.data() + 3 * (v + kAhead)));
       __builtin_prefetch(&tags[kSlotsPerGroup * ahead]);
     }
@@ -236,6 +238,7 @@ bool SurfaceSmoother::canShare(const Mesh& mesh, int32_t begin, int32_t end) {
   const int32_t* corners = mesh.triangles().data();
   const bool earlierNormals = mesh.hasSharedNormals();
   for (size_t c = 3 * static_cast<size_t>(begin); c < 3 * static_cast<size_t>(end); ++c) {
+    prefetchAhead(corners + c);
     if (earlierNormals && mesh.hasSharedNormal(corners[c])) return false;
     // unit() gives zero exactly when this square is zero or not finite.
     const float* s = groupSum(corners[c]);
@@ -259,6 +262,7 @@ void SurfaceSmoother::share(Mesh& mesh, int32_t begin, int32_t end) {
 // Untouched groups stay zero, as vertices outside the run must.
 void SurfaceSmoother::handOverSums(Mesh& mesh, int32_t begin, int32_t end) {
   for (size_t g = 0; g < sums_.size(); g += 3) {
+    prefetchAhead(&sums_[g]);
     const Vec sum{sums_[g], sums_[g + 1], sums_[g + 2]};
     if (isZero(sum)) continue;
     const Vec normal = unit(sum);
