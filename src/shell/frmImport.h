@@ -52,7 +52,8 @@ class frmImport final : public ui::IImportDialog, private ui::FormEvents {
   float progressMax() override;
   void setProgressValue(float value) override;
   ui::ProgressBarState* progressBar() override { return bar_; }
-  void DoEvents() override { toolkit().doEvents(); }
+  // Called after every line: the toolkit is the one the dialog was loaded with, if it was.
+  void DoEvents() override { (toolkit_ != nullptr ? *toolkit_ : toolkit()).doEvents(); }
   void showMessage(std::string_view message) override;
 
  private:
