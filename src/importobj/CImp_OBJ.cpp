@@ -14,8 +14,8 @@ using namespace modImport;
 namespace {
 
 // A coordinate or normal component: "." and "," both decimal separators, times 10.
-float readScaled(std::string_view& rest) {
-  const float value = Get_FirstSingle(rest);
+float readScaled(std::string_view& rest, NumberCursor& numbers) {
+  const float value = Get_FirstSingle(rest, numbers);
   const float scaled = value * 10.0f;
   if (std::isinf(scaled) && !std::isinf(value)) raise(err::kOverflow);
   return scaled;
@@ -65,9 +65,11 @@ void CImp_OBJ::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
   file.CharsRead = 0;
   file.Open();
   FileLength = file.Lof();
+  m_Numbers = &file.convertNumbersAhead();
 
   trapAndRaiseAgain([&] { readLines(); }, [&] { file.Close(); });
   file.Close();
+  m_Numbers = nullptr;
 
   if (ObjectMarkSeen) {
     handOverSplit(true);
@@ -151,18 +153,18 @@ void CImp_OBJ::readVertex(std::string_view rest) {
     InVertexBlock = true;
     BlockBase = checkedSum(int64_t{VerticesRead} + 1);
   }
-  const float x = readScaled(rest);
-  const float y = readScaled(rest);
-  const float z = readScaled(rest);
+  const float x = readScaled(rest, *m_Numbers);
+  const float y = readScaled(rest, *m_Numbers);
+  const float z = readScaled(rest, *m_Numbers);
   appendTo(VertexGrowth, VertexCoords, {x, y, z});
   VerticesRead = checkedSum(int64_t{VerticesRead} + 1);
 }
 
 void CImp_OBJ::readNormal(std::string_view rest) {
   Vector3 n;
-  n[0] = readScaled(rest);
-  n[1] = readScaled(rest);
-  n[2] = readScaled(rest);
+  n[0] = readScaled(rest, *m_Numbers);
+  n[1] = readScaled(rest, *m_Numbers);
+  n[2] = readScaled(rest, *m_Numbers);
   appendTo(FileNormalGrowth, FileNormals, {n});
   HasNormals = true;
 }
@@ -170,7 +172,7 @@ void CImp_OBJ::readNormal(std::string_view rest) {
 void CImp_OBJ::readFace(std::string_view rest) {
   InVertexBlock = false;
   int32_t v[4], n[4];
-  for (int k = 0; k < 4; ++k) Get_FaceIndices(rest, v[k], n[k]);
+  for (int k = 0; k < 4; ++k) Get_FaceIndices(rest, v[k], n[k], *m_Numbers);
 
   if (v[0] >= 0) {
     for (int32_t& index : v) index = checkedSum(int64_t{index} - 1);

@@ -75,6 +75,7 @@ class CImp_OBJ {
 
   // Working state of one Load.
   ImportContext* m_Import = nullptr;
+  NumberCursor* m_Numbers = nullptr;  // the numbers converted ahead, while the file is open
   CollectionRef* m_colObject3D = nullptr;
   host::HostObject m_Object;
   std::string m_Name;

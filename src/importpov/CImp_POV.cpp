@@ -37,6 +37,7 @@ void CImp_POV::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
         BraceDepth = 0;
         p_Import.CharsRead = 0;
         p_Import.Open();
+        m_Numbers = &p_Import.convertNumbersAhead();
         readLines();
         p_Import.Close();
         m_Current = host::HostObject();

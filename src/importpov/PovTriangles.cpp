@@ -44,14 +44,22 @@ int32_t checkedSum(int32_t index, int32_t step) {
 // once by its separator, read in one pass and taken off `text`. Its first ">" and its
 // two "," are the ones those characters end, so the split below would find the same
 // three parts and convert them to the same values. False, `text` untouched, otherwise.
-bool plainVector(std::string_view& text, std::array<float, 3>& out) noexcept {
+// A number converted ahead is taken from `numbers`.
+bool plainVector(std::string_view& text, std::array<float, 3>& out,
+                 NumberCursor& numbers) noexcept {
   const char* p = text.data();
   const char* const end = p + text.size();
   for (size_t k = 0; k < 3; ++k) {
-    double value = 0;
-    const char* stop = plainDecimal(p, end, value);
+    const char* stop = nullptr;
+    if (const ConvertedNumber* converted = numbers.find(p, end)) {
+      stop = p + converted->length;
+      out[k] = converted->single;
+    } else {
+      double value = 0;
+      stop = plainDecimal(p, end, value);
+      out[k] = static_cast<float>(value);
+    }
     if (stop == nullptr || stop == end || *stop != (k < 2 ? ',' : '>')) return false;
-    out[k] = static_cast<float>(value);
     p = stop + 1;
   }
   text.remove_prefix(static_cast<size_t>(p - text.data()));
@@ -65,7 +73,7 @@ bool plainVector(std::string_view& text, std::array<float, 3>& out) noexcept {
 // is not a number is error 13.
 CImp_POV::Vector CImp_POV::Get_Vector(std::string_view& text) {
   text = trimBlanks(text);
-  if (Vector plain; plainVector(text, plain)) return plain;
+  if (Vector plain; plainVector(text, plain, *m_Numbers)) return plain;
   const size_t close = text.find('>');
   if (close == std::string_view::npos) return {0, 0, 0};
   // The parts are trimmed where they are converted.

@@ -99,6 +99,14 @@ void NumberedFile::allocateBlock() {
       // No thread to be had: every block is read when it is needed, as on one processor.
     }
   }
+  if (convertAhead_) convertNumbersAhead();
+}
+
+void NumberedFile::convertNumbersAhead() {
+  convertAhead_ = true;
+  if (!ahead_ || converted_) return;
+  converted_ = std::make_unique<ConvertedNumbers>(blockCapacity_);
+  ahead_->convertNumbers();
 }
 
 // Reads the block at `offset`, or takes it from the second thread, which then goes on
@@ -106,8 +114,10 @@ void NumberedFile::allocateBlock() {
 size_t NumberedFile::fillBlock(int64_t offset) {
   allocateBlock();
   blockOffset_ = offset;
-  const std::optional<size_t> ahead = ahead_ ? ahead_->take(offset, block_) : std::nullopt;
+  const std::optional<size_t> ahead =
+      ahead_ ? ahead_->take(offset, block_, converted_) : std::nullopt;
   blockLength_ = ahead ? *ahead : readAt(fd_, offset, block_.get(), blockCapacity_);
+  numbers_.reset(block_.get(), blockLength_, ahead ? converted_.get() : nullptr);
   if (ahead_ && blockLength_ == blockCapacity_) ahead_->ask(offsetAfter(offset, blockLength_));
   return blockLength_;
 }

@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ConvertedNumbers.h"
 #include "platform/Error.h"
 #include "platform/ReadAhead.h"
 
@@ -76,6 +77,12 @@ class NumberedFile {
   // True while the next block is being read, or waits read, on the second thread.
   bool readingAhead() const { return ahead_ && ahead_->asked(); }
 
+  // Blocks read ahead from now on come with their numbers converted (ConvertedNumbers.h),
+  // for a reader of text; without a second thread nothing changes.
+  void convertNumbersAhead();
+  // The look-ups in the numbers converted for the current block; peek() resets it.
+  NumberCursor& numbers() noexcept { return numbers_; }
+
  private:
   std::string_view refill();
   bool buffered(int64_t offset, size_t count) const noexcept;
@@ -90,7 +97,10 @@ class NumberedFile {
   size_t blockLength_ = 0;         // valid bytes in block_
   int64_t position_ = 0;           // next byte of sequential access
   bool eof_ = false;
+  bool convertAhead_ = false;
   std::unique_ptr<ReadAhead> ahead_;  // the second thread, for a file of several blocks
+  std::unique_ptr<ConvertedNumbers> converted_;  // of block_, when it was read ahead
+  NumberCursor numbers_;
 };
 
 class FileTable {

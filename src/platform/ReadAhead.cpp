@@ -32,6 +32,7 @@ ReadAhead::~ReadAhead() {
   {
     const std::lock_guard lock(mutex_);
     state_ = State::kQuit;
+    stopConverting_ = true;
   }
   changed_.notify_all();
   thread_.join();
@@ -50,7 +51,28 @@ void ReadAhead::run() {
     if (state_ == State::kQuit) return;
     state_ = State::kRead;
     changed_.notify_all();
+    if (numbers_) convertRead(lock);
   }
+}
+
+// Converts the block just read until it is taken or another is asked for; whoever wants
+// the block or the thread waits for the few microseconds the conversion takes to stop.
+void ReadAhead::convertRead(std::unique_lock<std::mutex>& lock) {
+  stopConverting_ = false;
+  converting_ = true;
+  const char* const bytes = buffer_.get();
+  const size_t length = length_;
+  ConvertedNumbers& numbers = *numbers_;
+  lock.unlock();
+  numbers.convert(bytes, length, stopConverting_);
+  lock.lock();
+  converting_ = false;
+  changed_.notify_all();
+}
+
+void ReadAhead::convertNumbers() {
+  const std::lock_guard lock(mutex_);
+  if (!numbers_) numbers_ = std::make_unique<ConvertedNumbers>(capacity_);
 }
 
 void ReadAhead::ask(int64_t offset) {
@@ -59,6 +81,7 @@ void ReadAhead::ask(int64_t offset) {
     if (state_ != State::kIdle) return;
     offset_ = offset;
     state_ = State::kAsked;
+    stopConverting_ = true;
   }
   changed_.notify_all();
 }
@@ -68,15 +91,20 @@ ReadAhead::State ReadAhead::waitUntilRead(std::unique_lock<std::mutex>& lock) {
   return state_;
 }
 
-std::optional<size_t> ReadAhead::take(int64_t offset, std::unique_ptr<char[]>& block) {
+std::optional<size_t> ReadAhead::take(int64_t offset, std::unique_ptr<char[]>& block,
+                                      std::unique_ptr<ConvertedNumbers>& numbers) {
   std::unique_lock lock(mutex_);
   if (state_ == State::kRead && offset_ != offset) state_ = State::kIdle;
   // A block that is not wanted is not waited for; the thread is free again once it is read.
   if (state_ != State::kAsked && state_ != State::kRead) return std::nullopt;
   if (offset_ != offset) return std::nullopt;
   if (waitUntilRead(lock) != State::kRead) return std::nullopt;
+  // Read, and perhaps being converted since: the table goes as far as it got.
+  stopConverting_ = true;
+  changed_.wait(lock, [this] { return !converting_; });
   state_ = State::kIdle;
   block.swap(buffer_);
+  if (numbers_ && numbers) numbers.swap(numbers_);
   return length_;
 }
 

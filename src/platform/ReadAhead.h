@@ -7,8 +7,12 @@
 // between threads, a block at a time, so everything an import does line by line (the host
 // calls, CharsRead, the progress reports, the stop checks) stays on the importing thread,
 // as it was.
+//
+// An importer of text may also have the thread convert the numbers of each block it read,
+// while the block waits to be taken (ConvertedNumbers.h). The table goes with its block.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +20,8 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+
+#include "platform/ConvertedNumbers.h"
 
 namespace vlm {
 
@@ -33,13 +39,19 @@ class ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
+  // From the next block read on, converts the numbers of each block after reading it.
+  void convertNumbers();
+
   // Starts reading the block at `offset`, unless a block was asked for and not yet taken.
   void ask(int64_t offset);
   // The block asked for, when it starts at `offset`: waits until it is read, swaps its
-  // buffer with `block` (`capacity` bytes) and returns the bytes read. Otherwise nothing,
-  // without waiting: a block read elsewhere is dropped, one still being read is dropped
-  // when it is done.
-  std::optional<size_t> take(int64_t offset, std::unique_ptr<char[]>& block);
+  // buffer with `block` (`capacity` bytes) and returns the bytes read; with numbers
+  // converted, their table is swapped with `numbers` too, as far as it got. Otherwise
+  // nothing, without waiting for a read: a block read elsewhere is dropped, one still
+  // being read is dropped when it is done. The thread converts only the block it read
+  // last, so `block` and `numbers` are the caller's alone on return.
+  std::optional<size_t> take(int64_t offset, std::unique_ptr<char[]>& block,
+                             std::unique_ptr<ConvertedNumbers>& numbers);
   // True while a block is asked for and not yet taken.
   bool asked() const;
 
@@ -47,6 +59,7 @@ class ReadAhead {
   enum class State : uint8_t { kIdle, kAsked, kRead, kQuit };
 
   void run();
+  void convertRead(std::unique_lock<std::mutex>& lock);
   State waitUntilRead(std::unique_lock<std::mutex>& lock);
 
   const int fd_;
@@ -57,6 +70,9 @@ class ReadAhead {
   State state_ = State::kIdle;
   int64_t offset_ = 0;  // where the block asked for starts
   size_t length_ = 0;   // the bytes read there
+  std::unique_ptr<ConvertedNumbers> numbers_;  // the table of buffer_, when converting
+  bool converting_ = false;                    // numbers_ is being filled
+  std::atomic<bool> stopConverting_{false};
   std::thread thread_;  // last: it starts once everything above is in place
 };
 

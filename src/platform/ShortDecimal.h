@@ -6,6 +6,7 @@
 // conversions of Convert.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vlm {
@@ -19,20 +20,22 @@ inline const char* shortDecimal(const char* first, const char* last, char point,
                                 double& out) noexcept {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  constexpr int kMaxDigits = 15;
+  constexpr ptrdiff_t kMaxDigits = 15;
+  // The counts come from where the loops stop, so that a digit costs its load, test and
+  // multiply-add only. Past 15 digits `whole` may wrap, but such text is refused anyway.
   uint64_t whole = 0;
-  int digits = 0, fraction = 0;
   const char* p = first;
   for (unsigned digit; p != last && (digit = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
     whole = whole * 10 + digit;
-    ++digits;
   }
+  ptrdiff_t digits = p - first, fraction = 0;
   if (p != last && *p == point) {
-    for (unsigned digit; ++p != last && (digit = static_cast<unsigned char>(*p - '0')) <= 9;) {
+    const char* const fractionStart = ++p;
+    for (unsigned digit; p != last && (digit = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
       whole = whole * 10 + digit;
-      ++digits;
-      ++fraction;
     }
+    fraction = p - fractionStart;
+    digits += fraction;
   }
   if (digits == 0 || digits > kMaxDigits) return first;
   if (p != last && (*p == 'e' || *p == 'E')) return first;

@@ -64,6 +64,12 @@ class ImportContext {
     files_.Get(kImportFile, position, dst, count);
   }
   NumberedFile& file() { return files_.file(kImportFile); }
+  // Has the open file's numbers converted ahead, on the thread that reads ahead, and
+  // returns where to look them up (see ConvertedNumbers.h): valid until the file closes.
+  NumberCursor& convertNumbersAhead() {
+    file().convertNumbersAhead();
+    return file().numbers();
+  }
 
   // The next line of the open file, without its line end (see ReadMode); the empty text
   // when the file is not open.

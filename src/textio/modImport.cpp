@@ -84,6 +84,31 @@ const char* plainIndex(const char* p, const char* end, int32_t& out) noexcept {
   return p;
 }
 
+// plainIndex, taking the index from `numbers` where it was converted ahead.
+const char* plainIndex(const char* p, const char* end, int32_t& out,
+                       NumberCursor& numbers) noexcept {
+  const ConvertedNumber* const converted = numbers.find(p, end);
+  if (converted == nullptr || converted->whole == 0) return plainIndex(p, end, out);
+  const char* const stop = p + converted->length;
+  if (stop < end && *stop != '/') return nullptr;
+  out = converted->index;
+  return stop;
+}
+
+// plainDecimal in single precision, taking the value from `numbers` where it was
+// converted ahead.
+const char* plainSingle(const char* first, const char* last, float& out,
+                        NumberCursor& numbers) noexcept {
+  if (const ConvertedNumber* converted = numbers.find(first, last)) {
+    out = converted->single;
+    return first + converted->length;
+  }
+  double value = 0;
+  const char* const stop = plainDecimal(first, last, value);
+  out = static_cast<float>(value);  // at most 15 digits: well inside single range
+  return stop;
+}
+
 }  // namespace
 
 std::string_view Get_FirstToken(std::string_view& line) {
@@ -102,18 +127,29 @@ float Get_Single(std::string_view text) {
 }
 
 float Get_FirstSingle(std::string_view& line) {
+  NumberCursor none;
+  return Get_FirstSingle(line, none);
+}
+
+float Get_FirstSingle(std::string_view& line, NumberCursor& numbers) {
   const std::string_view trimmed = trimmedBlanks(line);
   const char* begin = trimmed.data();
   const char* end = begin + trimmed.size();
-  double value = 0;
-  const char* stop = plainDecimal(begin, end, value);
+  float value = 0;
+  const char* stop = plainSingle(begin, end, value, numbers);
   if (stop == nullptr || (stop < end && *stop != ' ')) return textToSingle(Get_FirstToken(line));
   line = stop < end ? std::string_view(stop + 1, static_cast<size_t>(end - stop - 1))
                     : std::string_view(end, 0);
-  return static_cast<float>(value);  // at most 15 digits: well inside single range
+  return value;
 }
 
 void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex) {
+  NumberCursor none;
+  Get_FaceIndices(line, vertexIndex, normalIndex, none);
+}
+
+void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
+                     NumberCursor& numbers) {
   const std::string_view token = Get_FirstToken(line);
   const char* const end = token.data() + token.size();
   // Plain forms ("7", "7/3", "7//5", "7/3/5") are read in one pass; any other text is
@@ -122,7 +158,7 @@ void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& norm
     vertexIndex = normalIndex = 0;
     return;
   }
-  const char* slash = plainIndex(token.data(), end, vertexIndex);
+  const char* slash = plainIndex(token.data(), end, vertexIndex, numbers);
   if (slash == nullptr) {
     slash = findByte(token.data(), end, '/');
     const std::string_view vertex(token.data(), static_cast<size_t>(slash - token.data()));
@@ -135,7 +171,7 @@ void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& norm
   }
   if (normal.empty()) {
     normalIndex = 0;
-  } else if (const char* stop = plainIndex(normal.data(), end, normalIndex);
+  } else if (const char* stop = plainIndex(normal.data(), end, normalIndex, numbers);
              stop == nullptr || stop != end) {
     normalIndex = roundedIfNumeric(normal);
   }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ConvertedNumbers.h"
+
 namespace vlm::modImport {
 
 // The component's start-up procedure; it does nothing.
@@ -20,13 +22,16 @@ std::string_view Get_FirstToken(std::string_view& line);
 float Get_Single(std::string_view text);
 
 // textToSingle(Get_FirstToken(line)), with the common short number read in the same pass
-// that finds its end.
+// that finds its end. With `numbers`, a number converted ahead is taken from there.
 float Get_FirstSingle(std::string_view& line);
+float Get_FirstSingle(std::string_view& line, NumberCursor& numbers);
 
 // Cuts the next face corner (v, v/t, v//n or v/t/n) off `line`; the vertex and normal
 // indices are rounded half to even (0 where missing or not a number). Error 6 when a
-// value does not fit 32 bits.
+// value does not fit 32 bits. With `numbers`, as Get_FirstSingle.
 void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex);
+void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
+                     NumberCursor& numbers);
 
 // The value of a numeric text ("." as the point) in single precision, else 0. Error 6
 // when the value is beyond single range.

@@ -236,8 +236,9 @@ INSTANTIATE_TEST_SUITE_P(Inputs, DamagedFile, ::testing::ValuesIn(inputs()), [](
 });
 
 // A file of several blocks has its next block read ahead on a second processor while the
-// import works; the importing thread alone still reads lines and records, so a stop at the
-// first progress report ends the import there, as on one processor.
+// import works, and for OBJ and POV-Ray its numbers converted; the importing thread alone
+// still reads lines and records, so a stop at the first progress report ends the import
+// there, as on one processor.
 TEST_F(HostileImport, AStopAtTheFirstReportEndsTheImportWhileTheNextBlockIsReadAhead) {
   if (!secondProcessorAvailable()) GTEST_SKIP() << "one processor: nothing is read ahead";
   for (const gen::FormatInfo& format : gen::formats()) {

@@ -1,0 +1,81 @@
+// Numbers converted ahead, on the thread that reads the file's next block.
+//
+// Text imports spend a third of their time or more converting numbers. Where the next
+// block of a file is read ahead on a second thread (ReadAhead.h), that thread goes on to
+// convert the common short numbers of the block (see plainDecimal) into a table while the
+// importing thread is still busy with the block before. Reaching a number, the importer
+// looks it up by its place in the block and takes it from the table instead of converting
+// it again.
+//
+// An entry says what plainDecimal gives for the bytes at its place, read up to the end of
+// the block. The importer reads the same bytes up to where its own text ends, so it takes
+// an entry only when the number lies wholly inside that text: the conversion then stops at
+// the same byte with the same digits. Anything else it converts itself, as it would without
+// a table. An import therefore gives the same values, and does the same things in the same
+// order, either way: only the processor that converts the digits differs.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace vlm {
+
+struct ConvertedNumber {
+  uint32_t offset;  // of its first character in the block
+  uint16_t length;  // characters taken, sign included
+  uint16_t whole;   // 1: digits alone, at most nine, with `index` their value
+  float single;     // plainDecimal's value, in single precision
+  int32_t index;
+};
+
+// The numbers of one block. Written by the reading thread while the block is its own, read
+// by the importing thread once the block was handed over (the hand-over orders the two).
+class ConvertedNumbers {
+ public:
+  // A table for blocks of up to `blockCapacity` bytes. Its room is taken from the system
+  // as entries are written: a block of short numbers needs more of it than one of words.
+  explicit ConvertedNumbers(size_t blockCapacity);
+
+  // Converts the numbers of `block`, replacing what the table held. Stops early, keeping
+  // the entries made so far, once `stop` is true or the table is full.
+  void convert(const char* block, size_t length, const std::atomic<bool>& stop) noexcept;
+
+  const ConvertedNumber* begin() const noexcept { return entries_.get(); }
+  const ConvertedNumber* end() const noexcept { return entries_.get() + count_; }
+
+ private:
+  std::unique_ptr<ConvertedNumber[]> entries_;
+  size_t capacity_;
+  size_t count_ = 0;
+};
+
+// The importing thread's look-ups in the table of the block it reads. The text is read
+// from front to back, so the cursor only moves forward: a look-up costs a comparison or
+// two, against some forty instructions to convert a number.
+class NumberCursor {
+ public:
+  // Looks numbers of `block` (`length` bytes) up in `table`; nullptr: none are converted.
+  void reset(const char* block, size_t length, const ConvertedNumbers* table) noexcept;
+
+  // The entry of the number at `first`, when the block has one there and the number ends
+  // at or before `last`; nullptr otherwise (text elsewhere, or already passed, included).
+  const ConvertedNumber* find(const char* first, const char* last) noexcept {
+    // As integers: text outside the block wraps to a large offset.
+    const uintptr_t offset = reinterpret_cast<uintptr_t>(first) - block_;
+    if (offset >= length_) return nullptr;
+    while (next_ != end_ && next_->offset < offset) ++next_;
+    if (next_ == end_ || next_->offset != offset) return nullptr;
+    if (next_->length > static_cast<uintptr_t>(last - first)) return nullptr;
+    return next_;
+  }
+
+ private:
+  uintptr_t block_ = 0;
+  size_t length_ = 0;
+  const ConvertedNumber* next_ = nullptr;
+  const ConvertedNumber* end_ = nullptr;
+};
+
+}  // namespace vlm

@@ -1,0 +1,175 @@
+#include "platform/ConvertedNumbers.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/FileTable.h"
+#include "platform/Processors.h"
+#include "platform/ShortDecimal.h"
+#include "support/TempDir.h"
+
+namespace vlm {
+namespace {
+
+const std::atomic<bool> kGoOn{false};
+
+ConvertedNumbers convertedOf(std::string_view text, size_t capacity = 4096) {
+  ConvertedNumbers table(capacity);
+  table.convert(text.data(), text.size(), kGoOn);
+  return table;
+}
+
+// Every entry a fresh cursor finds at any place, for any end of the text read there, is what
+// the conversion itself gives for that text; returns the offsets found with the whole text.
+std::vector<uint32_t> checkAgainstConversion(std::string_view text) {
+  const ConvertedNumbers table = convertedOf(text);
+  std::vector<uint32_t> found;
+  const char* const end = text.data() + text.size();
+  for (const char* first = text.data(); first != end; ++first) {
+    for (const char* last = first; last <= end; ++last) {
+      NumberCursor cursor;
+      cursor.reset(text.data(), text.size(), &table);
+      const ConvertedNumber* entry = cursor.find(first, last);
+      if (entry == nullptr) continue;
+      double value = 0;
+      const char* stop = plainDecimal(first, last, value);
+      const auto at = static_cast<size_t>(first - text.data());
+      EXPECT_EQ(stop, first + entry->length) << text << " at " << at;
+      EXPECT_EQ(entry->single, static_cast<float>(value)) << text << " at " << at;
+      EXPECT_EQ(std::signbit(entry->single), std::signbit(value)) << text << " at " << at;
+      const std::string_view digits(first, entry->length);
+      const bool whole = digits.find('.') == std::string_view::npos &&
+                         digits.size() - (digits[0] == '-' || digits[0] == '+') <= 9;
+      EXPECT_EQ(entry->whole != 0, whole) << digits;
+      if (whole) {
+        EXPECT_EQ(entry->index, static_cast<int32_t>(value)) << digits;
+      }
+      if (last == end) found.push_back(static_cast<uint32_t>(at));
+    }
+  }
+  return found;
+}
+
+// Found where an importer starts a number: after a blank, a "<", a "," or a slash.
+TEST(ConvertedNumbers, AreWhatTheConversionGivesAndFoundWhereNumbersStart) {
+  const struct {
+    std::string_view text;
+    std::vector<uint32_t> starts;
+  } cases[] = {
+      {"v 1.5 -2.25 3", {2, 6, 12}},
+      {"f 1//2 3/4/5 -6", {2, 5, 7, 9, 11, 13}},
+      {"<196.575738,376.778786,-8.786904>", {1, 12, 23}},
+      {"1-2+3 .5 5. -.5", {0, 1, 3, 6, 9, 12}},
+      // Exponents and sixteen digits are the general reader's; a number after an exponent
+      // is found too, though no importer starts one there.
+      {"1.5e3 2E1 7", {4, 8, 10}},
+      {"12.34.5 1234567890123456 x9", {0, 5, 26}},
+      {"-0 +0 - + . -x", {0, 3}},
+      {"123456789 1234567890", {0, 10}},  // nine digits are an index, ten are not
+  };
+  for (const auto& c : cases) EXPECT_EQ(checkAgainstConversion(c.text), c.starts) << c.text;
+}
+
+TEST(ConvertedNumbers, AgreeWithTheConversionOnRandomText) {
+  std::mt19937 random(7);
+  const std::string_view alphabet = "0123456789..--+eE ,/<>x";
+  std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
+  for (int round = 0; round < 200; ++round) {
+    std::string text(40, ' ');
+    for (char& c : text) c = alphabet[pick(random)];
+    checkAgainstConversion(text);
+    if (::testing::Test::HasFailure()) return;
+  }
+}
+
+// The cursor moves forward only; text outside the block, or already passed, is converted
+// by the reader itself.
+TEST(NumberCursor, FindsNothingOutsideTheBlockOrBehindIt) {
+  const std::string text = "1 2 3";
+  const ConvertedNumbers table = convertedOf(text);
+  NumberCursor cursor;
+  cursor.reset(text.data(), text.size(), &table);
+  const std::string copy = text;
+  EXPECT_EQ(cursor.find(copy.data(), copy.data() + 1), nullptr);
+  EXPECT_NE(cursor.find(text.data() + 2, text.data() + 3), nullptr);
+  EXPECT_EQ(cursor.find(text.data(), text.data() + 1), nullptr);
+  EXPECT_NE(cursor.find(text.data() + 4, text.data() + 5), nullptr);
+  cursor.reset(text.data(), text.size(), nullptr);
+  EXPECT_EQ(cursor.find(text.data() + 4, text.data() + 5), nullptr);
+}
+
+// A full table, or one told to stop, keeps its first entries and leaves the rest out; a run
+// of digits too long for a number is passed over once.
+TEST(ConvertedNumbers, StopWhenFullOrToldToAndPassLongRunsOnce) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "7 ";
+  const ConvertedNumbers full = convertedOf(text, 600);
+  EXPECT_EQ(full.end() - full.begin(), 101);
+  EXPECT_EQ(full.end()[-1].offset, 200u);
+  const std::atomic<bool> stop{true};
+  ConvertedNumbers stopped(6 * text.size());
+  stopped.convert(text.data(), text.size(), stop);
+  EXPECT_EQ(stopped.end() - stopped.begin(), 2048);  // the first 4 KiB
+
+  const std::string digits = std::string(size_t{8} << 20, '1') + " -5";
+  const ConvertedNumbers after = convertedOf(digits);
+  ASSERT_EQ(after.end() - after.begin(), 1);
+  EXPECT_EQ(after.begin()->offset, digits.size() - 2);
+}
+
+// Read through line by line, a file of several blocks read ahead comes with the numbers of
+// each block converted (on two processors), and each is the one the conversion gives.
+TEST(ConvertedNumbers, ComeWithEachBlockReadAhead) {
+  std::string text;
+  for (int i = 0; text.size() < 4 * NumberedFile::kBlockSize + 100; ++i) {
+    text += "v " + std::to_string(i % 977) + "." + std::to_string(i % 13) + " -" +
+            std::to_string(i) + "\n";
+  }
+  test::TempDir temp;
+  FileTable table;
+  table.Open(1, temp.write("numbers", text));
+  NumberedFile& file = table.file(1);
+  file.convertNumbersAhead();
+  size_t numbers = 0, converted = 0;
+  for (std::string_view block; !(block = file.peek()).empty();) {
+    const size_t line = block.find('\n');
+    if (line == std::string_view::npos) {
+      // Across blocks: time enough for the next block to be converted.
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      file.consume(block.size());
+      continue;
+    }
+    const char* const end = block.data() + line;
+    // A line's tail at the start of a block is left out.
+    if (!block.starts_with("v ")) {
+      file.consume(line + 1);
+      continue;
+    }
+    for (const char* first : {block.data() + 2, block.data() + block.find('-')}) {
+      double value = 0;
+      const char* stop = plainDecimal(first, end, value);
+      ++numbers;
+      if (const ConvertedNumber* entry = file.numbers().find(first, end)) {
+        ++converted;
+        EXPECT_EQ(first + entry->length, stop);
+        EXPECT_EQ(entry->single, static_cast<float>(value));
+      }
+    }
+    file.consume(line + 1);
+  }
+  // All but the first block's, which is read when it is needed.
+  if (secondProcessorAvailable()) {
+    EXPECT_GT(converted, numbers * 6 / 10);
+  } else {
+    EXPECT_EQ(converted, 0u);
+  }
+}
+
+}  // namespace
+}  // namespace vlm
