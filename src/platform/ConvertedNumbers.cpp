@@ -1,6 +1,10 @@
 #include "platform/ConvertedNumbers.h"
 
-#include <algorithm>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/ShortDecimal.h"
 
@@ -12,26 +16,33 @@ namespace {
 // pairs, holds fewer. A block of denser numbers keeps the rest for the importer.
 constexpr size_t kBytesPerEntry = 6;
 // How often the converter looks whether it is to stop: a few microseconds of work.
-constexpr ptrdiff_t kStopCheckBytes = 4096;
+constexpr size_t kStopCheckBytes = 4096;
+// The block is looked at this many bytes at a time.
+constexpr size_t kSpan = 64;
 
-bool mayStartNumber(char c) noexcept {
+bool mayBeInNumber(char c) noexcept {
   return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
 }
 
-// Past the run of number characters at `p`.
-const char* afterRun(const char* p, const char* end) noexcept {
-  while (p != end && mayStartNumber(*p)) ++p;
-  return p;
-}
-
-// Digits alone, at most nine: the plain form of a face index too.
-bool isWholeIndex(const char* first, const char* stop) noexcept {
-  if (*first == '-' || *first == '+') ++first;
-  if (stop - first > 9) return false;
-  for (const char* p = first; p != stop; ++p) {
-    if (*p == '.') return false;
+// One bit per byte of [p, p + kSpan): set where the byte may be part of a number.
+uint64_t numberBytes(const char* p) noexcept {
+#if defined(__SSE2__)
+  uint64_t bits = 0;
+  for (size_t i = 0; i < kSpan; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i digit = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+    __m128i in = _mm_cmpeq_epi8(_mm_min_epu8(digit, _mm_set1_epi8(9)), digit);
+    in = _mm_or_si128(in, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('-')));
+    in = _mm_or_si128(in, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('+')));
+    in = _mm_or_si128(in, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('.')));
+    bits |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(in))) << i;
   }
-  return true;
+  return bits;
+#else
+  uint64_t bits = 0;
+  for (size_t i = 0; i < kSpan; ++i) bits |= static_cast<uint64_t>(mayBeInNumber(p[i])) << i;
+  return bits;
+#endif
 }
 
 }  // namespace
@@ -41,40 +52,46 @@ ConvertedNumbers::ConvertedNumbers(size_t blockCapacity)
                                                                  1)),
       capacity_(blockCapacity / kBytesPerEntry + 1) {}
 
-// Left to right, a number is taken wherever plainDecimal finds one and the scan goes on
-// after it. Where it finds none the scan goes on after the whole run of digits, signs and
-// points, so that each byte is looked at a bounded number of times even in a block of
-// digits alone; numbers inside such a run are left to the importer, which starts them
-// after a separator, where the scan starts them too.
+// A number is tried where a run of digits, signs and points starts, and taken where
+// plainDecimal finds one; that is where importers start numbers, after a separator. The
+// runs are found 64 bytes at a time, so the bytes between numbers cost no branch each,
+// and each byte is converted at most once, even in a block of digits alone.
 void ConvertedNumbers::convert(const char* block, size_t length,
                                const std::atomic<bool>& stop) noexcept {
-  count_ = 0;
-  const char* p = block;
+  ConvertedNumber* const entries = entries_.get();
+  size_t count = 0;
   const char* const end = block + length;
-  const char* checkAt = p + std::min<ptrdiff_t>(kStopCheckBytes, end - p);
-  while (p != end && count_ != capacity_) {
-    if (p >= checkAt) {
-      if (stop.load(std::memory_order_relaxed)) return;
-      checkAt = p + std::min<ptrdiff_t>(kStopCheckBytes, end - p);
-    }
-    if (!mayStartNumber(*p)) {
-      ++p;
-      continue;
-    }
+  const auto take = [&](const char* first) {
     double value = 0;
-    const char* const after = plainDecimal(p, end, value);
-    if (after == nullptr) {
-      p = afterRun(p, end);
-      continue;
+    bool point = false;
+    ptrdiff_t digits = 0;
+    const char* const after = plainDecimal(first, end, value, point, digits);
+    if (after == nullptr) return;
+    // Digits alone, at most nine: the plain form of a face index too.
+    const bool whole = !point && digits <= 9;
+    entries[count++] = {static_cast<uint32_t>(first - block),
+                        static_cast<uint16_t>(after - first),
+                        static_cast<uint16_t>(whole ? 1 : 0), static_cast<float>(value),
+                        whole ? static_cast<int32_t>(value) : 0};
+  };
+  uint64_t inBefore = 0;  // whether the byte before the span may be part of a number
+  size_t at = 0;
+  for (; at + kSpan <= length && count + kSpan <= capacity_; at += kSpan) {
+    if (at % kStopCheckBytes == 0 && stop.load(std::memory_order_relaxed)) break;
+    const uint64_t in = numberBytes(block + at);
+    for (uint64_t starts = in & ~((in << 1) | inBefore); starts != 0; starts &= starts - 1) {
+      take(block + at + static_cast<size_t>(std::countr_zero(starts)));
     }
-    ConvertedNumber& entry = entries_[count_++];
-    entry.offset = static_cast<uint32_t>(p - block);
-    entry.length = static_cast<uint16_t>(after - p);
-    entry.single = static_cast<float>(value);
-    entry.whole = isWholeIndex(p, after) ? 1 : 0;
-    entry.index = entry.whole != 0 ? static_cast<int32_t>(value) : 0;
-    p = after;
+    inBefore = in >> 63;
   }
+  if (at + kSpan > length) {
+    for (; at < length && count != capacity_; ++at) {
+      const bool in = mayBeInNumber(block[at]);
+      if (in && inBefore == 0) take(block + at);
+      inBefore = in ? 1 : 0;
+    }
+  }
+  count_ = count;
 }
 
 void NumberCursor::reset(const char* block, size_t length,

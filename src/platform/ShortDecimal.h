@@ -16,8 +16,9 @@ namespace vlm {
 // rounds correctly, giving the bits the general reader would. Returns where it stopped,
 // or `first` when the text needs the general reader (an exponent, more digits, or no
 // digit at all).
-inline const char* shortDecimal(const char* first, const char* last, char point,
-                                double& out) noexcept {
+// `sawPoint` tells whether the digits held the point.
+inline const char* shortDecimal(const char* first, const char* last, char point, double& out,
+                                bool& sawPoint) noexcept {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   constexpr ptrdiff_t kMaxDigits = 15;
@@ -29,7 +30,8 @@ inline const char* shortDecimal(const char* first, const char* last, char point,
     whole = whole * 10 + digit;
   }
   ptrdiff_t digits = p - first, fraction = 0;
-  if (p != last && *p == point) {
+  sawPoint = p != last && *p == point;
+  if (sawPoint) {
     const char* const fractionStart = ++p;
     for (unsigned digit; p != last && (digit = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
       whole = whole * 10 + digit;
@@ -43,18 +45,33 @@ inline const char* shortDecimal(const char* first, const char* last, char point,
   return p;
 }
 
+inline const char* shortDecimal(const char* first, const char* last, char point,
+                                double& out) noexcept {
+  bool sawPoint = false;
+  return shortDecimal(first, last, point, out, sawPoint);
+}
+
 // The common short number at `first`: an optional sign, then digits with at most one
 // "." and at most 15 digits in all, no exponent. Sets `out` to what parseDecimal gives
 // for those characters and returns where they end, or returns nullptr when the text
 // there is not such a number (the general reading then decides).
-inline const char* plainDecimal(const char* first, const char* last, double& out) noexcept {
+// `digits` is set to the count of digits and point, without the sign.
+inline const char* plainDecimal(const char* first, const char* last, double& out,
+                                bool& sawPoint, ptrdiff_t& digits) noexcept {
   const bool negative = first < last && *first == '-';
   if (first < last && (*first == '-' || *first == '+')) ++first;
   double value = 0;
-  const char* stop = shortDecimal(first, last, '.', value);
+  const char* stop = shortDecimal(first, last, '.', value, sawPoint);
   if (stop == first) return nullptr;
   out = negative ? -value : value;
+  digits = stop - first;
   return stop;
+}
+
+inline const char* plainDecimal(const char* first, const char* last, double& out) noexcept {
+  bool sawPoint = false;
+  ptrdiff_t digits = 0;
+  return plainDecimal(first, last, out, sawPoint, digits);
 }
 
 }  // namespace vlm

