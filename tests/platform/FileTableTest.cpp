@@ -3,13 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "platform/FaultAhead.h"
 #include "platform/FileTable.h"
 #include "platform/LargeArrays.h"
 #include "platform/Processors.h"
+#include "platform/ShortDecimal.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
@@ -87,28 +90,45 @@ TEST(FileTable, ReadsGiveTheFileBytesAndMarkTheEndOnlyWhenTheyRunPastIt) {
   EXPECT_EQ(table.Seek(1), 9);
 }
 
-// Read through in steps that straddle the blocks, a file of several blocks gives every byte
-// in order while its next block is read ahead (on two processors); a jump back drops the
-// block read ahead and reads where it landed.
-TEST(FileTable, SequentialReadingTakesEachNextBlockFromTheSecondThread) {
+// Read through line by line, a file of several blocks gives every byte in order while its
+// next block is read ahead on two processors, its numbers converted: those of every block
+// but the first, each as the conversion gives it. A jump back drops the block read ahead
+// and reads where it landed.
+TEST(FileTable, SequentialReadingTakesEachNextBlockAndItsNumbersFromTheSecondThread) {
+  std::string text;
+  for (int i = 0; text.size() < 4 * kBlock; ++i) {
+    text += "v -" + std::to_string(i) + ".5\n";
+  }
   test::TempDir temp;
   FileTable table;
-  const size_t size = 5 * kBlock + 77;
-  table.Open(1, temp.write("big", pattern(0, size)));
+  table.Open(1, temp.write("big", text));
   NumberedFile& file = table.file(1);
+  file.convertNumbersAhead();
   std::string all;
-  for (std::string_view chunk; !(chunk = file.peek()).empty();) {
+  size_t lines = 0, converted = 0;
+  for (std::string_view rest; !(rest = file.peek()).empty();) {
     if (all.empty()) {
       EXPECT_EQ(file.readingAhead(), secondProcessorAvailable());
     }
-    const size_t step = std::min<size_t>(chunk.size(), 40'009);
-    all.append(chunk.substr(0, step));
+    const size_t end = rest.find('\n');
+    if (end == std::string_view::npos) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));  // for the next block
+    } else if (rest.starts_with("v ") && ++lines > 0) {
+      double value = 0;
+      const char* stop = plainDecimal(rest.data() + 2, rest.data() + end, value);
+      const ConvertedNumber* entry = file.numbers().find(rest.data() + 2, rest.data() + end);
+      converted += entry != nullptr && entry->single == static_cast<float>(value) &&
+                   rest.data() + 2 + entry->length == stop;
+    }
+    const size_t step = end == std::string_view::npos ? rest.size() : end + 1;
+    all.append(rest.substr(0, step));
     file.consume(step);
   }
-  EXPECT_TRUE(all == pattern(0, size)) << "the bytes read in order differ from the file";
+  EXPECT_TRUE(all == text) << "the bytes read in order differ from the file";
+  EXPECT_EQ(converted > lines * 6 / 10, secondProcessorAvailable()) << converted << " of " << lines;
   for (const size_t offset : {kBlock + 5, 3 * kBlock - 2, 2 * kBlock}) {
     file.seek(static_cast<int64_t>(offset));
-    EXPECT_EQ(file.peek().substr(0, 9), pattern(offset, 9)) << offset;
+    EXPECT_EQ(file.peek().substr(0, 9), text.substr(offset, 9)) << offset;
   }
 }
 

@@ -1,5 +1,5 @@
-// Keeps the calling thread, and so the programs it starts, to one processor while it lives:
-// an import then runs as on a machine with one, without a second thread.
+// Keeps the calling thread, and so the programs it starts, to its first processor while it
+// lives: an import then runs as on a machine with one, without a second thread.
 #pragma once
 
 #include <sched.h>
@@ -12,12 +12,9 @@ class OneProcessor {
     sched_getaffinity(0, sizeof all_, &all_);
     cpu_set_t one;
     CPU_ZERO(&one);
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-      if (CPU_ISSET(cpu, &all_)) {
-        CPU_SET(cpu, &one);
-        break;
-      }
-    }
+    int cpu = 0;
+    while (cpu + 1 < CPU_SETSIZE && !CPU_ISSET(cpu, &all_)) ++cpu;
+    CPU_SET(cpu, &one);
     sched_setaffinity(0, sizeof one, &one);
   }
   ~OneProcessor() { sched_setaffinity(0, sizeof all_, &all_); }
