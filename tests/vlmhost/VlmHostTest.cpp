@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,19 +45,37 @@ class VlmHost : public vlm::testing::VlmHostFolder {
   std::string settingsText() { return slurp(folder_ / "config" / "vlmimport" / "registry.ini"); }
 };
 
+// One run of tests/data/vlmhost/runs.tsv.
 struct ProgramRun {
-  const char* what;
+  std::string what;
+  int status = 0;
+  size_t errLines = 0;
+  std::string out;  // a pattern stdout must contain
+  std::string err;  // a pattern stderr must contain; "^$" for nothing at all
   std::vector<std::string> args;
-  int status;
-  const char* out;  // a pattern stdout must contain
-  const char* err;  // a pattern stderr must contain; "^$" for nothing at all
-  size_t errLines;
 };
 
 void PrintTo(const ProgramRun& run, std::ostream* out) { *out << run.what; }
 
-const std::string kNoDisplay = "\x01";  // in args: run without $DISPLAY
-const std::string kBadDisplay = "\x02";  // in args: run with a display that is not there
+// The runs of the table, "\n" in a field read as a line end, "<examples>" as the samples'
+// folder.
+std::vector<ProgramRun> programRuns() {
+  std::ifstream in(std::string(VLM_TEST_DATA_DIR) + "/vlmhost/runs.tsv");
+  std::vector<ProgramRun> runs;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> fields;
+    std::istringstream row(line);
+    for (std::string field; std::getline(row, field, '\t');) {
+      for (size_t at; (at = field.find("\\n")) != std::string::npos;) field.replace(at, 2, "\n");
+      if (field.starts_with("<examples>")) field.replace(0, 10, kExamples);
+      fields.push_back(field);
+    }
+    runs.push_back({fields.at(0), std::stoi(fields.at(1)), std::stoul(fields.at(2)), fields.at(3),
+                    fields.at(4), {fields.begin() + 5, fields.end()}});
+  }
+  return runs;
+}
 
 class Runs : public VlmHost, public ::testing::WithParamInterface<ProgramRun> {};
 
@@ -63,8 +83,8 @@ TEST_P(Runs, StatusOutputAndMessages) {
   const ProgramRun& r = GetParam();
   std::vector<std::string> argv{VLMHOST_PATH};
   for (const std::string& a : r.args) {
-    if (a == kNoDisplay || a == kBadDisplay) {
-      argv.insert(argv.begin(), {"env", a == kNoDisplay ? "-uDISPLAY" : "DISPLAY=:99999"});
+    if (a == "<no display>" || a == "<bad display>") {
+      argv.insert(argv.begin(), {"env", a == "<no display>" ? "-uDISPLAY" : "DISPLAY=:99999"});
     } else {
       argv.push_back(a);
     }
@@ -80,79 +100,11 @@ TEST_P(Runs, StatusOutputAndMessages) {
   EXPECT_EQ(lineCount(o.err), r.errLines) << o.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, Runs,
-    ::testing::Values(
-        ProgramRun{"without a file the user cancels at once", {}, 1,
-            "^Plug-in: Import Object v1\\.5 \\(type 3\\)\nObjects: 0\n[\\s\\S]*SelectedObject: -1\n",
-            "^$", 0},
-        ProgramRun{"an unknown format", {"--format", "stl", "a.stl"}, 2, "^$", "^vlmhost: ", 1},
-        ProgramRun{"a count that is not positive", {"--cancel-after", "0"}, 2, "^$", "^vlmhost: ", 1},
-        ProgramRun{"an unknown option", {"--bogus"}, 2, "", "^vlmhost: ", 1},
-        ProgramRun{"a file with --version", {"--version", "a.obj"}, 2, "^$", "^vlmhost: ", 1},
-        ProgramRun{"a file of no known format", {"notes.txt"}, 1, "^$", "unknown format", 1},
-        ProgramRun{"a missing file", {"missing.obj"}, 1, "^$", "No such file or directory", 1},
-        ProgramRun{"a folder", {"dir.obj"}, 1, "^$", "not a regular file", 1},
-        ProgramRun{"a missing plug-in", {"--plugin", "libNothing.so"}, 1, "^$",
-            "cannot load the plug-in", 1},
-        ProgramRun{"version", {"--version"}, 0, "^vlmhost [0-9]+\\.[0-9]+\\.[0-9]+\nplug-in: Import "
-            "Object v1\\.5\n$", "^$", 0},
-        ProgramRun{"stats", {"--stats", "table.obj"}, 0, "^load_s=[0-9]+\\.[0-9]{4} verts=53 faces=72\n$",
-            "^$", 0},
-        ProgramRun{"embed needs a .gltf export", {"--embed", "--export", "t.glb", "table.obj"}, 2,
-            "^$", "^vlmhost: --embed needs --export FILE.gltf\n$", 1},
-        ProgramRun{"a scale of 0", {"--export", "t.obj", "--export-scale", "0", "table.obj"}, 2,
-            "^$", "^vlmhost: ", 1},
-        ProgramRun{"a scale too large for a float", {"--export", "t.obj", "--export-scale", "1e39",
-            "table.obj"}, 2, "^$", "^vlmhost: ", 1},
-        ProgramRun{"one of two imports brings nothing", {"table.obj", "empty.obj"}, 1,
-            "Imports: 2\n[\\s\\S]*\\(obj\\): no objects, SelectedObject -1", "", 1},
-        ProgramRun{"an LF-only DXF gets one hint", {"house_lf.dxf"}, 0, "",
-            "^vlmhost: hint: house_lf.dxf: the file's lines end in LF only.*unix2dos", 1},
-        ProgramRun{"no hint when quiet", {"--quiet", "house_lf.dxf"}, 0, "", "^$", 0},
-        ProgramRun{"no hint for the sample with CR LF", {kExamples + "/house.dxf"}, 0, "", "^$", 0},
-        ProgramRun{"relative names still resolve after the 3DS import changed the folder",
-            {"sample.3ds", "table.obj"}, 0, "\"table.obj\" \\(obj\\): objects Obj4..Obj9", "^$", 0},
-        ProgramRun{"gui takes one file", {"--gui", "a.obj", "b.obj"}, 2, "^$", "^vlmhost: ", 1},
-        ProgramRun{"gui leaves the options to the person", {"--gui", "--no-normals"}, 2, "^$",
-            "^vlmhost: ", 1},
-        ProgramRun{"gui leaves Cancel to the person", {"--gui", "--cancel-after", "3"}, 2, "^$",
-            "^vlmhost: ", 1},
-        ProgramRun{"a picture too narrow", {"--preview", "p.png", "--size", "15x100", "table.obj"},
-            2, "^$", "^vlmhost: ", 1},
-        ProgramRun{"a picture size that is no size", {"--preview", "p.png", "--size", "big",
-            "table.obj"}, 2, "^$", "^vlmhost: ", 1},
-        ProgramRun{"a picture too tall", {"--preview", "p.png", "--size", "100x9000", "table.obj"},
-            2, "^$", "^vlmhost: ", 1},
-        ProgramRun{"an export format not written", {"--export", "scene.stl", "table.obj"}, 2, "^$",
-            "^vlmhost: ", 1},
-        ProgramRun{"an export name without extension", {"--export", "scene", "table.obj"}, 2, "^$",
-            "^vlmhost: ", 1},
-        ProgramRun{"nothing to preview or export", {"--preview", "p.png", "--export", "x.ply"}, 1,
-            "", "nothing to preview or export", 1},
-        ProgramRun{"a picture in a missing folder", {"--preview", "missing/p.png", "sample.3ds"},
-            1, "Objects: 3", "^vlmhost: cannot write 'missing/p.png': No such file or directory\n$",
-            1},
-        ProgramRun{"a picture over a folder", {"--preview", "sub.png", "sample.3ds"}, 1,
-            "Objects: 3", "^vlmhost: cannot write 'sub.png': Is a directory\n$", 1},
-        ProgramRun{"a picture below a file", {"--preview", "plain/p.png", "sample.3ds"}, 1,
-            "Objects: 3", "^vlmhost: cannot write 'plain/p.png': Not a directory\n$", 1},
-        ProgramRun{"an export in a missing folder", {"--export", "missing/x.obj", "sample.3ds"},
-            1, "Objects: 3", "^vlmhost: cannot write 'missing/x.obj': No such file or directory\n$",
-            1},
-        ProgramRun{"a glTF whose .bin is a folder", {"--export", "sub.gltf", "sample.3ds"}, 1,
-            "Objects: 3", "^vlmhost: cannot write 'sub.bin': Is a directory\n$", 1},
-        ProgramRun{"gui without a display", {kNoDisplay, "--gui", "table.obj"}, 2, "^$",
-            "cannot show the dialog", 1},
-        ProgramRun{"gui with a display that is not there", {kBadDisplay, "--gui", "table.obj"}, 2, "^$",
-            "cannot show the dialog", 1},
-        ProgramRun{"view without a display", {kNoDisplay, "--view", "table.obj"}, 2, "^$",
-            "^vlmhost: cannot show the view window: no X display: DISPLAY is not set\n$", 1}),
-    [](const auto& info) {
-      std::string name = info.param.what;
-      for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Table, Runs, ::testing::ValuesIn(programRuns()), [](const auto& info) {
+  std::string name = info.param.what;
+  for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+});
 
 TEST_F(VlmHost, HelpListsEveryOptionWithAnExample) {
   const Outcome o = run({"--help"});
