@@ -34,6 +34,7 @@ void CImp_DXF::startLoad() {
   PolygonGrowth = {};
   m_Import->CharsRead = 0;
   m_Import->Open();
+  m_Numbers = &m_Import->convertNumbersAhead();
   FileLength = m_Import->Lof();
 }
 

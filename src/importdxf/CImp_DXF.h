@@ -60,6 +60,7 @@ class CImp_DXF {
   int64_t FileLength = 0;
 
   ImportContext* m_Import = nullptr;
+  NumberCursor* m_Numbers = nullptr;  // the numbers converted ahead, while the file is open
   host::HostObject m_Object;
 };
 

@@ -47,7 +47,7 @@ void CImp_DXF::Read_3DFace() {
   Group group;
   while (readGroup(group)) {
     if (!isCornerCode(group.code)) continue;
-    corners[cornerSlot(group.code)] = Get_Number(group.value);
+    corners[cornerSlot(group.code)] = Get_Number(group.value, *m_Numbers);
     hasFirstCorner = hasFirstCorner || group.code == 10;
   }
   if (!hasFirstCorner) return;
@@ -70,7 +70,9 @@ void CImp_DXF::Read_Vertex() {
     switch (group.code) {
       case 10:
       case 20:
-      case 30: position[static_cast<size_t>(group.code / 10 - 1)] = Get_Number(group.value); break;
+      case 30:
+        position[static_cast<size_t>(group.code / 10 - 1)] = Get_Number(group.value, *m_Numbers);
+        break;
       case 71:
       case 72:
       case 73:

@@ -52,16 +52,27 @@ std::string_view trimmedBlanks(std::string_view text) noexcept {
   return {begin, static_cast<size_t>(end - begin)};
 }
 
-// The value of `text` when, trimmed, it is the common short number (see plainDecimal),
+// The value of the trimmed text `t` when it is the common short number (see plainDecimal),
 // which no conversion rule reads differently: it holds no "," and at most 15 digits, well
-// inside single range. False for any other text.
-bool plainSingle(std::string_view text, float& out) noexcept {
-  const std::string_view t = trimmedBlanks(text);
+// inside single range; with `numbers`, taken from there when it was converted ahead. False
+// for any other text.
+[[gnu::always_inline]] inline bool plainTrimmedSingle(std::string_view t, float& out,
+                                                  NumberCursor& numbers) noexcept {
   const char* const end = t.data() + t.size();
+  if (const ConvertedNumber* converted = numbers.find(t.data(), end);
+      converted != nullptr && converted->length == t.size()) {
+    out = converted->single;
+    return true;
+  }
   double value = 0;
   if (plainDecimal(t.data(), end, value) != end || t.empty()) return false;
   out = static_cast<float>(value);
   return true;
+}
+
+bool plainSingle(std::string_view text, float& out) noexcept {
+  NumberCursor none;
+  return plainTrimmedSingle(trimmedBlanks(text), out, none);
 }
 
 // A face corner's index field, when it is plain: an optional sign and one to nine
@@ -143,11 +154,6 @@ float Get_FirstSingle(std::string_view& line, NumberCursor& numbers) {
   return value;
 }
 
-void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex) {
-  NumberCursor none;
-  Get_FaceIndices(line, vertexIndex, normalIndex, none);
-}
-
 void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
                      NumberCursor& numbers) {
   const std::string_view token = Get_FirstToken(line);
@@ -179,8 +185,8 @@ void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& norm
 
 // A value beyond single range is not quietly turned into 0 or infinity: like the face
 // indices, it is error 6 (Overflow), which ends the import with a clear message.
-float Get_Number(std::string_view text) {
-  if (float single = 0; plainSingle(text, single)) return single;
+float Get_Number(std::string_view text, NumberCursor& numbers) {
+  if (float single = 0; plainTrimmedSingle(trimmedBlanks(text), single, numbers)) return single;
   double value = 0;
   return parseDecimal(text, '.', value) ? toSingle(value) : 0.0f;
 }

@@ -28,14 +28,14 @@ float Get_FirstSingle(std::string_view& line, NumberCursor& numbers);
 
 // Cuts the next face corner (v, v/t, v//n or v/t/n) off `line`; the vertex and normal
 // indices are rounded half to even (0 where missing or not a number). Error 6 when a
-// value does not fit 32 bits. With `numbers`, as Get_FirstSingle.
-void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex);
+// value does not fit 32 bits. A number converted ahead is taken from `numbers`.
 void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
                      NumberCursor& numbers);
 
 // The value of a numeric text ("." as the point) in single precision, else 0. Error 6
 // when the value is beyond single range.
-float Get_Number(std::string_view text);
+// A number converted ahead is taken from `numbers`.
+float Get_Number(std::string_view text, NumberCursor& numbers);
 
 // Replaces every occurrence of `find` in `target` at or after 1-based `start`, left to
 // right, never searching inserted text again. An empty `find` replaces nothing; a start

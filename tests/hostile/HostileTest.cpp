@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, DamagedFile, ::testing::ValuesIn(inputs()), [](
 });
 
 // A file of several blocks has its next block read ahead on a second processor while the
-// import works, and for OBJ and POV-Ray its numbers converted; the importing thread alone
+// import works, and for OBJ, DXF and POV-Ray its numbers converted; the importing thread alone
 // still reads lines and records, so a stop at the first progress report ends the import
 // there, as on one processor.
 TEST_F(HostileImport, AStopAtTheFirstReportEndsTheImportWhileTheNextBlockIsReadAhead) {

@@ -93,8 +93,6 @@ TEST(NumberCursor, FindsNothingOutsideTheBlockOrBehindIt) {
   EXPECT_NE(cursor.find(text.data() + 2, text.data() + 3), nullptr);
   EXPECT_EQ(cursor.find(text.data(), text.data() + 1), nullptr);
   EXPECT_NE(cursor.find(text.data() + 4, text.data() + 5), nullptr);
-  cursor.reset(text.data(), text.size(), nullptr);
-  EXPECT_EQ(cursor.find(text.data() + 4, text.data() + 5), nullptr);
 }
 
 // A full table, or one told to stop, keeps its first entries and leaves the rest out. (A

@@ -106,10 +106,9 @@ TEST(FileTable, SequentialReadingTakesEachNextBlockAndItsNumbersFromTheSecondThr
   file.convertNumbersAhead();
   std::string all;
   size_t lines = 0, converted = 0;
+  EXPECT_FALSE(file.peek().empty());
+  EXPECT_EQ(file.readingAhead(), secondProcessorAvailable());
   for (std::string_view rest; !(rest = file.peek()).empty();) {
-    if (all.empty()) {
-      EXPECT_EQ(file.readingAhead(), secondProcessorAvailable());
-    }
     const size_t end = rest.find('\n');
     if (end == std::string_view::npos) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));  // for the next block

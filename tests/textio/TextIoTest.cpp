@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <limits>
 #include <optional>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/Convert.h"
+#include "platform/ConvertedNumbers.h"
 #include "platform/Error.h"
 #include "platform/FileTable.h"
 #include "support/ErrorOf.h"
@@ -24,6 +26,17 @@ namespace vlm::modImport {
 namespace {
 
 using test::errorOf;
+
+// The numbers of `text` converted as the thread that reads ahead converts a block, and a
+// cursor over them: the readers must give the same with it as without.
+struct ConvertedAhead {
+  explicit ConvertedAhead(std::string_view text) : table(text.size() + 6) {
+    table.convert(text.data(), text.size(), std::atomic<bool>(false));
+    cursor.reset(text.data(), text.size(), &table);
+  }
+  ConvertedNumbers table;
+  NumberCursor cursor;
+};
 
 constexpr size_t kBlock = NumberedFile::kBlockSize;
 
@@ -172,6 +185,12 @@ TEST(TextHelpers, FirstSingleAndSingleReadLikeTextToSingle) {
     EXPECT_EQ(std::tuple(quickError, std::bit_cast<uint32_t>(quickValue), quick),
               std::tuple(generalError, std::bit_cast<uint32_t>(generalValue), general))
         << '"' << text << '"';
+    std::string_view ahead = text;
+    ConvertedAhead converted(text);
+    const int32_t aheadError =
+        errorOf([&] { generalValue = Get_FirstSingle(ahead, converted.cursor); });
+    EXPECT_EQ(std::tuple(aheadError, std::bit_cast<uint32_t>(generalValue), ahead),
+              std::tuple(quickError, std::bit_cast<uint32_t>(quickValue), quick));
     const int32_t singleError = errorOf([&] { quickValue = Get_Single(text); });
     const int32_t wholeError = errorOf([&] { generalValue = textToSingle(text); });
     EXPECT_EQ(std::tuple(singleError, std::bit_cast<uint32_t>(quickValue)),
@@ -194,11 +213,16 @@ TEST(TextHelpers, FaceIndicesTakeVertexAndNormalOfEveryCornerForm) {
       {"1e999/1", 0, 0, err::kOverflow}, {"-2147483649/1/1", 0, 0, err::kOverflow}};
   // clang-format on
   for (const auto& c : cases) {
-    std::string_view line = c.token;
-    int32_t vertex = -99, normal = -99;
-    ASSERT_EQ(errorOf([&] { Get_FaceIndices(line, vertex, normal); }), c.error) << c.token;
-    if (c.error != 0) continue;
-    EXPECT_EQ(std::tuple(vertex, normal, line), std::tuple(c.vertex, c.normal, "")) << c.token;
+    ConvertedAhead converted(c.token);
+    NumberCursor none;
+    for (NumberCursor* numbers : {&none, &converted.cursor}) {
+      std::string_view line = c.token;
+      int32_t vertex = -99, normal = -99;
+      ASSERT_EQ(errorOf([&] { Get_FaceIndices(line, vertex, normal, *numbers); }), c.error)
+          << c.token;
+      if (c.error != 0) continue;
+      EXPECT_EQ(std::tuple(vertex, normal, line), std::tuple(c.vertex, c.normal, "")) << c.token;
+    }
   }
 }
 
@@ -211,9 +235,12 @@ TEST(TextHelpers, NumberIsNumericTextWithAPeriodElseZeroAndOverflowsBeyondSingle
       {"1e400", 0, err::kOverflow}};
   // clang-format on
   for (const auto& c : cases) {
-    float value = -1;
-    EXPECT_EQ(errorOf([&] { value = Get_Number(c.text); }), c.error) << c.text;
-    EXPECT_EQ(value, c.error == 0 ? c.value : -1) << '"' << c.text << '"';
+    float value = -1, ahead = -1;
+    ConvertedAhead converted(c.text);
+    NumberCursor none;
+    EXPECT_EQ(errorOf([&] { value = Get_Number(c.text, none); }), c.error) << c.text;
+    EXPECT_EQ(errorOf([&] { ahead = Get_Number(c.text, converted.cursor); }), c.error) << c.text;
+    EXPECT_EQ(std::pair(value, ahead), std::pair(c.error == 0 ? c.value : -1, value)) << c.text;
   }
 }
 
