@@ -4,7 +4,7 @@
 #   fuzz/run.sh            every target for FUZZ_SECONDS (default 60) seconds
 #   fuzz/run.sh smoke      every target for 10 seconds (CI: the build and a short run)
 #   fuzz/run.sh build      build only
-#   fuzz/run.sh 3ds ply    the named targets only (obj dxf 3ds inc ply settings)
+#   fuzz/run.sh 3ds ply    the named targets only (obj dxf 3ds inc ply numbers settings)
 #
 # Environment: FUZZ_SECONDS, FUZZ_BUILD (build folder, default build-fuzz), CC/CXX
 # (default clang-14/clang++-14), FUZZ_JOBS (targets run side by side, default 1: one
@@ -26,7 +26,7 @@ mkdir -p "$build"
 build="$(cd "$build" && pwd)"
 seconds="${FUZZ_SECONDS:-60}"
 jobs="${FUZZ_JOBS:-1}"
-all=(obj dxf 3ds inc ply settings)
+all=(obj dxf 3ds inc ply numbers settings)
 targets=()
 build_only=0
 smoke=0
@@ -34,7 +34,7 @@ for arg in "$@"; do
   case "$arg" in
     smoke) seconds=10 smoke=1 ;;
     build) build_only=1 ;;
-    obj|dxf|3ds|inc|ply|settings) targets+=("$arg") ;;
+    obj|dxf|3ds|inc|ply|numbers|settings) targets+=("$arg") ;;
     *) echo "fuzz/run.sh: unknown argument '$arg'" >&2; exit 2 ;;
   esac
 done
@@ -53,6 +53,9 @@ for ext in obj dxf 3ds inc ply; do
   mkdir -p "$seeds/$ext"
   find "$root/examples" "$root/tests/data/$ext" -type f -name "*.$ext" -exec cp {} "$seeds/$ext/" \; 2>/dev/null || true
 done
+# The numbers converted ahead start from the text formats' files.
+mkdir -p "$seeds/numbers"
+cp "$seeds"/obj/* "$seeds"/dxf/* "$seeds"/inc/* "$seeds/numbers/"
 mkdir -p "$seeds/settings"
 printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport]\nFileFormat=int16:2\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport\\OBJ]\nPath=text:/home/me/models/\n' \
   >"$seeds/settings/registry.ini"
