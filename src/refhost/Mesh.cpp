@@ -40,6 +40,17 @@ void faultInSecondHalf(const void* begin, size_t bytes) noexcept {
   faultInBackground(first + bytes / 2, first + bytes);
 }
 
+// Room for `more` elements appended one call at a time. Full, the array grows fourfold
+// rather than twofold: each move writes the elements into fresh memory again, and fourfold
+// growth writes about a third more than the final array instead of as much again. The room
+// not yet written takes no memory.
+template <class Vector>
+void roomToAppend(Vector& array, size_t more) {
+  if (array.size() + more > array.capacity()) {
+    array.reserve(std::max(array.size() + more, 4 * array.capacity()));
+  }
+}
+
 }  // namespace
 
 void Mesh::appendVertices(std::span<const float> coords) {
@@ -52,6 +63,7 @@ void Mesh::appendVertices(std::span<const float> coords) {
 }
 
 void Mesh::appendVertex(float x, float y, float z) {
+  roomToAppend(coords_, 3);
   coords_.push_back(x);
   coords_.push_back(y);
   coords_.push_back(z);
@@ -65,11 +77,15 @@ bool Mesh::cornersExist(std::span<const int32_t> corners) const noexcept {
 }
 
 void Mesh::appendTriangle(int32_t a, int32_t b, int32_t c) {
+  roomToAppend(corners_, 3);
   corners_.push_back(a);
   corners_.push_back(b);
   corners_.push_back(c);
   cornersAhead_.wrote(corners_);
-  if (!normals_.empty()) normals_.resize(normals_.size() + 9, 0.0f);
+  if (!normals_.empty()) {
+    roomToAppend(normals_, 9);
+    normals_.resize(normals_.size() + 9, 0.0f);
+  }
 }
 
 bool Mesh::appendPolygon(std::span<const int32_t> corners) {
