@@ -85,8 +85,9 @@ coverage: test-tools
 	  --exclude-directories '$(COVERAGE)/CMakeFiles' --html-details $(COVERAGE)/html/index.html --json-summary $(COVERAGE)/coverage.json
 	tools/coverage_table.py $(COVERAGE)/coverage.json
 
-# libFuzzer targets (clang) for every importer and the settings file: FUZZ_SECONDS each,
-# FUZZ_JOBS of them side by side (defaults 60 and 1); the smoke run gives each 10 s.
+# libFuzzer targets (clang) for every importer, the numbers converted ahead and the settings
+# file: FUZZ_SECONDS each, FUZZ_JOBS of them side by side (defaults 60 and 1); the smoke run
+# gives each 10 s, two at a time.
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 
 fuzz: deps

@@ -2,7 +2,8 @@
 # Builds the fuzz targets with clang and libFuzzer and runs each of them.
 #
 #   fuzz/run.sh            every target for FUZZ_SECONDS (default 60) seconds
-#   fuzz/run.sh smoke      every target for 10 seconds (CI: the build and a short run)
+#   fuzz/run.sh smoke      every target for 10 seconds, two side by side (CI: the build and
+#                          a short run)
 #   fuzz/run.sh build      build only
 #   fuzz/run.sh 3ds ply    the named targets only (obj dxf 3ds inc ply numbers settings)
 #
@@ -39,6 +40,8 @@ for arg in "$@"; do
   esac
 done
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
+# The smoke run has the machine to itself: one target a processor.
+[ "$smoke" = 1 ] && [ -z "${FUZZ_JOBS:-}" ] && jobs=2
 
 CC="${CC:-clang-14}" CXX="${CXX:-clang++-14}" \
   cmake -S "$root/fuzz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
