@@ -59,6 +59,11 @@ class NumberCursor {
   // Looks numbers of `block` (`length` bytes) up in `table`; nullptr: none are converted.
   void reset(const char* block, size_t length, const ConvertedNumbers* table) noexcept;
 
+  // True when `text` lies in a block whose numbers were converted.
+  bool converts(const char* text) const noexcept {
+    return reinterpret_cast<uintptr_t>(text) - block_ < length_;
+  }
+
   // The entry of the number at `first`, when the block has one there and the number ends
   // at or before `last`; nullptr otherwise (text elsewhere, or already passed, included).
   const ConvertedNumber* find(const char* first, const char* last) noexcept {

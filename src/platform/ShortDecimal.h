@@ -21,23 +21,21 @@ inline const char* shortDecimal(const char* first, const char* last, char point,
                                 bool& sawPoint) noexcept {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  constexpr ptrdiff_t kMaxDigits = 15;
-  // The counts come from where the loops stop, so that a digit costs its load, test and
-  // multiply-add only. Past 15 digits `whole` may wrap, but such text is refused anyway.
+  constexpr int kMaxDigits = 15;
   uint64_t whole = 0;
+  int digits = 0, fraction = 0;
   const char* p = first;
   for (unsigned digit; p != last && (digit = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
     whole = whole * 10 + digit;
+    ++digits;
   }
-  ptrdiff_t digits = p - first, fraction = 0;
   sawPoint = p != last && *p == point;
   if (sawPoint) {
-    const char* const fractionStart = ++p;
-    for (unsigned digit; p != last && (digit = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
+    for (unsigned digit; ++p != last && (digit = static_cast<unsigned char>(*p - '0')) <= 9;) {
       whole = whole * 10 + digit;
+      ++digits;
+      ++fraction;
     }
-    fraction = p - fractionStart;
-    digits += fraction;
   }
   if (digits == 0 || digits > kMaxDigits) return first;
   if (p != last && (*p == 'e' || *p == 'E')) return first;

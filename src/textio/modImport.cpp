@@ -120,6 +120,34 @@ const char* plainSingle(const char* first, const char* last, float& out,
   return stop;
 }
 
+// The common corners "7" and "7//5", when both numbers were converted ahead: what the
+// reading by token below gives for them, without cutting the token off first. `line`
+// is left as Get_FirstToken leaves it, after the blank and without trailing blanks.
+bool convertedCorner(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
+                     NumberCursor& numbers) noexcept {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  if (!numbers.converts(p)) return false;
+  while (p < end && *p == ' ') ++p;
+  const ConvertedNumber* const vertex = numbers.find(p, end);
+  if (vertex == nullptr || vertex->whole == 0) return false;
+  const char* stop = p + vertex->length;
+  int32_t normal = 0;
+  if (end - stop > 1 && stop[0] == '/' && stop[1] == '/') {
+    const ConvertedNumber* const after = numbers.find(stop + 2, end);
+    if (after == nullptr || after->whole == 0) return false;
+    normal = after->index;
+    stop += 2 + after->length;
+  }
+  if (stop < end && *stop != ' ') return false;
+  while (end > stop && end[-1] == ' ') --end;
+  line = stop < end ? std::string_view(stop + 1, static_cast<size_t>(end - stop - 1))
+                    : std::string_view(end, 0);
+  vertexIndex = vertex->index;
+  normalIndex = normal;
+  return true;
+}
+
 }  // namespace
 
 std::string_view Get_FirstToken(std::string_view& line) {
@@ -156,6 +184,7 @@ float Get_FirstSingle(std::string_view& line, NumberCursor& numbers) {
 
 void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
                      NumberCursor& numbers) {
+  if (convertedCorner(line, vertexIndex, normalIndex, numbers)) return;
   const std::string_view token = Get_FirstToken(line);
   const char* const end = token.data() + token.size();
   // Plain forms ("7", "7/3", "7//5", "7/3/5") are read in one pass; any other text is

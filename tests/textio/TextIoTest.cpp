@@ -226,6 +226,23 @@ TEST(TextHelpers, FaceIndicesTakeVertexAndNormalOfEveryCornerForm) {
   }
 }
 
+// Whole face lines read corner by corner give the same with their numbers converted ahead
+// as without, the rest of the line included.
+TEST(TextHelpers, FaceLinesReadAlikeWithNumbersConvertedAhead) {
+  for (const std::string text : {" 1 2 3 ", "1//4 2//5  3//6   ", "-1//-2 7/8/9 3//x 4// 5//6/",
+                                 "1 2.5 3//4.5 +5//-0", "12 34//56"}) {
+    ConvertedAhead converted(text);
+    NumberCursor none;
+    std::string_view plain = text, ahead = text;
+    for (int corner = 0; corner < 6; ++corner) {
+      int32_t v[2] = {-9, -9}, n[2] = {-9, -9};
+      Get_FaceIndices(plain, v[0], n[0], none);
+      Get_FaceIndices(ahead, v[1], n[1], converted.cursor);
+      EXPECT_EQ(std::tuple(v[1], n[1], ahead), std::tuple(v[0], n[0], plain)) << text << corner;
+    }
+  }
+}
+
 TEST(TextHelpers, NumberIsNumericTextWithAPeriodElseZeroAndOverflowsBeyondSingleRange) {
   // clang-format off
   const struct { const char* text; float value; int32_t error = 0; } cases[] = {
