@@ -50,15 +50,7 @@ bool plainVector(std::string_view& text, std::array<float, 3>& out,
   const char* p = text.data();
   const char* const end = p + text.size();
   for (size_t k = 0; k < 3; ++k) {
-    const char* stop = nullptr;
-    if (const ConvertedNumber* converted = numbers.find(p, end)) {
-      stop = p + converted->length;
-      out[k] = converted->single;
-    } else {
-      double value = 0;
-      stop = plainDecimal(p, end, value);
-      out[k] = static_cast<float>(value);
-    }
+    const char* stop = numbers.plainSingle(p, end, out[k]);
     if (stop == nullptr || stop == end || *stop != (k < 2 ? ',' : '>')) return false;
     p = stop + 1;
   }

@@ -20,6 +20,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/ShortDecimal.h"
+
 namespace vlm {
 
 struct ConvertedNumber {
@@ -74,6 +76,19 @@ class NumberCursor {
     if (next_ == end_ || next_->offset != offset) return nullptr;
     if (next_->length > static_cast<uintptr_t>(last - first)) return nullptr;
     return next_;
+  }
+
+  // plainDecimal(first, last) in single precision: taken from the table where the number
+  // was converted ahead, converted here otherwise. nullptr where the text is no such number.
+  const char* plainSingle(const char* first, const char* last, float& out) noexcept {
+    if (const ConvertedNumber* converted = find(first, last)) {
+      out = converted->single;
+      return first + converted->length;
+    }
+    double value = 0;
+    const char* const stop = plainDecimal(first, last, value);
+    out = static_cast<float>(value);  // at most 15 digits: well inside single range
+    return stop;
   }
 
  private:

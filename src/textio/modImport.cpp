@@ -106,20 +106,6 @@ const char* plainIndex(const char* p, const char* end, int32_t& out,
   return stop;
 }
 
-// plainDecimal in single precision, taking the value from `numbers` where it was
-// converted ahead.
-const char* plainSingle(const char* first, const char* last, float& out,
-                        NumberCursor& numbers) noexcept {
-  if (const ConvertedNumber* converted = numbers.find(first, last)) {
-    out = converted->single;
-    return first + converted->length;
-  }
-  double value = 0;
-  const char* const stop = plainDecimal(first, last, value);
-  out = static_cast<float>(value);  // at most 15 digits: well inside single range
-  return stop;
-}
-
 // The common corners "7" and "7//5", when both numbers were converted ahead: what the
 // reading by token below gives for them, without cutting the token off first. `line`
 // is left as Get_FirstToken leaves it, after the blank and without trailing blanks.
@@ -175,7 +161,7 @@ float Get_FirstSingle(std::string_view& line, NumberCursor& numbers) {
   const char* begin = trimmed.data();
   const char* end = begin + trimmed.size();
   float value = 0;
-  const char* stop = plainSingle(begin, end, value, numbers);
+  const char* stop = numbers.plainSingle(begin, end, value);
   if (stop == nullptr || (stop < end && *stop != ' ')) return textToSingle(Get_FirstToken(line));
   line = stop < end ? std::string_view(stop + 1, static_cast<size_t>(end - stop - 1))
                     : std::string_view(end, 0);
