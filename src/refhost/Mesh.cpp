@@ -165,8 +165,7 @@ int64_t Mesh::invalidBelow(int64_t polygon) const noexcept {
          invalidSlots_.begin();
 }
 
-int32_t Mesh::triangleOf(int64_t polygon) const noexcept {
-  if (polygon < 0 || polygon >= polygonNumbers_) return -1;
+int32_t Mesh::storedTriangleOf(int64_t polygon) const noexcept {
   const int64_t below = invalidBelow(polygon);
   if (below < static_cast<int64_t>(invalidSlots_.size()) && invalidSlots_[below] == polygon) {
     return -1;
@@ -268,10 +267,25 @@ bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normal
   }
   if (!coverTriangle(triangle)) return false;
   if (vertexNormals_.size() < coords_.size()) vertexNormals_.resize(coords_.size(), 0.0f);
+  // Three stores a corner: a copy call per corner would cost more than the stores.
   for (size_t k = 0; k < 3; ++k) {
-    std::copy_n(normals.data() + 3 * k, 3, vertexNormals_.data() + 3 * static_cast<size_t>(t[k]));
+    float* const held = vertexNormals_.data() + 3 * static_cast<size_t>(t[k]);
+    held[0] = normals[3 * k];
+    held[1] = normals[3 * k + 1];
+    held[2] = normals[3 * k + 2];
   }
   return true;
+}
+
+void Mesh::prefetchSharedNormals(int64_t polygon) const noexcept {
+  const int32_t triangle = triangleOf(polygon);
+  if (triangle < 0 || !normals_.empty()) return;
+  const int32_t* t = corners_.data() + 3 * static_cast<size_t>(triangle);
+  const float* held = vertexNormals_.data();
+  for (size_t k = 0; k < 3; ++k) {
+    if (3 * static_cast<size_t>(t[k]) < vertexNormals_.size())
+      __builtin_prefetch(held + 3 * static_cast<size_t>(t[k]), 1);
+  }
 }
 
 bool Mesh::coverTriangle(int32_t triangle) {

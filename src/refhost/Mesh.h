@@ -70,7 +70,12 @@ class Mesh {
   int64_t appendTriangleTriples(std::span<const int32_t> triples);
 
   // The stored triangle with this polygon number, or -1 (out of range or invalid).
-  int32_t triangleOf(int64_t polygon) const noexcept;
+  int32_t triangleOf(int64_t polygon) const noexcept {
+    if (polygon < 0 || polygon >= polygonNumbers_) return -1;
+    // Usually every polygon was stored, and a polygon's number is its triangle's.
+    if (invalidSlots_.empty()) return static_cast<int32_t>(polygon);
+    return storedTriangleOf(polygon);
+  }
   // The stored triangles [begin, end) whose numbers lie in [first, last], clamped to the
   // numbers handed out; empty when first > last.
   std::pair<int32_t, int32_t> triangleRange(int64_t first, int64_t last) const noexcept;
@@ -82,6 +87,9 @@ class Mesh {
   // shared normal yet or this very one, and none is zero. Returns false, changing
   // nothing, when it cannot; cornerNormalsOf then takes them.
   bool shareCornerNormals(int32_t triangle, std::span<const float, 9> normals);
+  // Asks for the shared normals of the polygon's corners, which shareCornerNormals will
+  // read: they lie wherever the corners' vertices do.
+  void prefetchSharedNormals(int64_t polygon) const noexcept;
 
   // Shared normals, for smoothing. Whether the triangles [begin, end) may be a shared
   // run: no normal was set per triangle and no earlier run overlaps them. The caller
@@ -109,6 +117,7 @@ class Mesh {
   bool cornersExist(std::span<const int32_t> corners) const noexcept;
   void appendTriangle(int32_t a, int32_t b, int32_t c);
   int64_t invalidBelow(int64_t polygon) const noexcept;
+  int32_t storedTriangleOf(int64_t polygon) const noexcept;
   bool isShared(int32_t triangle) const noexcept;
   bool coverTriangle(int32_t triangle);
   void copySharedNormals(int32_t triangle, float* out) const noexcept;
