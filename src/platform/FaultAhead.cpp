@@ -1,6 +1,5 @@
 #include "platform/FaultAhead.h"
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/HugePages.h"
 #include "platform/Processors.h"
 
 namespace vlm {
@@ -53,15 +53,15 @@ class Worker {
   }
 
  private:
+  // A huge page at a time, each timed, while huge pages come cheap.
   static void populate(Range range) noexcept {
-#ifdef MADV_POPULATE_WRITE
-    // A range no longer mapped fails, and so does a kernel without this advice: either
-    // way the pages are left to their writer.
-    ::madvise(reinterpret_cast<void*>(range.begin), range.end - range.begin,
-              MADV_POPULATE_WRITE);
-#else
-    (void)range;
-#endif
+    constexpr uintptr_t kHugePage = kHugePageBytes;
+    for (uintptr_t at = range.begin; at < range.end;) {
+      if (!hugePagesComeCheap()) return faultIn(at, range.end);
+      const uintptr_t next = std::min(range.end, (at + kHugePage) & ~(kHugePage - 1));
+      faultInTimed(at, next);
+      at = next;
+    }
   }
 
   std::mutex mutex_;

@@ -1,9 +1,4 @@
-// Room for large arrays.
-//
-// Writing fresh memory costs a page fault per 4 KiB page, and on a virtual machine a
-// fault is dear: filling a 100 MB array can cost half a second in faults alone. Arrays
-// offered transparent huge pages before they are first written fault once per 2 MiB
-// instead, which makes the same fill some fifty times cheaper.
+// Room for large arrays: the advice for huge pages (see HugePages.h) on every large block.
 //
 // Two ways in: `LargeVector` for arrays the code owns (its allocator advises every large
 // block it hands out), and `makeRoom` for plain vectors that cross an interface, which
@@ -19,17 +14,12 @@
 #include <vector>
 
 #include "platform/FaultAhead.h"
+#include "platform/HugePages.h"
 
 namespace vlm {
 
-// Transparent huge pages come in this size, aligned to it.
-inline constexpr size_t kHugePageBytes = size_t{2} << 20;
 // Blocks below this size are not worth a system call.
 inline constexpr size_t kLargeArrayBytes = kHugePageBytes;
-
-// Asks the system to back the whole 2 MiB pages within [data, data + bytes) with huge
-// pages; small ranges and systems without the advice are left alone.
-void adviseHugePages(void* data, size_t bytes) noexcept;
 
 // std::allocator that advises each block of kLargeArrayBytes or more for huge pages, and
 // that does not zero what resize() adds (see construct).

@@ -3,13 +3,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/FaultAhead.h"
 #include "platform/FileTable.h"
+#include "platform/HugePages.h"
 #include "platform/LargeArrays.h"
 #include "platform/Processors.h"
 #include "platform/ShortDecimal.h"
@@ -197,21 +202,24 @@ std::vector<bool> resident(const char* begin, size_t bytes) {
   return in;
 }
 
+bool populatesOnRequest() {
+#ifdef MADV_POPULATE_WRITE
+  void* probe = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  const bool populates = madvise(probe, 4096, MADV_POPULATE_WRITE) == 0;
+  munmap(probe, 4096);
+  return populates;
+#else
+  return false;
+#endif
+}
+
 // The writer reports how far it has written; the pages up to two leads past that are
 // faulted in on the second thread, and none beyond, so the memory touched before its time
 // stays bounded. Near its end the block is asked for up to its end and not past it.
 TEST(FaultAhead, KeepsTheNextPagesOfAWriterInAndNoMore) {
   if (!secondProcessorAvailable()) GTEST_SKIP() << "one processor: nothing is faulted ahead";
   constexpr size_t kLead = FaultAhead::kLead, kBytes = 16 * kLead, kPage = 4096;
-#ifdef MADV_POPULATE_WRITE
-  void* probe = mmap(nullptr, kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  ASSERT_NE(probe, MAP_FAILED);
-  const bool populates = madvise(probe, kPage, MADV_POPULATE_WRITE) == 0;
-  munmap(probe, kPage);
-#else
-  const bool populates = false;
-#endif
-  if (!populates) GTEST_SKIP() << "no faulting pages in on request here";
+  if (!populatesOnRequest()) GTEST_SKIP() << "no faulting pages in on request here";
   auto* block = static_cast<char*>(
       mmap(nullptr, kBytes + kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
   ASSERT_NE(block, MAP_FAILED);
@@ -240,6 +248,54 @@ TEST(FaultAhead, KeepsTheNextPagesOfAWriterInAndNoMore) {
   ahead.wrote(block, 15 * kLead, kBytes);  // the page beyond the block stays out
   EXPECT_TRUE(settlesAt({{0, 3 * kLead + kPage}, {15 * kLead, kBytes}}));
   munmap(block, kBytes + kPage);
+}
+
+// The flags /proc/self/smaps gives the mapping that holds `at` ("hg": huge pages
+// offered, "nh": refused).
+std::string vmFlagsAt(const void* at) {
+  std::ifstream smaps("/proc/self/smaps");
+  bool inside = false;
+  for (std::string line; std::getline(smaps, line);) {
+    uintptr_t first = 0, last = 0;
+    if (std::sscanf(line.c_str(), "%lx-%lx ", &first, &last) == 2) {
+      inside = reinterpret_cast<uintptr_t>(at) >= first && reinterpret_cast<uintptr_t>(at) < last;
+    } else if (inside && line.rfind("VmFlags:", 0) == 0) {
+      return line + ' ';
+    }
+  }
+  return {};
+}
+
+// A block offered huge pages has its first one faulted in at once, timed; a dear page
+// withdraws the offer from it, and the next block is offered none and left untouched.
+TEST(HugePages, ADearPageWithdrawsTheOfferFromBlocksOfferedLately) {
+  constexpr size_t kBytes = 4 * kHugePageBytes;
+  auto blockOf = [] {
+    auto* map = static_cast<char*>(mmap(nullptr, kBytes + kHugePageBytes, PROT_READ | PROT_WRITE,
+                                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    return map + (kHugePageBytes - reinterpret_cast<uintptr_t>(map) % kHugePageBytes);
+  };
+  char* offered = blockOf();
+  if (madvise(offered, kBytes, MADV_HUGEPAGE) != 0 || !populatesOnRequest())
+    GTEST_SKIP() << "no huge pages or no faulting in on request here";
+  madvise(offered, kBytes, MADV_NORMAL);
+  ASSERT_TRUE(hugePagesComeCheap());
+  adviseHugePages(offered, kBytes);
+  // Where the machine gave that first page dear, the offer is withdrawn already.
+  const char* const kept = hugePagesComeCheap() ? " hg " : " nh ";
+  EXPECT_NE(vmFlagsAt(offered).find(kept), std::string::npos) << vmFlagsAt(offered);
+  const std::vector<bool> in = resident(offered, kBytes);
+  EXPECT_EQ(std::count(in.begin(), in.end(), true), kHugePageBytes / 4096);
+  EXPECT_TRUE(in.front() && in[kHugePageBytes / 4096 - 1] && !in.back());
+
+  withdrawHugePages();
+  EXPECT_FALSE(hugePagesComeCheap());
+  EXPECT_NE(vmFlagsAt(offered + kBytes - 1).find(" nh "), std::string::npos);
+  char* refused = blockOf();
+  adviseHugePages(refused, kBytes);
+  EXPECT_EQ(vmFlagsAt(refused).find(" hg "), std::string::npos);
+  const std::vector<bool> none = resident(refused, kBytes);
+  EXPECT_EQ(std::count(none.begin(), none.end(), true), 0);
 }
 
 }  // namespace
