@@ -277,17 +277,6 @@ bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normal
   return true;
 }
 
-void Mesh::prefetchSharedNormals(int64_t polygon) const noexcept {
-  const int32_t triangle = triangleOf(polygon);
-  if (triangle < 0 || !normals_.empty()) return;
-  const int32_t* t = corners_.data() + 3 * static_cast<size_t>(triangle);
-  const float* held = vertexNormals_.data();
-  for (size_t k = 0; k < 3; ++k) {
-    if (3 * static_cast<size_t>(t[k]) < vertexNormals_.size())
-      __builtin_prefetch(held + 3 * static_cast<size_t>(t[k]), 1);
-  }
-}
-
 bool Mesh::coverTriangle(int32_t triangle) {
   // Normals mostly come in triangle order, each extending the last run.
   if (!sharedRuns_.empty() && sharedRuns_.back().second == triangle) {

@@ -87,9 +87,6 @@ class Mesh {
   // shared normal yet or this very one, and none is zero. Returns false, changing
   // nothing, when it cannot; cornerNormalsOf then takes them.
   bool shareCornerNormals(int32_t triangle, std::span<const float, 9> normals);
-  // Asks for the shared normals of the polygon's corners, which shareCornerNormals will
-  // read: they lie wherever the corners' vertices do.
-  void prefetchSharedNormals(int64_t polygon) const noexcept;
 
   // Shared normals, for smoothing. Whether the triangles [begin, end) may be a shared
   // run: no normal was set per triangle and no earlier run overlaps them. The caller

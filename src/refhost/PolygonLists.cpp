@@ -68,17 +68,9 @@ int64_t setNormalRecords(Mesh& mesh, std::span<const float> records) {
               " values is not made of ten-value records",
           kHostSource);
   }
-  // Each record reads and writes the normals of three vertices anywhere in the mesh;
-  // asking for them some records ahead overlaps those waits.
-  constexpr size_t kAhead = 10 * 8;
   int64_t invalid = 0;
   for (size_t at = 0; at < records.size(); at += 10) {
     prefetchAhead(&records[at]);
-    if (records.size() - at > kAhead) {
-      const float ahead = records[at + kAhead];
-      if (ahead >= 0 && ahead < static_cast<float>(mesh.polygonNumbers()))
-        mesh.prefetchSharedNormals(static_cast<int64_t>(ahead));
-    }
     if (!setPolygonNormal(mesh, records[at], records.subspan(at + 1).first<9>())) ++invalid;
   }
   return invalid;
