@@ -73,8 +73,8 @@ class CImp_PLY {
 
   // --- Ascii body (PlyAsciiBody.cpp) ---
   void Read_AsciiBody();
-  void readAsciiVertices();
-  void readAsciiFaces();
+  void readAsciiVertices(NumberCursor& numbers);
+  void readAsciiFaces(NumberCursor& numbers);
   void skipAsciiLines(int64_t count);
   // Read_Line for the body: false, with no line, once the end of the file was reached.
   bool nextBodyLine(std::string_view& line);

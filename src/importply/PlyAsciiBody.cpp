@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "importply/CImp_PLY.h"
-#include "platform/Convert.h"
 #include "platform/Error.h"
 #include "platform/LargeArrays.h"
 #include "textio/modImport.h"
@@ -22,25 +21,11 @@ constexpr int64_t kShortestVertexLine = 6;
 constexpr int64_t kShortestFaceLine = 8;
 
 // A coordinate word: "." and "," both decimal separators, times 10.
-float scaledCoordinate(std::string_view& line) {
-  const float value = Get_FirstSingle(line);
+float scaledCoordinate(std::string_view& line, NumberCursor& numbers) {
+  const float value = Get_FirstSingle(line, numbers);
   const float scaled = value * 10.0f;
   if (std::isinf(scaled) && !std::isinf(value)) raise(err::kOverflow);
   return scaled;
-}
-
-// A face word as a 32-bit whole number. Plain digits, the usual case, are converted here;
-// anything else (a sign, a decimal separator, an exponent, a word that is no number) takes
-// the general conversion and its errors.
-int32_t wholeNumber(std::string_view word) {
-  constexpr size_t kSafeDigits = 9;  // 999999999 fits 32 bits
-  if (word.empty() || word.size() > kSafeDigits) return textToLong(word);
-  int32_t value = 0;
-  for (const char c : word) {
-    if (c < '0' || c > '9') return textToLong(word);
-    value = value * 10 + (c - '0');
-  }
-  return value;
 }
 
 // Lines the rest of a file of `fileLength` bytes could hold after `charsRead` of them, at
@@ -54,11 +39,12 @@ size_t linesToExpect(int64_t declared, int64_t shortestLine, int64_t fileLength,
 }  // namespace
 
 void CImp_PLY::Read_AsciiBody() {
+  NumberCursor& numbers = m_Import->convertNumbersAhead();
   for (const Element& element : bodyElements()) {
     if (m_Import->StopImport) return;
     switch (element.kind) {
-      case ElementKind::Vertex: readAsciiVertices(); break;
-      case ElementKind::Face: readAsciiFaces(); break;
+      case ElementKind::Vertex: readAsciiVertices(numbers); break;
+      case ElementKind::Face: readAsciiFaces(numbers); break;
       case ElementKind::Strips: return;  // an ascii strip body yields no polygons
       case ElementKind::Other: skipAsciiLines(*element.count); break;
     }
@@ -72,7 +58,7 @@ bool CImp_PLY::nextBodyLine(std::string_view& line) {
   return !line.empty() || !m_Import->Eof();
 }
 
-void CImp_PLY::readAsciiVertices() {
+void CImp_PLY::readAsciiVertices(NumberCursor& numbers) {
   const ImportContext& file = *m_Import;
   makeRoom(VertexCoords, 3 * linesToExpect(int64_t{VertexUpper} - VerticesRead,
                                            kShortestVertexLine, file.Lof(), file.CharsRead));
@@ -80,16 +66,16 @@ void CImp_PLY::readAsciiVertices() {
   while (!file.Eof() && !file.StopImport && VerticesRead < VertexUpper) {
     if (!nextBodyLine(line)) break;
     ++VerticesRead;
-    const float x = scaledCoordinate(line);
-    const float y = scaledCoordinate(line);
-    const float z = scaledCoordinate(line);
+    const float x = scaledCoordinate(line, numbers);
+    const float y = scaledCoordinate(line, numbers);
+    const float z = scaledCoordinate(line, numbers);
     VertexCoords.insert(VertexCoords.end(), {x, y, z});
     VertexAhead.wrote(VertexCoords);
     reportLine();
   }
 }
 
-void CImp_PLY::readAsciiFaces() {
+void CImp_PLY::readAsciiFaces(NumberCursor& numbers) {
   const ImportContext& file = *m_Import;
   const int64_t declared = int64_t{FaceUpper} + 1;
   // Five entries for a quadrilateral's line, so the array never moves while it fills.
@@ -98,10 +84,13 @@ void CImp_PLY::readAsciiFaces() {
   std::string_view line;
   for (int64_t read = 0; !file.Eof() && !file.StopImport && read < declared; ++read) {
     if (!nextBodyLine(line)) break;
-    const int32_t corners = wholeNumber(Get_FirstToken(line));
+    // Decided once a line: with one processor no number is converted ahead.
+    const bool converted = numbers.converts(line.data());
+    auto next = [&] { return converted ? Get_FirstLong(line, numbers) : Get_FirstLong(line); };
+    const int32_t corners = next();
     if (corners == 3 || corners == 4) {
       int32_t record[5] = {corners};
-      for (int32_t k = 1; k <= corners; ++k) record[k] = wholeNumber(Get_FirstToken(line));
+      for (int32_t k = 1; k <= corners; ++k) record[k] = next();
       PolygonData.insert(PolygonData.end(), record, record + corners + 1);
       PolygonAhead.wrote(PolygonData);
     }

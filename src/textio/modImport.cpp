@@ -168,6 +168,33 @@ float Get_FirstSingle(std::string_view& line, NumberCursor& numbers) {
   return value;
 }
 
+int32_t Get_FirstLong(std::string_view& line) {
+  const std::string_view word = Get_FirstToken(line);
+  constexpr size_t kSafeDigits = 9;  // 999999999 fits 32 bits
+  if (word.empty() || word.size() > kSafeDigits) return textToLong(word);
+  int32_t value = 0;
+  for (const char c : word) {
+    if (c < '0' || c > '9') return textToLong(word);
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// A converted number is taken when it fills the word: it then reads as textToLong would.
+int32_t Get_FirstLong(std::string_view& line, NumberCursor& numbers) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  while (p < end && *p == ' ') ++p;
+  const ConvertedNumber* const number = numbers.find(p, end);
+  const char* const stop = number != nullptr ? p + number->length : nullptr;
+  if (number == nullptr || number->whole == 0 || (stop != end && *stop != ' '))
+    return Get_FirstLong(line);
+  while (end > stop && end[-1] == ' ') --end;
+  line = stop < end ? std::string_view(stop + 1, static_cast<size_t>(end - stop - 1))
+                    : std::string_view(end, 0);
+  return number->index;
+}
+
 void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
                      NumberCursor& numbers) {
   if (convertedCorner(line, vertexIndex, normalIndex, numbers)) return;

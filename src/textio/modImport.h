@@ -26,6 +26,11 @@ float Get_Single(std::string_view text);
 float Get_FirstSingle(std::string_view& line);
 float Get_FirstSingle(std::string_view& line, NumberCursor& numbers);
 
+// textToLong(Get_FirstToken(line)), with digits alone (nine at most, the usual case) read
+// in one pass; with `numbers`, such a number converted ahead is taken from there.
+int32_t Get_FirstLong(std::string_view& line);
+int32_t Get_FirstLong(std::string_view& line, NumberCursor& numbers);
+
 // Cuts the next face corner (v, v/t, v//n or v/t/n) off `line`; the vertex and normal
 // indices are rounded half to even (0 where missing or not a number). Error 6 when a
 // value does not fit 32 bits. A number converted ahead is taken from `numbers`.

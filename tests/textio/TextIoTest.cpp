@@ -243,6 +243,28 @@ TEST(TextHelpers, FaceLinesReadAlikeWithNumbersConvertedAhead) {
   }
 }
 
+// Whole numbers word by word read as textToLong reads each word, errors included, with
+// their numbers converted ahead or not, the rest of the line included.
+TEST(TextHelpers, WholeNumbersReadWordByWordAsTextToLong) {
+  for (const std::string text : {" 3 1 2 ", "4  10   20 30 40  ", "3 -5 +6 007", "999999999 1000000000",
+                                 "3 2147483647 2147483648", "3 1.5 2,5 1e1", "3 12abc 4", "5\t6 7",
+                                 "-2147483648 -0 x"}) {
+    ConvertedAhead converted(text);
+    NumberCursor none;
+    std::string_view words = text, plain = text, ahead = text;
+    for (int word = 0; word < 5; ++word) {
+      int32_t expected = -9, got[2] = {-9, -9};
+      const int error = errorOf([&] { expected = textToLong(Get_FirstToken(words)); });
+      EXPECT_EQ(errorOf([&] { got[0] = Get_FirstLong(plain, none); }), error) << text << word;
+      EXPECT_EQ(errorOf([&] { got[1] = Get_FirstLong(ahead, converted.cursor); }), error)
+          << text << word;
+      EXPECT_EQ(std::tuple(got[0], got[1], plain, ahead),
+                std::tuple(error == 0 ? expected : -9, error == 0 ? expected : -9, words, words))
+          << text << word;
+    }
+  }
+}
+
 TEST(TextHelpers, NumberIsNumericTextWithAPeriodElseZeroAndOverflowsBeyondSingleRange) {
   // clang-format off
   const struct { const char* text; float value; int32_t error = 0; } cases[] = {

@@ -180,7 +180,8 @@ TEST_P(Processors, GiveTheSameGeometry) {
 
 INSTANTIATE_TEST_SUITE_P(TextFormats, Processors,
                          ::testing::Values(std::pair{"obj", ".obj"}, std::pair{"obj_lf", ".obj"},
-                                           std::pair{"dxf", ".dxf"}, std::pair{"inc", ".inc"}),
+                                           std::pair{"dxf", ".dxf"}, std::pair{"inc", ".inc"},
+                                           std::pair{"ply_ascii", ".ply"}),
                          [](const auto& info) { return std::string(info.param.first); });
 
 }  // namespace
