@@ -230,22 +230,49 @@ void SurfaceSmoother::smooth(Mesh& mesh, int32_t begin, int32_t end) {
   }
 }
 
+namespace {
+
+// f(first, middle) here and f(middle, count) on a second thread, for a large `count` with
+// a second processor; f(0, count) here otherwise. The two halves must touch nothing in
+// common that either writes.
+template <class Part>
+void inTwoHalves(size_t count, Part part) {
+  if (count >= 3 * static_cast<size_t>(kSumAsideFrom) && secondProcessorAvailable()) {
+    try {
+      std::jthread second([&] { part(count / 2, count); });
+      part(0, count / 2);
+      return;
+    } catch (const std::system_error&) {  // no thread: the whole on this one
+    }
+  }
+  part(0, count);
+}
+
+}  // namespace
+
 // Every corner's normal is its group's sum then, so each vertex can hold one, unless a
 // vertex already holds one from an earlier run or a sum is zero (its corners take their
-// own face's normal instead).
+// own face's normal instead). The corners are only read, in two halves side by side.
 bool SurfaceSmoother::canShare(const Mesh& mesh, int32_t begin, int32_t end) {
   if (!mesh.canShareNormals(begin, end)) return false;
-  const int32_t* corners = mesh.triangles().data();
+  const int32_t* corners = mesh.triangles().data() + 3 * static_cast<size_t>(begin);
   const bool earlierNormals = mesh.hasSharedNormals();
-  for (size_t c = 3 * static_cast<size_t>(begin); c < 3 * static_cast<size_t>(end); ++c) {
-    prefetchAhead(corners + c);
-    if (earlierNormals && mesh.hasSharedNormal(corners[c])) return false;
-    // unit() gives zero exactly when this square is zero or not finite.
-    const float* s = groupSum(corners[c]);
-    const float square = s[0] * s[0] + s[1] * s[1] + s[2] * s[2];
-    if (!(square > 0) || !std::isfinite(square)) return false;
-  }
-  return true;
+  auto shareable = [&](size_t first, size_t last) {
+    for (size_t c = first; c < last; ++c) {
+      prefetchAhead(corners + c);
+      if (earlierNormals && mesh.hasSharedNormal(corners[c])) return false;
+      // unit() gives zero exactly when this square is zero or not finite.
+      const float* s = groupSum(corners[c]);
+      const float square = s[0] * s[0] + s[1] * s[1] + s[2] * s[2];
+      if (!(square > 0) || !std::isfinite(square)) return false;
+    }
+    return true;
+  };
+  bool halves[2] = {true, true};
+  inTwoHalves(3 * static_cast<size_t>(end - begin), [&](size_t first, size_t last) {
+    halves[first == 0 ? 0 : 1] = shareable(first, last);
+  });
+  return halves[0] && halves[1];
 }
 
 void SurfaceSmoother::share(Mesh& mesh, int32_t begin, int32_t end) {
@@ -261,13 +288,15 @@ void SurfaceSmoother::share(Mesh& mesh, int32_t begin, int32_t end) {
 // sums, scaled to unit length, are the vertex normals: the mesh takes them as they are.
 // Untouched groups stay zero, as vertices outside the run must.
 void SurfaceSmoother::handOverSums(Mesh& mesh, int32_t begin, int32_t end) {
-  for (size_t g = 0; g < sums_.size(); g += 3) {
-    prefetchAhead(&sums_[g]);
-    const Vec sum{sums_[g], sums_[g + 1], sums_[g + 2]};
-    if (isZero(sum)) continue;
-    const Vec normal = unit(sum);
-    std::memcpy(&sums_[g], normal.data(), sizeof normal);
-  }
+  inTwoHalves(sums_.size() / 3, [this](size_t first, size_t last) {
+    for (size_t g = 3 * first; g < 3 * last; g += 3) {
+      prefetchAhead(&sums_[g]);
+      const Vec sum{sums_[g], sums_[g + 1], sums_[g + 2]};
+      if (isZero(sum)) continue;
+      const Vec normal = unit(sum);
+      std::memcpy(&sums_[g], normal.data(), sizeof normal);
+    }
+  });
   mesh.adoptSharedNormals(std::move(sums_), begin, end);
   sums_.clear();  // the next run starts from fresh zero sums
 }

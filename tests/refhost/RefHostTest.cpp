@@ -24,6 +24,7 @@
 #include "refhost/Members.h"
 #include "refhost/ReferenceScene.h"
 #include "refhost/Smoothing.h"
+#include "support/OneProcessor.h"
 #include "refhost/ValidUtf8.h"
 #include "support/ErrorOf.h"
 
@@ -137,8 +138,10 @@ TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
 // run is summed aside on the guess that no position repeats, and that guess must be
 // dropped there. A bumpy grid of 79,202 triangles, plus triangle 0 again on vertices of
 // its own at the end.
-TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
-  constexpr int32_t kSide = 200;
+constexpr int32_t kSide = 200;
+
+// A bumpy grid of kSide x kSide vertices, two triangles a square.
+std::pair<std::vector<float>, std::vector<int32_t>> bumpyGrid() {
   std::vector<float> grid;
   for (int32_t y = 0; y < kSide; ++y) {
     for (int32_t x = 0; x < kSide; ++x) {
@@ -153,6 +156,11 @@ TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
       triangles.insert(triangles.end(), {a, b, d, a, d, c});
     }
   }
+  return {grid, triangles};
+}
+
+TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
+  const auto [grid, triangles] = bumpyGrid();
   auto smoothed = [](std::vector<float> coords, const std::vector<int32_t>& corners) {
     Mesh mesh;
     mesh.appendVertices(coords);
@@ -191,6 +199,28 @@ TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
   const auto late = smoothed(lateRepeat, repeated);
   EXPECT_EQ(late, smoothed(repeatedSoup, soupCorners));
   EXPECT_NE(late[0], indexed[0]);  // triangle 0 counts twice at its corners now
+}
+
+// With two processors a large run's corners are checked in two halves side by side: a run
+// that meets an earlier run's vertices only near its end, in the second half, must still
+// leave the earlier run's normals alone, as on one processor.
+TEST(Mesh, ALaterRunMeetingAnEarlierOneSmoothsAsOnOneProcessor) {
+  const auto [grid, triangles] = bumpyGrid();
+  auto smoothedTwice = [&] {
+    Mesh mesh;
+    mesh.appendVertices(grid);
+    EXPECT_EQ(mesh.appendTriangleTriples(triangles), 0);
+    const int32_t last = mesh.triangleCount(), split = last - 100;
+    SurfaceSmoother smoother(mesh, split, last);
+    smoother.smooth(mesh, split, last);
+    smoother.smooth(mesh, 0, split);
+    std::vector<std::array<float, 9>> normals;
+    for (int32_t t = 0; t < last; ++t) normals.push_back(mesh.normalsOf(t));
+    return normals;
+  };
+  const auto two = smoothedTwice();
+  const test::OneProcessor pinned;
+  EXPECT_TRUE(two == smoothedTwice());
 }
 
 // Groups are numbered in order of first appearance, as a map of exact positions (-0 equal
