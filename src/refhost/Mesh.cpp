@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/Prefetch.h"
+#include "platform/Processors.h"
 
 namespace vlm::refhost {
 
@@ -333,6 +334,13 @@ void Mesh::unshareNormals() {
   LargeVector<float>().swap(vertexNormals_);
 }
 
+namespace {
+
+// Fewer vertices are not worth a second thread.
+constexpr size_t kSplitVerticesFrom = size_t{1} << 17;
+
+}  // namespace
+
 // Bounds::include for every vertex, in one pass that keeps the running box in registers:
 // a value replaces the bound only when it lies strictly beyond it, the first vertex's
 // values included, as include would.
@@ -355,12 +363,15 @@ Bounds Mesh::bounds() const noexcept {
   return box;
 }
 
+// Every vertex moves alone, so the two halves of a large list move side by side.
 void Mesh::translate(const std::array<float, 3>& offset) noexcept {
-  for (size_t i = 0; i + 2 < coords_.size(); i += 3) {
-    coords_[i] += offset[0];
-    coords_[i + 1] += offset[1];
-    coords_[i + 2] += offset[2];
-  }
+  inTwoHalves(coords_.size() / 3, kSplitVerticesFrom, [&](size_t first, size_t last) {
+    for (size_t i = 3 * first; i < 3 * last; i += 3) {
+      coords_[i] += offset[0];
+      coords_[i + 1] += offset[1];
+      coords_[i + 2] += offset[2];
+    }
+  });
 }
 
 }  // namespace vlm::refhost

@@ -145,6 +145,8 @@ namespace {
 
 // Runs of fewer triangles are not worth a thread.
 constexpr int32_t kSumAsideFrom = int32_t{1} << 16;
+// Nor passes over fewer corners or vertices.
+constexpr size_t kSplitFrom = size_t{3} << 16;
 // Vertices looked at for a repeated position before the guess that none repeats.
 constexpr size_t kRepeatProbe = 256;
 
@@ -230,26 +232,6 @@ void SurfaceSmoother::smooth(Mesh& mesh, int32_t begin, int32_t end) {
   }
 }
 
-namespace {
-
-// f(first, middle) here and f(middle, count) on a second thread, for a large `count` with
-// a second processor; f(0, count) here otherwise. The two halves must touch nothing in
-// common that either writes.
-template <class Part>
-void inTwoHalves(size_t count, Part part) {
-  if (count >= 3 * static_cast<size_t>(kSumAsideFrom) && secondProcessorAvailable()) {
-    try {
-      std::jthread second([&] { part(count / 2, count); });
-      part(0, count / 2);
-      return;
-    } catch (const std::system_error&) {  // no thread: the whole on this one
-    }
-  }
-  part(0, count);
-}
-
-}  // namespace
-
 // Every corner's normal is its group's sum then, so each vertex can hold one, unless a
 // vertex already holds one from an earlier run or a sum is zero (its corners take their
 // own face's normal instead). The corners are only read, in two halves side by side.
@@ -269,7 +251,7 @@ bool SurfaceSmoother::canShare(const Mesh& mesh, int32_t begin, int32_t end) {
     return true;
   };
   bool halves[2] = {true, true};
-  inTwoHalves(3 * static_cast<size_t>(end - begin), [&](size_t first, size_t last) {
+  inTwoHalves(3 * static_cast<size_t>(end - begin), kSplitFrom, [&](size_t first, size_t last) {
     halves[first == 0 ? 0 : 1] = shareable(first, last);
   });
   return halves[0] && halves[1];
@@ -288,7 +270,7 @@ void SurfaceSmoother::share(Mesh& mesh, int32_t begin, int32_t end) {
 // sums, scaled to unit length, are the vertex normals: the mesh takes them as they are.
 // Untouched groups stay zero, as vertices outside the run must.
 void SurfaceSmoother::handOverSums(Mesh& mesh, int32_t begin, int32_t end) {
-  inTwoHalves(sums_.size() / 3, [this](size_t first, size_t last) {
+  inTwoHalves(sums_.size() / 3, kSplitFrom, [this](size_t first, size_t last) {
     for (size_t g = 3 * first; g < 3 * last; g += 3) {
       prefetchAhead(&sums_[g]);
       const Vec sum{sums_[g], sums_[g + 1], sums_[g + 2]};
