@@ -108,8 +108,8 @@ template <class Next>
 int64_t Mesh::appendPolygonsFrom(size_t triangles, Next next) {
   const size_t start = corners_.size();
   corners_.resize(start + 3 * triangles);  // not zeroed: written below, the rest cut off
-  int32_t* out = corners_.data() + start;
-  faultInSecondHalf(out, 3 * triangles * sizeof(int32_t));
+  int32_t* const room = corners_.data();
+  int32_t* out = room + start;
   const auto count = static_cast<uint32_t>(vertexCount());
   auto exists = [count](int32_t v) { return static_cast<uint32_t>(v) < count; };
   int64_t invalid = 0;
@@ -124,29 +124,53 @@ int64_t Mesh::appendPolygonsFrom(size_t triangles, Next next) {
         out[0] = c[2], out[1] = c[3], out[2] = c[0];
         out += 3;
       }
+      // The room may be more than the polygons fill: pages are asked for as they are reached.
+      cornersAhead_.wrote(room, static_cast<size_t>(out - room) * sizeof(int32_t),
+                          corners_.size() * sizeof(int32_t));
     } else {
       for (int64_t i = 0; i < numbers; ++i) invalidSlots_.push_back(polygonNumbers_ + i);
       ++invalid;
     }
     polygonNumbers_ += numbers;
   }
-  corners_.resize(static_cast<size_t>(out - corners_.data()));
+  corners_.resize(static_cast<size_t>(out - room));
   if (!normals_.empty()) normals_.resize(3 * corners_.size(), 0.0f);
   return invalid;
 }
 
-int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records, size_t triangles) {
+void Mesh::takeBack(size_t triangles, int64_t numbers, size_t invalid) {
+  corners_.resize(3 * triangles);
+  if (!normals_.empty()) normals_.resize(9 * triangles);
+  polygonNumbers_ = numbers;
+  invalidSlots_.resize(invalid);
+}
+
+int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records,
+                                   const std::function<void(size_t)>& malformed) {
+  const size_t triangles = corners_.size() / 3, invalidBefore = invalidSlots_.size();
+  const int64_t numbers = polygonNumbers_;
   size_t at = 0;
-  return appendPolygonsFrom(triangles, [&](const int32_t*& c, size_t& corners) {
+  bool whole = true;
+  // Room for the most triangles the values could hold: two for every five.
+  const int64_t invalid = appendPolygonsFrom(records.size() / 5 * 2 + 1, [&](const int32_t*& c, size_t& corners) {
     do {  // a record of no corners holds no polygon and takes no number
       if (at >= records.size()) return false;
-      corners = static_cast<size_t>(records[at]);
+      const int32_t count = records[at];
+      whole = (count == 0 || count == 3 || count == 4) &&
+              records.size() - at - 1 >= static_cast<size_t>(count);
+      if (!whole) return false;
+      corners = static_cast<size_t>(count);
       c = records.data() + at + 1;
       prefetchAhead(c);
       at += 1 + corners;
     } while (corners == 0);
     return true;
   });
+  if (!whole) {
+    takeBack(triangles, numbers, invalidBefore);
+    malformed(at);
+  }
+  return invalid;
 }
 
 int64_t Mesh::appendTriangleTriples(std::span<const int32_t> triples) {

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -63,9 +64,11 @@ class Mesh {
   bool appendPolygon(std::span<const int32_t> corners);
 
   // appendPolygon for each record of a polygon list (corner count 0, 3 or 4, then the
-  // corners), already checked to be whole and to hold `triangles` triangles. Returns the
-  // number of invalid polygons.
-  int64_t appendPolygonRecords(std::span<const int32_t> records, size_t triangles);
+  // corners), in one pass. At a malformed record (another count, or one cut short by the
+  // list's end) everything the call added is taken back and `malformed` is called with
+  // the record's index, to throw. Returns the number of invalid polygons.
+  int64_t appendPolygonRecords(std::span<const int32_t> records,
+                               const std::function<void(size_t)>& malformed);
   // appendPolygon for each triple of corners. Returns the number of invalid triangles.
   int64_t appendTriangleTriples(std::span<const int32_t> triples);
 
@@ -111,6 +114,8 @@ class Mesh {
   // made for them all.
   template <class Next>
   int64_t appendPolygonsFrom(size_t triangles, Next next);
+  // Everything added since the mesh held `triangles`, `numbers` and `invalid` is let go.
+  void takeBack(size_t triangles, int64_t numbers, size_t invalid);
   bool cornersExist(std::span<const int32_t> corners) const noexcept;
   void appendTriangle(int32_t a, int32_t b, int32_t c);
   int64_t invalidBelow(int64_t polygon) const noexcept;

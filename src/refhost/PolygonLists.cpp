@@ -9,36 +9,19 @@
 
 namespace vlm::refhost {
 
-namespace {
-
-// Walks the records once without changing anything; returns the triangles they hold.
-size_t checkRecords(std::span<const int32_t> records) {
-  size_t triangles = 0;
-  size_t at = 0;
-  while (at < records.size()) {
+int64_t addPolygonRecords(Mesh& mesh, std::span<const int32_t> records) {
+  return mesh.appendPolygonRecords(records, [records](size_t at) {
     const int32_t count = records[at];
-    prefetchAhead(&records[at]);
     if (count != 0 && count != 3 && count != 4) {
       raise(err::kInvalidCall,
             "Polygon record at index " + std::to_string(at) + " has " + std::to_string(count) +
                 " corners; a polygon has 3 or 4",
             kHostSource);
     }
-    if (records.size() - at - 1 < static_cast<size_t>(count)) {
-      raise(err::kInvalidCall,
-            "Polygon record at index " + std::to_string(at) + " is cut short by the list's end",
-            kHostSource);
-    }
-    triangles += count == 4 ? 2 : (count == 3 ? 1 : 0);
-    at += 1 + static_cast<size_t>(count);
-  }
-  return triangles;
-}
-
-}  // namespace
-
-int64_t addPolygonRecords(Mesh& mesh, std::span<const int32_t> records) {
-  return mesh.appendPolygonRecords(records, checkRecords(records));
+    raise(err::kInvalidCall,
+          "Polygon record at index " + std::to_string(at) + " is cut short by the list's end",
+          kHostSource);
+  });
 }
 
 int64_t addTriangleTriples(Mesh& mesh, std::span<const int32_t> triples) {

@@ -88,6 +88,16 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
               c.result)
         << testing::PrintToString(c.list) << " form " << c.form;
   }
+  // A malformed record after good and invalid ones takes back all its list added, and
+  // only that; the message names the record.
+  auto grown = meshObject(kSquare);
+  std::vector<int32_t> good = {3, 0, 1, 2}, cutShort = {3, 2, 3, 0, 3, 0, 1, 9, 4, 0, 1, 2};
+  call(grown, "Add_Poligons", {Variant(&good).byRef()});
+  EXPECT_EQ(test::errorPartsOf([&] { call(grown, "Add_Poligons", {Variant(&cutShort).byRef()}); }),
+            test::ErrorParts(5, "Velmo", "Polygon record at index 8 is cut short by the list's end"));
+  EXPECT_EQ(std::tuple(grown->mesh().triangles().size(), grown->mesh().polygonNumbers(),
+                       grown->mesh().invalidNumbers(), grown->invalidPolygons()),
+            std::tuple(size_t{3}, int64_t{1}, int64_t{0}, int64_t{0}));
   // Lists of the wrong length fail. The triples make numbers 0 and 2 triangles 0 and 1 (a
   // vertex twice), and 1 invalid; normals for no stored polygon are only counted.
   std::vector<float> two = {1, 2}, nine(9, 1.0f), records;
