@@ -30,12 +30,11 @@ int32_t checkedSum(int64_t value) {
 
 }  // namespace
 
-template <class T>
-void CImp_OBJ::appendTo(FileFedGrowth& growth, std::vector<T>& list,
-                        std::initializer_list<T> values) {
-  growth.makeRoom(list, values.size(), m_Import->CharsRead, FileLength);
-  // Element by element into the room just made: a few values, not worth a copy call.
-  for (const T value : values) list.push_back(value);
+template <class T, size_t N>
+void CImp_OBJ::appendTo(FileFedGrowth& growth, std::vector<T>& list, const T (&values)[N]) {
+  growth.makeRoom(list, N, m_Import->CharsRead, FileLength);
+  // A copy of a size known here: a few moves into the room just made.
+  list.insert(list.end(), values, values + N);
 }
 
 CImp_OBJ::CImp_OBJ() {

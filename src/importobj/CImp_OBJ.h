@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -46,8 +45,8 @@ class CImp_OBJ {
   void splitAtObjectMark(std::string_view rest);
   void appendNormalRecord(int32_t polygon, int32_t a, int32_t b, int32_t c);
   const Vector3& fileNormal(int64_t slot) const;
-  template <class T>
-  void appendTo(FileFedGrowth& growth, std::vector<T>& list, std::initializer_list<T> values);
+  template <class T, size_t N>
+  void appendTo(FileFedGrowth& growth, std::vector<T>& list, const T (&values)[N]);
 
   // Hand-over of the current object to the host and the collection.
   // `last`: no object follows, so the lists need not keep their room for the next one.
