@@ -55,8 +55,7 @@ class Offers {
     std::lock_guard lock(mutex_);
     for (Block& block : blocks_) {
       if (block.last > block.first) {
-        ::madvise(reinterpret_cast<void*>(block.first), block.last - block.first,
-                  MADV_NOHUGEPAGE);
+        ::madvise(reinterpret_cast<void*>(block.first), block.last - block.first, MADV_NOHUGEPAGE);
       }
       block = Block{};
     }

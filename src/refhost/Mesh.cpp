@@ -152,20 +152,21 @@ int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records,
   size_t at = 0;
   bool whole = true;
   // Room for the most triangles the values could hold: two for every five.
-  const int64_t invalid = appendPolygonsFrom(records.size() / 5 * 2 + 1, [&](const int32_t*& c, size_t& corners) {
-    do {  // a record of no corners holds no polygon and takes no number
-      if (at >= records.size()) return false;
-      const int32_t count = records[at];
-      whole = (count == 0 || count == 3 || count == 4) &&
-              records.size() - at - 1 >= static_cast<size_t>(count);
-      if (!whole) return false;
-      corners = static_cast<size_t>(count);
-      c = records.data() + at + 1;
-      prefetchAhead(c);
-      at += 1 + corners;
-    } while (corners == 0);
-    return true;
-  });
+  const int64_t invalid =
+      appendPolygonsFrom(records.size() / 5 * 2 + 1, [&](const int32_t*& c, size_t& corners) {
+        do {  // a record of no corners holds no polygon and takes no number
+          if (at >= records.size()) return false;
+          const int32_t count = records[at];
+          whole = (count == 0 || count == 3 || count == 4) &&
+                  records.size() - at - 1 >= static_cast<size_t>(count);
+          if (!whole) return false;
+          corners = static_cast<size_t>(count);
+          c = records.data() + at + 1;
+          prefetchAhead(c);
+          at += 1 + corners;
+        } while (corners == 0);
+        return true;
+      });
   if (!whole) {
     takeBack(triangles, numbers, invalidBefore);
     malformed(at);

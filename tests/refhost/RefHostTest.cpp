@@ -24,9 +24,9 @@
 #include "refhost/Members.h"
 #include "refhost/ReferenceScene.h"
 #include "refhost/Smoothing.h"
-#include "support/OneProcessor.h"
 #include "refhost/ValidUtf8.h"
 #include "support/ErrorOf.h"
+#include "support/OneProcessor.h"
 
 namespace vlm::refhost {
 namespace {
@@ -90,11 +90,11 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
   }
   // A malformed record after good and invalid ones takes back all its list added, and
   // only that; the message names the record.
-  auto grown = meshObject(kSquare);
-  std::vector<int32_t> good = {3, 0, 1, 2}, cutShort = {3, 2, 3, 0, 3, 0, 1, 9, 4, 0, 1, 2};
-  call(grown, "Add_Poligons", {Variant(&good).byRef()});
-  EXPECT_EQ(test::errorPartsOf([&] { call(grown, "Add_Poligons", {Variant(&cutShort).byRef()}); }),
-            test::ErrorParts(5, "Velmo", "Polygon record at index 8 is cut short by the list's end"));
+  auto grown = meshObject(kSquare, {3, 0, 1, 2});
+  std::vector<int32_t> cutShort = {3, 2, 3, 0, 3, 0, 1, 9, 4, 0, 1, 2};
+  EXPECT_EQ(
+      test::errorPartsOf([&] { call(grown, "Add_Poligons", {Variant(&cutShort).byRef()}); }),
+      test::ErrorParts(5, "Velmo", "Polygon record at index 8 is cut short by the list's end"));
   EXPECT_EQ(std::tuple(grown->mesh().triangles().size(), grown->mesh().polygonNumbers(),
                        grown->mesh().invalidNumbers(), grown->invalidPolygons()),
             std::tuple(size_t{3}, int64_t{1}, int64_t{0}, int64_t{0}));
@@ -148,10 +148,8 @@ TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
 // run is summed aside on the guess that no position repeats, and that guess must be
 // dropped there. A bumpy grid of 79,202 triangles, plus triangle 0 again on vertices of
 // its own at the end.
-constexpr int32_t kSide = 200;
-
-// A bumpy grid of kSide x kSide vertices, two triangles a square.
-std::pair<std::vector<float>, std::vector<int32_t>> bumpyGrid() {
+TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
+  constexpr int32_t kSide = 200;
   std::vector<float> grid;
   for (int32_t y = 0; y < kSide; ++y) {
     for (int32_t x = 0; x < kSide; ++x) {
@@ -166,17 +164,16 @@ std::pair<std::vector<float>, std::vector<int32_t>> bumpyGrid() {
       triangles.insert(triangles.end(), {a, b, d, a, d, c});
     }
   }
-  return {grid, triangles};
-}
-
-TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
-  const auto [grid, triangles] = bumpyGrid();
-  auto smoothed = [](std::vector<float> coords, const std::vector<int32_t>& corners) {
+  // With `first` triangles at the end smoothed first, as a run of their own.
+  auto smoothed = [](std::vector<float> coords, const std::vector<int32_t>& corners,
+                     int32_t first = 0) {
     Mesh mesh;
     mesh.appendVertices(coords);
     EXPECT_EQ(mesh.appendTriangleTriples(corners), 0);
-    SurfaceSmoother smoother(mesh, 0, mesh.triangleCount());
-    smoother.smooth(mesh, 0, mesh.triangleCount());
+    const int32_t count = mesh.triangleCount(), split = count - first;
+    SurfaceSmoother smoother(mesh, first == 0 ? 0 : split, count);
+    smoother.smooth(mesh, first == 0 ? 0 : split, count);
+    if (first != 0) smoother.smooth(mesh, 0, split);
     std::vector<std::array<float, 9>> normals;
     for (int32_t t = 0; t < mesh.triangleCount(); ++t) normals.push_back(mesh.normalsOf(t));
     return normals;
@@ -209,28 +206,12 @@ TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
   const auto late = smoothed(lateRepeat, repeated);
   EXPECT_EQ(late, smoothed(repeatedSoup, soupCorners));
   EXPECT_NE(late[0], indexed[0]);  // triangle 0 counts twice at its corners now
-}
 
-// With two processors a large run's corners are checked in two halves side by side: a run
-// that meets an earlier run's vertices only near its end, in the second half, must still
-// leave the earlier run's normals alone, as on one processor.
-TEST(Mesh, ALaterRunMeetingAnEarlierOneSmoothsAsOnOneProcessor) {
-  const auto [grid, triangles] = bumpyGrid();
-  auto smoothedTwice = [&] {
-    Mesh mesh;
-    mesh.appendVertices(grid);
-    EXPECT_EQ(mesh.appendTriangleTriples(triangles), 0);
-    const int32_t last = mesh.triangleCount(), split = last - 100;
-    SurfaceSmoother smoother(mesh, split, last);
-    smoother.smooth(mesh, split, last);
-    smoother.smooth(mesh, 0, split);
-    std::vector<std::array<float, 9>> normals;
-    for (int32_t t = 0; t < last; ++t) normals.push_back(mesh.normalsOf(t));
-    return normals;
-  };
-  const auto two = smoothedTwice();
+  // A later run meeting an earlier one's vertices near its end, where a second processor
+  // checks the corners, leaves the earlier normals alone as on one processor.
+  const auto twoRuns = smoothed(grid, triangles, 100);
   const test::OneProcessor pinned;
-  EXPECT_TRUE(two == smoothedTwice());
+  EXPECT_TRUE(twoRuns == smoothed(grid, triangles, 100));
 }
 
 // Groups are numbered in order of first appearance, as a map of exact positions (-0 equal

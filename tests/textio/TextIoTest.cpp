@@ -169,12 +169,13 @@ TEST(TextHelpers, FirstTokenSplitsAtTheFirstBlankAfterTrimming) {
 
 // The quick readings of a coordinate must give what the general one gives: the same bits
 // or the same error, and the same rest of the line.
-TEST(TextHelpers, FirstSingleAndSingleReadLikeTextToSingle) {
+TEST(TextHelpers, FirstSingleFirstLongAndSingleReadLikeTextToSingleAndTextToLong) {
   // clang-format off
   const char* const lines[] = {
       "1.5 2 3", " -0.25  7 ", "5.", ".5 x", ".", "-", "", "  ", "1,5 2", "1e3 x", "1.2.3 4",
       "abc 1", "+2.5", "-0 1", "1\t2", "0.1x", "3.4e38", "3.5e38 1", "--1", "123456789012345 1",
-      "1234567890123456 1", "0.000000000000001", "12345678.1234567", " 7 ", "1,5", "-.5"};
+      "1234567890123456 1", "0.000000000000001", "12345678.1234567", " 7 ", "1,5", "-.5",
+      "999999999 1", "1000000000  2 ", "2147483648", "-2147483648 x", "007", "12abc 4", "+6 7"};
   // clang-format on
   for (const std::string text : lines) {
     std::string_view quick = text, general = text;
@@ -191,6 +192,16 @@ TEST(TextHelpers, FirstSingleAndSingleReadLikeTextToSingle) {
         errorOf([&] { generalValue = Get_FirstSingle(ahead, converted.cursor); });
     EXPECT_EQ(std::tuple(aheadError, std::bit_cast<uint32_t>(generalValue), ahead),
               std::tuple(quickError, std::bit_cast<uint32_t>(quickValue), quick));
+    // Whole numbers alike, read as textToLong reads the first word.
+    std::string_view word[3] = {text, text, text};
+    int32_t whole[3] = {-9, -9, -9};
+    NumberCursor& table = converted.cursor;
+    const int32_t errors[3] = {errorOf([&] { whole[0] = textToLong(Get_FirstToken(word[0])); }),
+                               errorOf([&] { whole[1] = Get_FirstLong(word[1]); }),
+                               errorOf([&] { whole[2] = Get_FirstLong(word[2], table); })};
+    EXPECT_EQ(std::tuple(errors[1], errors[2], whole[1], whole[2], word[1], word[2]),
+              std::tuple(errors[0], errors[0], whole[0], whole[0], word[0], word[0]))
+        << '"' << text << '"';
     const int32_t singleError = errorOf([&] { quickValue = Get_Single(text); });
     const int32_t wholeError = errorOf([&] { generalValue = textToSingle(text); });
     EXPECT_EQ(std::tuple(singleError, std::bit_cast<uint32_t>(quickValue)),
@@ -239,28 +250,6 @@ TEST(TextHelpers, FaceLinesReadAlikeWithNumbersConvertedAhead) {
       Get_FaceIndices(plain, v[0], n[0], none);
       Get_FaceIndices(ahead, v[1], n[1], converted.cursor);
       EXPECT_EQ(std::tuple(v[1], n[1], ahead), std::tuple(v[0], n[0], plain)) << text << corner;
-    }
-  }
-}
-
-// Whole numbers word by word read as textToLong reads each word, errors included, with
-// their numbers converted ahead or not, the rest of the line included.
-TEST(TextHelpers, WholeNumbersReadWordByWordAsTextToLong) {
-  for (const std::string text : {" 3 1 2 ", "4  10   20 30 40  ", "3 -5 +6 007", "999999999 1000000000",
-                                 "3 2147483647 2147483648", "3 1.5 2,5 1e1", "3 12abc 4", "5\t6 7",
-                                 "-2147483648 -0 x"}) {
-    ConvertedAhead converted(text);
-    NumberCursor none;
-    std::string_view words = text, plain = text, ahead = text;
-    for (int word = 0; word < 5; ++word) {
-      int32_t expected = -9, got[2] = {-9, -9};
-      const int error = errorOf([&] { expected = textToLong(Get_FirstToken(words)); });
-      EXPECT_EQ(errorOf([&] { got[0] = Get_FirstLong(plain, none); }), error) << text << word;
-      EXPECT_EQ(errorOf([&] { got[1] = Get_FirstLong(ahead, converted.cursor); }), error)
-          << text << word;
-      EXPECT_EQ(std::tuple(got[0], got[1], plain, ahead),
-                std::tuple(error == 0 ? expected : -9, error == 0 ? expected : -9, words, words))
-          << text << word;
     }
   }
 }
