@@ -126,6 +126,7 @@ PositionGroups::PositionGroups(std::span<const float> coords) {
       prefetchAhead(coords.data() + 3 * v);
       const size_t ahead = home(positionHash(coords.data() + 3 * (v + kAhead)));
       __builtin_prefetch(&tags[kSlotsPerGroup * ahead]);
+      __builtin_prefetch(&vertexAt[kSlotsPerGroup * ahead], 1);  // a group's vertices: one line
     }
     const int64_t first = place(v);
     if (first < 0) {
