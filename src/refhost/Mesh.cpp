@@ -105,11 +105,12 @@ bool Mesh::appendPolygon(std::span<const int32_t> corners) {
 }
 
 template <class Next>
-int64_t Mesh::appendPolygonsFrom(size_t triangles, Next next) {
+int64_t Mesh::appendPolygonsFrom(size_t triangles, size_t expected, Next next) {
   const size_t start = corners_.size();
   corners_.resize(start + 3 * triangles);  // not zeroed: written below, the rest cut off
   int32_t* const room = corners_.data();
   int32_t* out = room + start;
+  const size_t askedBytes = (start + 3 * std::min(expected, triangles)) * sizeof(int32_t);
   const auto count = static_cast<uint32_t>(vertexCount());
   auto exists = [count](int32_t v) { return static_cast<uint32_t>(v) < count; };
   int64_t invalid = 0;
@@ -124,9 +125,7 @@ int64_t Mesh::appendPolygonsFrom(size_t triangles, Next next) {
         out[0] = c[2], out[1] = c[3], out[2] = c[0];
         out += 3;
       }
-      // The room may be more than the polygons fill: pages are asked for as they are reached.
-      cornersAhead_.wrote(room, static_cast<size_t>(out - room) * sizeof(int32_t),
-                          corners_.size() * sizeof(int32_t));
+      cornersAhead_.wrote(room, static_cast<size_t>(out - room) * sizeof(int32_t), askedBytes);
     } else {
       for (int64_t i = 0; i < numbers; ++i) invalidSlots_.push_back(polygonNumbers_ + i);
       ++invalid;
@@ -151,9 +150,10 @@ int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records,
   const int64_t numbers = polygonNumbers_;
   size_t at = 0;
   bool whole = true;
-  // Room for the most triangles the values could hold: two for every five.
-  const int64_t invalid =
-      appendPolygonsFrom(records.size() / 5 * 2 + 1, [&](const int32_t*& c, size_t& corners) {
+  // Room for the most triangles the values could hold, two for every five; pages for the
+  // usual lists of triangles, one for every four.
+  const int64_t invalid = appendPolygonsFrom(
+      records.size() / 5 * 2 + 1, records.size() / 4, [&](const int32_t*& c, size_t& corners) {
         do {  // a record of no corners holds no polygon and takes no number
           if (at >= records.size()) return false;
           const int32_t count = records[at];
@@ -176,13 +176,14 @@ int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records,
 
 int64_t Mesh::appendTriangleTriples(std::span<const int32_t> triples) {
   size_t at = 0;
-  return appendPolygonsFrom(triples.size() / 3, [&](const int32_t*& c, size_t& corners) {
-    if (triples.size() - at < 3) return false;
-    c = triples.data() + at;
-    corners = 3;
-    at += 3;
-    return true;
-  });
+  return appendPolygonsFrom(triples.size() / 3, triples.size() / 3,
+                            [&](const int32_t*& c, size_t& corners) {
+                              if (triples.size() - at < 3) return false;
+                              c = triples.data() + at;
+                              corners = 3;
+                              at += 3;
+                              return true;
+                            });
 }
 
 int64_t Mesh::invalidBelow(int64_t polygon) const noexcept {

@@ -111,9 +111,10 @@ class Mesh {
  private:
   // The polygons `next` yields (it sets their corners and count, 3 or 4, and returns
   // false after the last), at most `triangles` triangles, stored straight into room
-  // made for them all.
+  // made for them all. Pages are faulted in ahead up to `expected` triangles only: the
+  // room may be more than the polygons fill.
   template <class Next>
-  int64_t appendPolygonsFrom(size_t triangles, Next next);
+  int64_t appendPolygonsFrom(size_t triangles, size_t expected, Next next);
   // Everything added since the mesh held `triangles`, `numbers` and `invalid` is let go.
   void takeBack(size_t triangles, int64_t numbers, size_t invalid);
   bool cornersExist(std::span<const int32_t> corners) const noexcept;
