@@ -110,7 +110,7 @@ int64_t Mesh::appendPolygonsFrom(size_t triangles, size_t expected, Next next) {
   corners_.resize(start + 3 * triangles);  // not zeroed: written below, the rest cut off
   int32_t* const room = corners_.data();
   int32_t* out = room + start;
-  const size_t askedBytes = (start + 3 * std::min(expected, triangles)) * sizeof(int32_t);
+  faultInSecondHalf(out, 3 * std::min(expected, triangles) * sizeof(int32_t));
   const auto count = static_cast<uint32_t>(vertexCount());
   auto exists = [count](int32_t v) { return static_cast<uint32_t>(v) < count; };
   int64_t invalid = 0;
@@ -125,7 +125,6 @@ int64_t Mesh::appendPolygonsFrom(size_t triangles, size_t expected, Next next) {
         out[0] = c[2], out[1] = c[3], out[2] = c[0];
         out += 3;
       }
-      cornersAhead_.wrote(room, static_cast<size_t>(out - room) * sizeof(int32_t), askedBytes);
     } else {
       for (int64_t i = 0; i < numbers; ++i) invalidSlots_.push_back(polygonNumbers_ + i);
       ++invalid;

@@ -111,8 +111,8 @@ class Mesh {
  private:
   // The polygons `next` yields (it sets their corners and count, 3 or 4, and returns
   // false after the last), at most `triangles` triangles, stored straight into room
-  // made for them all. Pages are faulted in ahead up to `expected` triangles only: the
-  // room may be more than the polygons fill.
+  // made for them all. The second half of the room for `expected` triangles is faulted in
+  // on a second processor meanwhile, and no more: the room may be more than they fill.
   template <class Next>
   int64_t appendPolygonsFrom(size_t triangles, size_t expected, Next next);
   // Everything added since the mesh held `triangles`, `numbers` and `invalid` is let go.
