@@ -21,6 +21,24 @@ float readScaled(std::string_view& rest, NumberCursor& numbers) {
   return scaled;
 }
 
+// Get_FirstToken(line) for the usual line, which starts with a keyword of one or two
+// characters and a blank: cut off in place, leaving the same rest (without its trailing
+// blanks). Any other line takes Get_FirstToken itself.
+std::string_view lineKeyword(std::string_view& line) {
+  size_t length = 0;
+  if (line.size() > 2 && line[0] != ' ' && line[1] == ' ') {
+    length = 1;
+  } else if (line.size() > 3 && line[0] != ' ' && line[2] == ' ') {
+    length = 2;
+  } else {
+    return Get_FirstToken(line);
+  }
+  const std::string_view keyword = line.substr(0, length);
+  line.remove_prefix(length + 1);
+  while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
+  return keyword;
+}
+
 // Index arithmetic is 32-bit: a result that does not fit is an overflow, as it would be
 // for any whole-number sum.
 int32_t checkedSum(int64_t value) {
@@ -131,7 +149,7 @@ void CImp_OBJ::readLines() {
 }
 
 void CImp_OBJ::dispatchLine(std::string_view line) {
-  const std::string_view keyword = Get_FirstToken(line);
+  const std::string_view keyword = lineKeyword(line);
   if (keyword == "v") {
     readVertex(line);
   } else if (keyword == "vn") {
