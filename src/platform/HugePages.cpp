@@ -69,9 +69,11 @@ class Offers {
   size_t next_ = 0;
 };
 
+// Never destroyed, like the fault-ahead worker that uses it, which may still be at work
+// while the process ends.
 Offers& offers() noexcept {
-  static Offers o;
-  return o;
+  static Offers* const o = new Offers;
+  return *o;
 }
 
 }  // namespace
