@@ -17,6 +17,13 @@ void Main() {}
 
 namespace {
 
+// What follows the blank at `stop` up to `end`, or nothing when `stop` is `end`: the rest
+// of a line after its first word, as Get_FirstToken leaves it.
+std::string_view restAfter(const char* stop, const char* end) noexcept {
+  return stop < end ? std::string_view(stop + 1, static_cast<size_t>(end - stop - 1))
+                    : std::string_view(end, 0);
+}
+
 // The value of a numeric text rounded half to even, 0 for any other text; error 6 when
 // the rounded value does not fit 32 bits.
 int32_t roundedIfNumeric(std::string_view text) {
@@ -127,8 +134,7 @@ bool convertedCorner(std::string_view& line, int32_t& vertexIndex, int32_t& norm
   }
   if (stop < end && *stop != ' ') return false;
   while (end > stop && end[-1] == ' ') --end;
-  line = stop < end ? std::string_view(stop + 1, static_cast<size_t>(end - stop - 1))
-                    : std::string_view(end, 0);
+  line = restAfter(stop, end);
   vertexIndex = vertex->index;
   normalIndex = normal;
   return true;
@@ -141,8 +147,7 @@ std::string_view Get_FirstToken(std::string_view& line) {
   const char* begin = trimmed.data();
   const char* end = begin + trimmed.size();
   const char* blank = findByte(begin, end, ' ');
-  line = blank < end ? std::string_view(blank + 1, static_cast<size_t>(end - blank - 1))
-                     : std::string_view(end, 0);
+  line = restAfter(blank, end);
   return {begin, static_cast<size_t>(blank - begin)};
 }
 
@@ -163,8 +168,7 @@ float Get_FirstSingle(std::string_view& line, NumberCursor& numbers) {
   float value = 0;
   const char* stop = numbers.plainSingle(begin, end, value);
   if (stop == nullptr || (stop < end && *stop != ' ')) return textToSingle(Get_FirstToken(line));
-  line = stop < end ? std::string_view(stop + 1, static_cast<size_t>(end - stop - 1))
-                    : std::string_view(end, 0);
+  line = restAfter(stop, end);
   return value;
 }
 
@@ -190,8 +194,7 @@ int32_t Get_FirstLong(std::string_view& line, NumberCursor& numbers) {
   if (number == nullptr || number->whole == 0 || (stop != end && *stop != ' '))
     return Get_FirstLong(line);
   while (end > stop && end[-1] == ' ') --end;
-  line = stop < end ? std::string_view(stop + 1, static_cast<size_t>(end - stop - 1))
-                    : std::string_view(end, 0);
+  line = restAfter(stop, end);
   return number->index;
 }
 
