@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "platform/Prefetch.h"
 #include "platform/Processors.h"
@@ -274,33 +275,154 @@ bool Mesh::hasSharedNormal(int32_t vertex) const noexcept {
   return at < vertexNormals_.size() && isSet(bitsOf(vertexNormals_.data() + at));
 }
 
-bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normals) {
-  if (!normals_.empty()) return false;
-  const int32_t* t = corners_.data() + 3 * static_cast<size_t>(triangle);
-  prefetchAhead(t);  // normals mostly come in triangle order
+namespace {
+
+// Whether a triangle with corners `t` may take these nine normal values in the shared form,
+// given the `size` values `held` (three per vertex; a vertex beyond them holds none).
+bool mayShare(const int32_t* t, const float* normals, const float* held, size_t size) noexcept {
   NormalBits given[3];
   for (size_t k = 0; k < 3; ++k) {
-    given[k] = bitsOf(normals.data() + 3 * k);
+    given[k] = bitsOf(normals + 3 * k);
     if (!isSet(given[k])) return false;
     const size_t at = 3 * static_cast<size_t>(t[k]);
-    if (at < vertexNormals_.size()) {
-      const NormalBits held = bitsOf(vertexNormals_.data() + at);
-      if (isSet(held) && held != given[k]) return false;
+    if (at < size) {
+      const NormalBits bits = bitsOf(held + at);
+      if (isSet(bits) && bits != given[k]) return false;
     }
     for (size_t j = 0; j < k; ++j) {
       if (t[j] == t[k] && given[j] != given[k]) return false;
     }
   }
+  return true;
+}
+
+// Three stores a corner: a copy call per corner would cost more than the stores.
+void storeShared(const int32_t* t, const float* normals, float* held) noexcept {
+  for (size_t k = 0; k < 3; ++k) {
+    float* const to = held + 3 * static_cast<size_t>(t[k]);
+    to[0] = normals[3 * k];
+    to[1] = normals[3 * k + 1];
+    to[2] = normals[3 * k + 2];
+  }
+}
+
+// Fewer records or vertices are not worth a second thread.
+constexpr size_t kSplitRecordsFrom = size_t{1} << 17;
+constexpr size_t kSplitVerticesFrom = size_t{1} << 17;
+
+}  // namespace
+
+bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normals) {
+  if (!normals_.empty()) return false;
+  const int32_t* t = corners_.data() + 3 * static_cast<size_t>(triangle);
+  prefetchAhead(t);  // normals mostly come in triangle order
+  if (!mayShare(t, normals.data(), vertexNormals_.data(), vertexNormals_.size())) return false;
   if (!coverTriangle(triangle)) return false;
   if (vertexNormals_.size() < coords_.size()) vertexNormals_.resize(coords_.size(), 0.0f);
-  // Three stores a corner: a copy call per corner would cost more than the stores.
-  for (size_t k = 0; k < 3; ++k) {
-    float* const held = vertexNormals_.data() + 3 * static_cast<size_t>(t[k]);
-    held[0] = normals[3 * k];
-    held[1] = normals[3 * k + 1];
-    held[2] = normals[3 * k + 2];
-  }
+  storeShared(t, normals.data(), vertexNormals_.data());
   return true;
+}
+
+int32_t Mesh::triangleOfRecord(double polygon) const noexcept {
+  if (!std::isfinite(polygon) || polygon != std::floor(polygon)) return -1;
+  if (polygon < 0 || polygon >= static_cast<double>(polygonNumbers_)) return -1;
+  return triangleOf(static_cast<int64_t>(polygon));
+}
+
+struct Mesh::SharedRecords {
+  int32_t begin = 0, end = 0;  // the triangles named, in order; empty for none
+  int64_t invalid = 0;         // records naming no triangle
+  bool shared = true;          // false: out of order, or a normal the form cannot hold
+};
+
+Mesh::SharedRecords Mesh::shareRecordsInto(std::span<const float> records,
+                                           float* held) const noexcept {
+  SharedRecords out;
+  for (size_t at = 0; at + 10 <= records.size(); at += 10) {
+    prefetchAhead(&records[at]);
+    const int32_t triangle = triangleOfRecord(records[at]);
+    if (triangle < 0) {
+      ++out.invalid;
+      continue;
+    }
+    if (out.begin == out.end) {
+      out.begin = triangle;
+    } else if (triangle != out.end) {
+      out.shared = false;
+      return out;
+    }
+    const int32_t* t = corners_.data() + 3 * static_cast<size_t>(triangle);
+    prefetchAhead(t);
+    if (!mayShare(t, &records[at + 1], held, coords_.size())) {
+      out.shared = false;
+      return out;
+    }
+    storeShared(t, &records[at + 1], held);
+    out.end = triangle + 1;
+  }
+  return out;
+}
+
+// The first half goes into what becomes the vertex normals, the second into an array of
+// its own; the second's normals then join the first's, vertex by vertex, where the two
+// agree. One by one, the second half's records would have met the first's normals.
+std::optional<int64_t> Mesh::shareNormalRecords(std::span<const float> records) {
+  const size_t count = records.size() / 10;
+  if (count < kSplitRecordsFrom || !secondProcessorAvailable()) return std::nullopt;
+  if (!normals_.empty() || !sharedRuns_.empty() || !vertexNormals_.empty()) return std::nullopt;
+  LargeVector<float> first;
+  LargeVector<float> second;
+  SharedRecords halves[2];
+  inTwoHalves(count, kSplitRecordsFrom, [&](size_t from, size_t to) {
+    const auto part = records.subspan(10 * from, 10 * (to - from));
+    if (from == 0) {
+      first.resize(coords_.size(), 0.0f);
+      halves[0] = shareRecordsInto(part, first.data());
+      return;
+    }
+    // Zeroed by writing: pages first read would be mapped to the zero page and then
+    // copied at their first write, each copy interrupting the other processor.
+    try {
+      second.resize(coords_.size(), 0.0f);
+    } catch (const std::bad_alloc&) {
+      halves[1].shared = false;
+      return;
+    }
+    halves[1] = shareRecordsInto(part, second.data());
+  });
+  const SharedRecords& a = halves[0];
+  const SharedRecords& b = halves[1];
+  if (!a.shared || !b.shared) return std::nullopt;
+  if (a.begin != a.end && b.begin != b.end && b.begin < a.end) return std::nullopt;
+  if (!second.empty()) {
+    bool agree[2] = {true, true};
+    inTwoHalves(coords_.size() / 3, kSplitVerticesFrom, [&](size_t from, size_t to) {
+      for (size_t at = 3 * from; at < 3 * to; at += 3) {
+        const NormalBits joining = bitsOf(second.data() + at);
+        if (!isSet(joining)) continue;
+        const NormalBits held = bitsOf(first.data() + at);
+        if (isSet(held) && held != joining) {
+          agree[from != 0] = false;
+          return;
+        }
+        std::memcpy(first.data() + at, second.data() + at, sizeof joining);
+      }
+    });
+    if (!agree[0] || !agree[1]) return std::nullopt;
+  }
+  if (a.begin != a.end) {
+    vertexNormals_ = std::move(first);
+    sharedRuns_.emplace_back(a.begin, a.end);
+  }
+  if (b.begin != b.end) {
+    if (vertexNormals_.empty()) vertexNormals_ = std::move(first);
+    if (!sharedRuns_.empty() && sharedRuns_.back().second == b.begin) {
+      sharedRuns_.back().second = b.end;
+    } else {
+      sharedRuns_.emplace_back(b.begin, b.end);
+    }
+  }
+  return a.invalid + b.invalid;
 }
 
 bool Mesh::coverTriangle(int32_t triangle) {
@@ -358,13 +480,6 @@ void Mesh::unshareNormals() {
   sharedRuns_.clear();
   LargeVector<float>().swap(vertexNormals_);
 }
-
-namespace {
-
-// Fewer vertices are not worth a second thread.
-constexpr size_t kSplitVerticesFrom = size_t{1} << 17;
-
-}  // namespace
 
 // Bounds::include for every vertex, in one pass that keeps the running box in registers:
 // a value replaces the bound only when it lies strictly beyond it, the first vertex's

@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -90,6 +91,16 @@ class Mesh {
   // shared normal yet or this very one, and none is zero. Returns false, changing
   // nothing, when it cannot; cornerNormalsOf then takes them.
   bool shareCornerNormals(int32_t triangle, std::span<const float, 9> normals);
+  // The stored triangle a normal record's polygon number names, or -1: not a whole
+  // number, out of range, or an invalid polygon's.
+  int32_t triangleOfRecord(double polygon) const noexcept;
+  // Normal records (a polygon number and nine values each) for a mesh without corner
+  // normals yet, set in the shared form by two processors at once. That is done when
+  // the records are many, name their triangles in ascending order without a repeat and
+  // give each vertex one normal, none zero: one by one they would then all be shared,
+  // with the same result. Returns how many name no triangle; nullopt, having changed
+  // nothing, for any other records, which are then set one by one.
+  std::optional<int64_t> shareNormalRecords(std::span<const float> records);
 
   // Shared normals, for smoothing. Whether the triangles [begin, end) may be a shared
   // run: no normal was set per triangle and no earlier run overlaps them. The caller
@@ -123,6 +134,10 @@ class Mesh {
   int32_t storedTriangleOf(int64_t polygon) const noexcept;
   bool isShared(int32_t triangle) const noexcept;
   bool coverTriangle(int32_t triangle);
+  struct SharedRecords;
+  // shareNormalRecords for the records of one half, into `held` (three per vertex, zero
+  // where none is set yet).
+  SharedRecords shareRecordsInto(std::span<const float> records, float* held) const noexcept;
   void copySharedNormals(int32_t triangle, float* out) const noexcept;
   void unshareNormals();
 

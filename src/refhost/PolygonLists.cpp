@@ -1,6 +1,6 @@
 #include "refhost/PolygonLists.h"
 
-#include <cmath>
+#include <optional>
 #include <string>
 
 #include "platform/Error.h"
@@ -34,9 +34,7 @@ int64_t addTriangleTriples(Mesh& mesh, std::span<const int32_t> triples) {
 }
 
 bool setPolygonNormal(Mesh& mesh, double polygon, std::span<const float, 9> normals) {
-  if (!std::isfinite(polygon) || polygon != std::floor(polygon)) return false;
-  if (polygon < 0 || polygon >= static_cast<double>(mesh.polygonNumbers())) return false;
-  const int32_t triangle = mesh.triangleOf(static_cast<int64_t>(polygon));
+  const int32_t triangle = mesh.triangleOfRecord(polygon);
   if (triangle < 0) return false;
   if (mesh.shareCornerNormals(triangle, normals)) return true;
   std::span<float, 9> out = mesh.cornerNormalsOf(triangle);
@@ -51,6 +49,7 @@ int64_t setNormalRecords(Mesh& mesh, std::span<const float> records) {
               " values is not made of ten-value records",
           kHostSource);
   }
+  if (const std::optional<int64_t> invalid = mesh.shareNormalRecords(records)) return *invalid;
   int64_t invalid = 0;
   for (size_t at = 0; at < records.size(); at += 10) {
     prefetchAhead(&records[at]);

@@ -19,9 +19,11 @@
 
 #include "platform/Dispatch.h"
 #include "platform/ObjectRegistry.h"
+#include "platform/Processors.h"
 #include "refhost/CVLMObject.h"
 #include "refhost/CallRecorder.h"
 #include "refhost/Members.h"
+#include "refhost/PolygonLists.h"
 #include "refhost/ReferenceScene.h"
 #include "refhost/Smoothing.h"
 #include "refhost/ValidUtf8.h"
@@ -143,6 +145,25 @@ TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
   }
 }
 
+// A bumpy square grid of side * side vertices, two triangles per cell, row by row.
+std::pair<std::vector<float>, std::vector<int32_t>> bumpyGrid(int32_t side) {
+  std::vector<float> grid;
+  for (int32_t y = 0; y < side; ++y) {
+    for (int32_t x = 0; x < side; ++x) {
+      grid.insert(grid.end(),
+                  {float(x), float(y), std::sin(0.3f * float(x)) * std::cos(0.2f * float(y))});
+    }
+  }
+  std::vector<int32_t> triangles;
+  for (int32_t y = 0; y + 1 < side; ++y) {
+    for (int32_t x = 0; x + 1 < side; ++x) {
+      const int32_t a = y * side + x, b = a + 1, c = a + side, d = c + 1;
+      triangles.insert(triangles.end(), {a, b, d, a, d, c});
+    }
+  }
+  return {grid, triangles};
+}
+
 // A large surface smooths the same whether its corners share vertices or not, also when a
 // position repeats only far into an indexed vertex list: with two processors the first
 // run is summed aside on the guess that no position repeats, and that guess must be
@@ -150,20 +171,7 @@ TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
 // its own at the end.
 TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
   constexpr int32_t kSide = 200;
-  std::vector<float> grid;
-  for (int32_t y = 0; y < kSide; ++y) {
-    for (int32_t x = 0; x < kSide; ++x) {
-      grid.insert(grid.end(),
-                  {float(x), float(y), std::sin(0.3f * float(x)) * std::cos(0.2f * float(y))});
-    }
-  }
-  std::vector<int32_t> triangles;
-  for (int32_t y = 0; y + 1 < kSide; ++y) {
-    for (int32_t x = 0; x + 1 < kSide; ++x) {
-      const int32_t a = y * kSide + x, b = a + 1, c = a + kSide, d = c + 1;
-      triangles.insert(triangles.end(), {a, b, d, a, d, c});
-    }
-  }
+  const auto [grid, triangles] = bumpyGrid(kSide);
   // With `first` triangles at the end smoothed first, as a run of their own.
   auto smoothed = [](std::vector<float> coords, const std::vector<int32_t>& corners,
                      int32_t first = 0) {
@@ -212,6 +220,66 @@ TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
   const auto twoRuns = smoothed(grid, triangles, 100);
   const test::OneProcessor pinned;
   EXPECT_TRUE(twoRuns == smoothed(grid, triangles, 100));
+}
+
+// Many normal records are shared by two processors at once when one by one they would all
+// be shared, and left to the one-by-one way otherwise; every corner reads the same as on
+// one processor. A grid of 134,162 triangles whose records give each vertex one normal.
+TEST(Mesh, ManyNormalRecordsReadTheSameOnTwoProcessorsAsOnOne) {
+  const auto [grid, triangles] = bumpyGrid(260);
+  const auto count = static_cast<int32_t>(triangles.size() / 3), half = count / 2;
+  using Records = std::vector<float>;
+  // Record `slot` for triangle `t`, with each vertex's one normal.
+  auto put = [&](Records& r, int32_t slot, int32_t t) {
+    r[10 * static_cast<size_t>(slot)] = static_cast<float>(t);
+    for (size_t k = 0; k < 3; ++k) {
+      const int32_t v = triangles[3 * static_cast<size_t>(t) + k];
+      std::ranges::copy(Vec{0.5f, float(v % 97) + 0.5f, 1}, &r[10 * size_t(slot) + 1 + 3 * k]);
+    }
+  };
+  // A vertex of the upper half of the list that the second half of the records shares with
+  // the first: corner 1 of the second half's first triangle.
+  const int32_t meeting = triangles[3 * static_cast<size_t>(half) + 1];
+  // clang-format off
+  const struct {
+    const char* what;
+    std::function<void(Records&)> change;
+    bool halves;
+  } cases[] = {
+      {"in order", [](Records&) {}, true},
+      {"some naming no triangle", [&](Records& r) { r[0] = -1, r[10 * (count - 1)] = 2.5f; }, true},
+      {"the second half starting later",
+       [&](Records& r) { for (int32_t t = half; t < half + 7; ++t) r[10 * t] = 1e9f; }, true},
+      {"the second half naming the first's triangles again",
+       [&](Records& r) { for (int32_t t = half; t < count; ++t) put(r, t, t - 100); }, false},
+      {"a vertex given another normal in the second half", [&](Records& r) {
+         for (size_t at = 3 * static_cast<size_t>(half); at < triangles.size(); ++at)
+           if (triangles[at] == meeting) r[at / 3 * 10 + 1 + at % 3 * 3] = 0.75f;
+       }, false},
+      {"out of order", [&](Records& r) { put(r, count - 2, count - 1), put(r, count - 1, count - 2); }, false},
+      {"a zero normal", [](Records& r) { std::fill(&r[51], &r[54], 0.0f); }, false}};
+  // clang-format on
+  for (const auto& c : cases) {
+    Records records(10 * static_cast<size_t>(count));
+    for (int32_t t = 0; t < count; ++t) put(records, t, t);
+    c.change(records);
+    auto normalsAfter = [&](bool viaHalves) {
+      Mesh mesh;
+      mesh.appendVertices(grid);
+      mesh.appendTriangleTriples(triangles);
+      const int64_t invalid = viaHalves ? mesh.shareNormalRecords(records).value_or(-1)
+                                        : setNormalRecords(mesh, records);
+      std::vector<std::array<float, 9>> normals;
+      for (int32_t t = 0; t < count; ++t) normals.push_back(mesh.normalsOf(t));
+      return std::pair(invalid, normals);
+    };
+    const auto two = normalsAfter(false);
+    const auto halves = normalsAfter(true);
+    EXPECT_EQ(halves.first != -1, c.halves && secondProcessorAvailable()) << c.what;
+    EXPECT_TRUE(halves.first == -1 || halves == two) << c.what;
+    const test::OneProcessor pinned;
+    EXPECT_EQ(normalsAfter(false), two) << c.what;
+  }
 }
 
 // Groups are numbered in order of first appearance, as a map of exact positions (-0 equal
