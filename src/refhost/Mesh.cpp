@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -309,6 +310,8 @@ void storeShared(const int32_t* t, const float* normals, float* held) noexcept {
 // Fewer records or vertices are not worth a second thread.
 constexpr size_t kSplitRecordsFrom = size_t{1} << 17;
 constexpr size_t kSplitVerticesFrom = size_t{1} << 17;
+// Vertices are marked in stretches of this many where a half of the records gave normals.
+constexpr size_t kStretch = 512;
 
 }  // namespace
 
@@ -335,8 +338,8 @@ struct Mesh::SharedRecords {
   bool shared = true;          // false: out of order, or a normal the form cannot hold
 };
 
-Mesh::SharedRecords Mesh::shareRecordsInto(std::span<const float> records,
-                                           float* held) const noexcept {
+Mesh::SharedRecords Mesh::shareRecordsInto(std::span<const float> records, float* held,
+                                           uint8_t* given) const noexcept {
   SharedRecords out;
   for (size_t at = 0; at + 10 <= records.size(); at += 10) {
     prefetchAhead(&records[at]);
@@ -359,13 +362,48 @@ Mesh::SharedRecords Mesh::shareRecordsInto(std::span<const float> records,
     }
     storeShared(t, &records[at + 1], held);
     out.end = triangle + 1;
+    for (size_t k = 0; k < 3; ++k) given[static_cast<size_t>(t[k]) / kStretch] = 1;
   }
   return out;
 }
 
+namespace {
+
+// Joins the normals the second half gave to those the first gave, stretch by stretch of
+// vertices: taken whole where the first gave none, one by one where both gave some.
+// False where a vertex got two different normals.
+bool joinNormals(float* first, const float* second, const std::vector<uint8_t>& firstGiven,
+                 const std::vector<uint8_t>& secondGiven, size_t values) noexcept {
+  bool agree[2] = {true, true};
+  inTwoHalves(secondGiven.size(), kSplitVerticesFrom / kStretch, [&](size_t from, size_t to) {
+    for (size_t stretch = from; stretch < to; ++stretch) {
+      if (secondGiven[stretch] == 0) continue;
+      const size_t begin = 3 * kStretch * stretch;
+      const size_t end = std::min(values, begin + 3 * kStretch);
+      if (firstGiven[stretch] == 0) {
+        std::copy(second + begin, second + end, first + begin);
+        continue;
+      }
+      for (size_t at = begin; at < end; at += 3) {
+        const NormalBits joining = bitsOf(second + at);
+        if (!isSet(joining)) continue;
+        const NormalBits held = bitsOf(first + at);
+        if (isSet(held) && held != joining) {
+          agree[from != 0] = false;
+          return;
+        }
+        std::memcpy(first + at, second + at, sizeof joining);
+      }
+    }
+  });
+  return agree[0] && agree[1];
+}
+
+}  // namespace
+
 // The first half goes into what becomes the vertex normals, the second into an array of
-// its own; the second's normals then join the first's, vertex by vertex, where the two
-// agree. One by one, the second half's records would have met the first's normals.
+// its own, which then joins the first. One by one, the second half's records would have
+// met the first's normals: where a vertex got one from each, they must be the same.
 std::optional<int64_t> Mesh::shareNormalRecords(std::span<const float> records) {
   const size_t count = records.size() / 10;
   if (count < kSplitRecordsFrom || !secondProcessorAvailable()) return std::nullopt;
@@ -373,11 +411,14 @@ std::optional<int64_t> Mesh::shareNormalRecords(std::span<const float> records) 
   LargeVector<float> first;
   LargeVector<float> second;
   SharedRecords halves[2];
+  // Per stretch of kStretch vertices, whether a half gave any of them a normal.
+  std::vector<uint8_t> given[2];
+  for (auto& marks : given) marks.assign(static_cast<size_t>(vertexCount()) / kStretch + 1, 0);
   inTwoHalves(count, kSplitRecordsFrom, [&](size_t from, size_t to) {
     const auto part = records.subspan(10 * from, 10 * (to - from));
     if (from == 0) {
       first.resize(coords_.size(), 0.0f);
-      halves[0] = shareRecordsInto(part, first.data());
+      halves[0] = shareRecordsInto(part, first.data(), given[0].data());
       return;
     }
     // Zeroed by writing: pages first read would be mapped to the zero page and then
@@ -388,34 +429,18 @@ std::optional<int64_t> Mesh::shareNormalRecords(std::span<const float> records) 
       halves[1].shared = false;
       return;
     }
-    halves[1] = shareRecordsInto(part, second.data());
+    halves[1] = shareRecordsInto(part, second.data(), given[1].data());
   });
   const SharedRecords& a = halves[0];
   const SharedRecords& b = halves[1];
   if (!a.shared || !b.shared) return std::nullopt;
   if (a.begin != a.end && b.begin != b.end && b.begin < a.end) return std::nullopt;
-  if (!second.empty()) {
-    bool agree[2] = {true, true};
-    inTwoHalves(coords_.size() / 3, kSplitVerticesFrom, [&](size_t from, size_t to) {
-      for (size_t at = 3 * from; at < 3 * to; at += 3) {
-        const NormalBits joining = bitsOf(second.data() + at);
-        if (!isSet(joining)) continue;
-        const NormalBits held = bitsOf(first.data() + at);
-        if (isSet(held) && held != joining) {
-          agree[from != 0] = false;
-          return;
-        }
-        std::memcpy(first.data() + at, second.data() + at, sizeof joining);
-      }
-    });
-    if (!agree[0] || !agree[1]) return std::nullopt;
+  if (b.begin != b.end && !joinNormals(first.data(), second.data(), given[0], given[1], coords_.size())) {
+    return std::nullopt;
   }
-  if (a.begin != a.end) {
-    vertexNormals_ = std::move(first);
-    sharedRuns_.emplace_back(a.begin, a.end);
-  }
+  if (a.begin != a.end || b.begin != b.end) vertexNormals_ = std::move(first);
+  if (a.begin != a.end) sharedRuns_.emplace_back(a.begin, a.end);
   if (b.begin != b.end) {
-    if (vertexNormals_.empty()) vertexNormals_ = std::move(first);
     if (!sharedRuns_.empty() && sharedRuns_.back().second == b.begin) {
       sharedRuns_.back().second = b.end;
     } else {

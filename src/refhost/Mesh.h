@@ -136,8 +136,9 @@ class Mesh {
   bool coverTriangle(int32_t triangle);
   struct SharedRecords;
   // shareNormalRecords for the records of one half, into `held` (three per vertex, zero
-  // where none is set yet).
-  SharedRecords shareRecordsInto(std::span<const float> records, float* held) const noexcept;
+  // where none is set yet), marking in `given` the stretches of vertices given normals.
+  SharedRecords shareRecordsInto(std::span<const float> records, float* held,
+                                 uint8_t* given) const noexcept;
   void copySharedNormals(int32_t triangle, float* out) const noexcept;
   void unshareNormals();
 
