@@ -1,5 +1,7 @@
 #include "platform/FaultAhead.h"
 
+#include <pthread.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +42,11 @@ class Worker {
   }
 
   void run() noexcept {
+    // Only a processor with nothing else to do: while the importing and reading threads
+    // keep both busy, a page not faulted in ahead is faulted in by its writer, instead of
+    // the worker taking turns with the threads whose work waits on each other.
+    const sched_param none{};
+    ::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &none);
     std::unique_lock lock(mutex_);
     for (;;) {
       waiting_.wait(lock, [this] { return count_ > 0; });
