@@ -58,6 +58,7 @@ ConvertedNumbers::ConvertedNumbers(size_t blockCapacity)
 // and each byte is converted at most once, even in a block of digits alone.
 void ConvertedNumbers::convert(const char* block, size_t length,
                                const std::atomic<bool>& stop) noexcept {
+  clear();
   ConvertedNumber* const entries = entries_.get();
   size_t count = 0;
   const char* const end = block + length;
@@ -77,7 +78,10 @@ void ConvertedNumbers::convert(const char* block, size_t length,
   uint64_t inBefore = 0;  // whether the byte before the span may be part of a number
   size_t at = 0;
   for (; at + kSpan <= length && count + kSpan <= capacity_; at += kSpan) {
-    if (at % kStopCheckBytes == 0 && stop.load(std::memory_order_relaxed)) break;
+    if (at % kStopCheckBytes == 0) {
+      count_.store(count, std::memory_order_release);
+      if (stop.load(std::memory_order_relaxed)) break;
+    }
     const uint64_t in = numberBytes(block + at);
     for (uint64_t starts = in & ~((in << 1) | inBefore); starts != 0; starts &= starts - 1) {
       take(block + at + static_cast<size_t>(std::countr_zero(starts)));
@@ -91,7 +95,7 @@ void ConvertedNumbers::convert(const char* block, size_t length,
       inBefore = in ? 1 : 0;
     }
   }
-  count_ = count;
+  count_.store(count, std::memory_order_release);
 }
 
 void NumberCursor::reset(const char* block, size_t length,

@@ -32,8 +32,9 @@ struct ConvertedNumber {
   int32_t index;
 };
 
-// The numbers of one block. Written by the reading thread while the block is its own, read
-// by the importing thread once the block was handed over (the hand-over orders the two).
+// The numbers of one block. Written by the reading thread, read by the importing thread once
+// the block was handed over. The conversion may still be under way then, for a few more
+// microseconds: the entries it has published stay as they are, and only those are read.
 class ConvertedNumbers {
  public:
   // A table for blocks of up to `blockCapacity` bytes. Its room is taken from the system
@@ -41,16 +42,23 @@ class ConvertedNumbers {
   explicit ConvertedNumbers(size_t blockCapacity);
 
   // Converts the numbers of `block`, replacing what the table held. Stops early, keeping
-  // the entries made so far, once `stop` is true or the table is full.
+  // the entries made so far, once `stop` is true or the table is full. Entries are
+  // published as they are made, a few KiB of the block at a time.
   void convert(const char* block, size_t length, const std::atomic<bool>& stop) noexcept;
+  // Publishes no entries: done before another thread may look at a table about to be
+  // converted again, so that it cannot find the entries of the block before.
+  void clear() noexcept { count_.store(0, std::memory_order_release); }
 
   const ConvertedNumber* begin() const noexcept { return entries_.get(); }
-  const ConvertedNumber* end() const noexcept { return entries_.get() + count_; }
+  // The entries published so far.
+  const ConvertedNumber* end() const noexcept {
+    return entries_.get() + count_.load(std::memory_order_acquire);
+  }
 
  private:
   std::unique_ptr<ConvertedNumber[]> entries_;
   size_t capacity_;
-  size_t count_ = 0;
+  std::atomic<size_t> count_{0};
 };
 
 // The importing thread's look-ups in the table of the block it reads. The text is read

@@ -116,6 +116,8 @@ size_t NumberedFile::fillBlock(int64_t offset) {
   blockOffset_ = offset;
   const std::optional<size_t> ahead =
       ahead_ ? ahead_->take(offset, block_, converted_) : std::nullopt;
+  // A block taken before may still be being converted: let that end before writing it.
+  if (!ahead && ahead_) ahead_->settle();
   blockLength_ = ahead ? *ahead : readAt(fd_, offset, block_.get(), blockCapacity_);
   numbers_.reset(block_.get(), blockLength_, ahead ? converted_.get() : nullptr);
   if (ahead_ && blockLength_ == blockCapacity_) ahead_->ask(offsetAfter(offset, blockLength_));

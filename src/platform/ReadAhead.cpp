@@ -63,6 +63,7 @@ void ReadAhead::convertRead(std::unique_lock<std::mutex>& lock) {
   const char* const bytes = buffer_.get();
   const size_t length = length_;
   ConvertedNumbers& numbers = *numbers_;
+  numbers.clear();  // before the block can be taken: none of the last block's entries
   lock.unlock();
   numbers.convert(bytes, length, stopConverting_);
   lock.lock();
@@ -99,13 +100,20 @@ std::optional<size_t> ReadAhead::take(int64_t offset, std::unique_ptr<char[]>& b
   if (state_ != State::kAsked && state_ != State::kRead) return std::nullopt;
   if (offset_ != offset) return std::nullopt;
   if (waitUntilRead(lock) != State::kRead) return std::nullopt;
-  // Read, and perhaps being converted since: the table goes as far as it got.
+  // Read, and perhaps being converted since: the table goes as far as it got. The
+  // conversion stops within a few KiB without being waited for; the thread reads the next
+  // block only once it has, so the block and table are the caller's alone from then on.
   stopConverting_ = true;
-  changed_.wait(lock, [this] { return !converting_; });
   state_ = State::kIdle;
   block.swap(buffer_);
   if (numbers_ && numbers) numbers.swap(numbers_);
   return length_;
+}
+
+void ReadAhead::settle() {
+  std::unique_lock lock(mutex_);
+  stopConverting_ = true;
+  changed_.wait(lock, [this] { return !converting_; });
 }
 
 bool ReadAhead::asked() const {

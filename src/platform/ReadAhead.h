@@ -48,10 +48,13 @@ class ReadAhead {
   // buffer with `block` (`capacity` bytes) and returns the bytes read; with numbers
   // converted, their table is swapped with `numbers` too, as far as it got. Otherwise
   // nothing, without waiting for a read: a block read elsewhere is dropped, one still
-  // being read is dropped when it is done. The thread converts only the block it read
-  // last, so `block` and `numbers` are the caller's alone on return.
+  // being read is dropped when it is done. The thread may go on reading the block and
+  // adding to its table for a few microseconds: the caller only reads both until the next
+  // take, or until settle() before it writes the block itself.
   std::optional<size_t> take(int64_t offset, std::unique_ptr<char[]>& block,
                              std::unique_ptr<ConvertedNumbers>& numbers);
+  // Waits until no conversion is under way, stopping the one there is.
+  void settle();
   // True while a block is asked for and not yet taken.
   bool asked() const;
 

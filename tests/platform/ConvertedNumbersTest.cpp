@@ -14,22 +14,22 @@ namespace {
 
 const std::atomic<bool> kGoOn{false};
 
-ConvertedNumbers convertedOf(std::string_view text, size_t capacity = 4096) {
-  ConvertedNumbers table(capacity);
-  table.convert(text.data(), text.size(), kGoOn);
+std::unique_ptr<ConvertedNumbers> convertedOf(std::string_view text, size_t capacity = 4096) {
+  auto table = std::make_unique<ConvertedNumbers>(capacity);
+  table->convert(text.data(), text.size(), kGoOn);
   return table;
 }
 
 // Every entry a fresh cursor finds at any place, for any end of the text read there, is what
 // the conversion itself gives for that text; returns the offsets found with the whole text.
 std::vector<uint32_t> checkAgainstConversion(std::string_view text) {
-  const ConvertedNumbers table = convertedOf(text);
+  const auto table = convertedOf(text);
   std::vector<uint32_t> found;
   const char* const end = text.data() + text.size();
   for (const char* first = text.data(); first != end; ++first) {
     for (const char* last = first; last <= end; ++last) {
       NumberCursor cursor;
-      cursor.reset(text.data(), text.size(), &table);
+      cursor.reset(text.data(), text.size(), table.get());
       const ConvertedNumber* entry = cursor.find(first, last);
       if (entry == nullptr) continue;
       double value = 0;
@@ -85,9 +85,9 @@ TEST(ConvertedNumbers, AreWhatTheConversionGivesAndFoundWhereNumbersStart) {
 // by the reader itself.
 TEST(NumberCursor, FindsNothingOutsideTheBlockOrBehindIt) {
   const std::string text = "1 2 3";
-  const ConvertedNumbers table = convertedOf(text);
+  const auto table = convertedOf(text);
   NumberCursor cursor;
-  cursor.reset(text.data(), text.size(), &table);
+  cursor.reset(text.data(), text.size(), table.get());
   const std::string copy = text;
   EXPECT_EQ(cursor.find(copy.data(), copy.data() + 1), nullptr);
   EXPECT_NE(cursor.find(text.data() + 2, text.data() + 3), nullptr);
@@ -100,10 +100,10 @@ TEST(NumberCursor, FindsNothingOutsideTheBlockOrBehindIt) {
 TEST(ConvertedNumbers, StopWhenFullOrToldTo) {
   std::string text;
   for (int i = 0; i < 5000; ++i) text += "7 ";
-  const ConvertedNumbers full = convertedOf(text, 600);  // room for 101
-  const auto kept = full.end() - full.begin();
+  const auto full = convertedOf(text, 600);  // room for 101
+  const auto kept = full->end() - full->begin();
   EXPECT_TRUE(kept > 32 && kept <= 101) << kept;
-  EXPECT_EQ(full.end()[-1].offset, 2 * (kept - 1));
+  EXPECT_EQ(full->end()[-1].offset, 2 * (kept - 1));
   const std::atomic<bool> stop{true};
   ConvertedNumbers stopped(6 * text.size());
   stopped.convert(text.data(), text.size(), stop);
