@@ -230,7 +230,8 @@ TEST(FaultAhead, KeepsTheNextPagesOfAWriterInAndNoMore) {
   ASSERT_NE(block, MAP_FAILED);
   madvise(block, kBytes + kPage, MADV_NOHUGEPAGE);  // page by page, so the edges show
   auto settlesAt = [&](const Ranges& ranges) {
-    for (int tries = 0; tries < 2000 && resident(block, kBytes + kPage) != ranges; ++tries)
+    // The worker runs when a processor is idle: under a loaded test run that may take a while.
+    for (int tries = 0; tries < 10000 && resident(block, kBytes + kPage) != ranges; ++tries)
       usleep(1000);
     return resident(block, kBytes + kPage) == ranges;
   };
