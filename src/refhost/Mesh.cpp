@@ -264,6 +264,9 @@ NormalBits bitsOf(const float* normal) noexcept {
 }
 
 bool isSet(const NormalBits& bits) noexcept { return (bits[0] | bits[1] | bits[2]) != 0; }
+bool same(const NormalBits& a, const NormalBits& b) noexcept {
+  return ((a[0] ^ b[0]) | (a[1] ^ b[1]) | (a[2] ^ b[2])) == 0;
+}
 
 // Beyond this many separate runs, normals set triangle by triangle in no useful order are
 // kept per triangle instead.
@@ -280,21 +283,22 @@ namespace {
 
 // Whether a triangle with corners `t` may take these nine normal values in the shared form,
 // given the `size` values `held` (three per vertex; a vertex beyond them holds none).
-bool mayShare(const int32_t* t, const float* normals, const float* held, size_t size) noexcept {
+// Without a branch per corner: whether a vertex holds a normal yet follows no pattern.
+[[gnu::always_inline]] inline bool mayShare(const int32_t* t, const float* normals,
+                                            const float* held, size_t size) noexcept {
   NormalBits given[3];
+  bool ok = true;
   for (size_t k = 0; k < 3; ++k) {
     given[k] = bitsOf(normals + 3 * k);
-    if (!isSet(given[k])) return false;
+    ok &= isSet(given[k]);
     const size_t at = 3 * static_cast<size_t>(t[k]);
     if (at < size) {
       const NormalBits bits = bitsOf(held + at);
-      if (isSet(bits) && bits != given[k]) return false;
+      ok &= !isSet(bits) | same(bits, given[k]);
     }
-    for (size_t j = 0; j < k; ++j) {
-      if (t[j] == t[k] && given[j] != given[k]) return false;
-    }
+    for (size_t j = 0; j < k; ++j) ok &= (t[j] != t[k]) | same(given[j], given[k]);
   }
-  return true;
+  return ok;
 }
 
 // Three stores a corner: a copy call per corner would cost more than the stores.
@@ -324,12 +328,6 @@ bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normal
   if (vertexNormals_.size() < coords_.size()) vertexNormals_.resize(coords_.size(), 0.0f);
   storeShared(t, normals.data(), vertexNormals_.data());
   return true;
-}
-
-int32_t Mesh::triangleOfRecord(double polygon) const noexcept {
-  if (!std::isfinite(polygon) || polygon != std::floor(polygon)) return -1;
-  if (polygon < 0 || polygon >= static_cast<double>(polygonNumbers_)) return -1;
-  return triangleOf(static_cast<int64_t>(polygon));
 }
 
 struct Mesh::SharedRecords {

@@ -93,7 +93,13 @@ class Mesh {
   bool shareCornerNormals(int32_t triangle, std::span<const float, 9> normals);
   // The stored triangle a normal record's polygon number names, or -1: not a whole
   // number, out of range, or an invalid polygon's.
-  int32_t triangleOfRecord(double polygon) const noexcept;
+  int32_t triangleOfRecord(double polygon) const noexcept {
+    // In range first (NaN is not): the whole part then converts safely.
+    if (!(polygon >= 0 && polygon < static_cast<double>(polygonNumbers_))) return -1;
+    const auto number = static_cast<int64_t>(polygon);
+    if (static_cast<double>(number) != polygon) return -1;
+    return triangleOf(number);
+  }
   // Normal records (a polygon number and nine values each) for a mesh without corner
   // normals yet, set in the shared form by two processors at once. That is done when
   // the records are many, name their triangles in ascending order without a repeat and
