@@ -413,27 +413,26 @@ std::optional<int64_t> Mesh::shareNormalRecords(std::span<const float> records) 
   std::vector<uint8_t> given[2];
   for (auto& marks : given) marks.assign(static_cast<size_t>(vertexCount()) / kStretch + 1, 0);
   inTwoHalves(count, kSplitRecordsFrom, [&](size_t from, size_t to) {
-    const auto part = records.subspan(10 * from, 10 * (to - from));
-    if (from == 0) {
-      first.resize(coords_.size(), 0.0f);
-      halves[0] = shareRecordsInto(part, first.data(), given[0].data());
-      return;
-    }
+    const size_t half = from == 0 ? 0 : 1;
+    LargeVector<float>& held = half == 0 ? first : second;
     // Zeroed by writing: pages first read would be mapped to the zero page and then
-    // copied at their first write, each copy interrupting the other processor.
+    // copied at their first write, each copy interrupting the other processor. Without
+    // the memory, the records are left to the one-by-one way, which reports it.
     try {
-      second.resize(coords_.size(), 0.0f);
+      held.resize(coords_.size(), 0.0f);
     } catch (const std::bad_alloc&) {
-      halves[1].shared = false;
+      halves[half].shared = false;
       return;
     }
-    halves[1] = shareRecordsInto(part, second.data(), given[1].data());
+    halves[half] = shareRecordsInto(records.subspan(10 * from, 10 * (to - from)), held.data(),
+                                    given[half].data());
   });
   const SharedRecords& a = halves[0];
   const SharedRecords& b = halves[1];
   if (!a.shared || !b.shared) return std::nullopt;
   if (a.begin != a.end && b.begin != b.end && b.begin < a.end) return std::nullopt;
-  if (b.begin != b.end && !joinNormals(first.data(), second.data(), given[0], given[1], coords_.size())) {
+  if (b.begin != b.end &&
+      !joinNormals(first.data(), second.data(), given[0], given[1], coords_.size())) {
     return std::nullopt;
   }
   if (a.begin != a.end || b.begin != b.end) vertexNormals_ = std::move(first);
