@@ -19,8 +19,7 @@ namespace vlm {
 
 namespace {
 
-// Requests beyond this many waiting are dropped, as are those that find the worker's lock
-// taken: the writer then faults those pages itself.
+// Requests beyond this many waiting are dropped: the writer then faults those pages itself.
 constexpr size_t kWaiting = 32;
 
 struct Range {
@@ -34,9 +33,8 @@ class Worker {
  public:
   void post(Range range) noexcept {
     {
-      // Not waited for: the worker may hold the lock while it waits for a processor.
-      std::unique_lock lock(mutex_, std::try_to_lock);
-      if (!lock.owns_lock() || count_ == kWaiting) return;
+      std::lock_guard lock(mutex_);
+      if (count_ == kWaiting) return;
       queue_[(first_ + count_) % kWaiting] = range;
       ++count_;
     }
