@@ -2,6 +2,7 @@
 // Read_Line (ReadLine.cpp) gives them.
 #include "textio/modImport.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -226,6 +227,37 @@ void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& norm
              stop == nullptr || stop != end) {
     normalIndex = roundedIfNumeric(normal);
   }
+}
+
+// One corner after another off the table, without cutting tokens off: a face line costs
+// what its numbers cost to find there.
+bool Get_ConvertedFace(std::string_view& line, int32_t (&vertexIndex)[4],
+                       int32_t (&normalIndex)[4], NumberCursor& numbers) noexcept {
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  if (!numbers.converts(p)) return false;
+  int32_t v[4] = {0, 0, 0, 0}, n[4] = {0, 0, 0, 0};
+  for (int corner = 0; corner < 4; ++corner) {
+    while (p < end && *p == ' ') ++p;
+    if (p == end) break;
+    const ConvertedNumber* const vertex = numbers.find(p, end);
+    if (vertex == nullptr || vertex->whole == 0) return false;
+    p += vertex->length;
+    v[corner] = vertex->index;
+    if (end - p > 1 && p[0] == '/' && p[1] == '/') {
+      const ConvertedNumber* const normal = numbers.find(p + 2, end);
+      if (normal == nullptr || normal->whole == 0) return false;
+      p += 2 + normal->length;
+      n[corner] = normal->index;
+    }
+    if (p < end && *p != ' ') return false;
+  }
+  while (p < end && *p == ' ') ++p;
+  if (p != end) return false;  // a fifth corner: the four calls would leave it in the line
+  std::copy_n(v, 4, vertexIndex);
+  std::copy_n(n, 4, normalIndex);
+  line = std::string_view(end, 0);
+  return true;
 }
 
 // A value beyond single range is not quietly turned into 0 or infinity: like the face

@@ -30,7 +30,8 @@ using test::errorOf;
 // The numbers of `text` converted as the thread that reads ahead converts a block, and a
 // cursor over them: the readers must give the same with it as without.
 struct ConvertedAhead {
-  explicit ConvertedAhead(std::string_view text) : table(text.size() + 6) {
+  // Room for a number at every byte.
+  explicit ConvertedAhead(std::string_view text) : table(6 * (text.size() + 1)) {
     table.convert(text.data(), text.size(), std::atomic<bool>(false));
     cursor.reset(text.data(), text.size(), &table);
   }
@@ -252,6 +253,51 @@ TEST(TextHelpers, FaceLinesReadAlikeWithNumbersConvertedAhead) {
       EXPECT_EQ(std::tuple(v[1], n[1], ahead), std::tuple(v[0], n[0], plain)) << text << corner;
     }
   }
+}
+
+// A face read whole off the table gives what four corners read one by one give, for the
+// usual lines it takes; anything else it leaves to them, the line untouched.
+TEST(TextHelpers, WholeConvertedFacesReadAsFourCorners) {
+  const struct {
+    const char* text;
+    bool whole;
+  } cases[] = {{"1//1 578//578 579//579 2//2", true}, {"7 8 9", true}, {" 1//2  3 4//5 ", true},
+               {"-3//-1 -2//-2 -1//-3", true}, {"1 2", true}, {" ", true},
+               {"1/2/3 4/5/6 7/8/9", false}, {"1 2 3 4 5", false}, {"1.5 2 3", false},
+               {"1// 2 3", false}, {"1//2/ 3 4", false}, {"1234567890 1 2", false},
+               {"1 2 x", false}, {"1 2 3\t", false}};
+  std::mt19937 random(11);
+  const std::string_view pieces[] = {"1", "27", "-4", "//", "/", " ", "  ", "x", "0", ".5"};
+  std::vector<std::string> lines;
+  for (const auto& c : cases) lines.emplace_back(c.text);
+  for (int i = 0; i < 3000; ++i) {
+    std::string line;
+    for (int k = std::uniform_int_distribution(1, 12)(random); k > 0; --k) {
+      line += pieces[std::uniform_int_distribution<size_t>(0, std::size(pieces) - 1)(random)];
+    }
+    lines.push_back(line);
+  }
+  size_t taken = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& text = lines[i];
+    ConvertedAhead converted(text), alone(text);
+    std::string_view whole = text, byCorner = text;
+    int32_t v[2][4], n[2][4];
+    const bool read = Get_ConvertedFace(whole, v[0], n[0], converted.cursor);
+    if (i < std::size(cases)) {
+      EXPECT_EQ(read, cases[i].whole) << '"' << text << '"';
+    }
+    if (!read) {
+      EXPECT_EQ(whole, text);
+      continue;
+    }
+    ++taken;
+    for (int k = 0; k < 4; ++k) Get_FaceIndices(byCorner, v[1][k], n[1][k], alone.cursor);
+    EXPECT_TRUE(std::equal(v[0], v[0] + 4, v[1]) && std::equal(n[0], n[0] + 4, n[1]) &&
+                whole == byCorner)
+        << '"' << text << '"';
+  }
+  EXPECT_GT(taken, lines.size() / 20);
 }
 
 TEST(TextHelpers, NumberIsNumericTextWithAPeriodElseZeroAndOverflowsBeyondSingleRange) {
