@@ -145,36 +145,6 @@ void Mesh::takeBack(size_t triangles, int64_t numbers, size_t invalid) {
   invalidSlots_.resize(invalid);
 }
 
-int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records,
-                                   const std::function<void(size_t)>& malformed) {
-  const size_t triangles = corners_.size() / 3, invalidBefore = invalidSlots_.size();
-  const int64_t numbers = polygonNumbers_;
-  size_t at = 0;
-  bool whole = true;
-  // Room for the most triangles the values could hold, two for every five; pages for the
-  // usual lists of triangles, one for every four.
-  const int64_t invalid = appendPolygonsFrom(
-      records.size() / 5 * 2 + 1, records.size() / 4, [&](const int32_t*& c, size_t& corners) {
-        do {  // a record of no corners holds no polygon and takes no number
-          if (at >= records.size()) return false;
-          const int32_t count = records[at];
-          whole = (count == 0 || count == 3 || count == 4) &&
-                  records.size() - at - 1 >= static_cast<size_t>(count);
-          if (!whole) return false;
-          corners = static_cast<size_t>(count);
-          c = records.data() + at + 1;
-          prefetchAhead(c);
-          at += 1 + corners;
-        } while (corners == 0);
-        return true;
-      });
-  if (!whole) {
-    takeBack(triangles, numbers, invalidBefore);
-    malformed(at);
-  }
-  return invalid;
-}
-
 int64_t Mesh::appendTriangleTriples(std::span<const int32_t> triples) {
   size_t at = 0;
   return appendPolygonsFrom(triples.size() / 3, triples.size() / 3,

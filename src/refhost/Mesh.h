@@ -29,6 +29,11 @@
 
 namespace vlm::refhost {
 
+// Where Mesh::appendPolygonRecords splits a polygon list between two processors: the
+// record in the middle of a long list made of triangles alone or quads alone; 0 for a
+// short list, or one seen to hold records of more than one kind.
+size_t polygonListSplit(std::span<const int32_t> records) noexcept;
+
 struct Bounds {
   std::array<float, 3> min{};
   std::array<float, 3> max{};

@@ -62,20 +62,20 @@ std::shared_ptr<CVLMObject> meshObject(std::vector<float> coords,
 const std::vector<float> kSquare = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 1};
 
 TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
-  // The error, the triangles, the invalid polygons and the numbers used.
-  using Result = std::tuple<int32_t, std::vector<int32_t>, int64_t, int64_t>;
+  // The error, the triangles, the invalid polygons, the numbers used and the invalid ones.
+  using Result = std::tuple<int32_t, std::vector<int32_t>, int64_t, int64_t, int64_t>;
   // clang-format off
   const struct { std::vector<int32_t> list; int16_t form; Result result; } cases[] = {  // form 0: records
-      {{4, 0, 1, 2, 3}, 0, {0, {0, 1, 2, 2, 3, 0}, 0, 2}},  // a quad is 1-2-3 then 3-4-1
+      {{4, 0, 1, 2, 3}, 0, {0, {0, 1, 2, 2, 3, 0}, 0, 2, 0}},  // a quad is 1-2-3 then 3-4-1
       // Numbers 0 (a corner at the vertex count), 1-2 (negative), 3, 4-5, 6-7 (fourth corner).
-      {{3, 0, 1, 5, 4, 0, -1, 2, 3, 3, 0, 1, 4, 4, 0, 1, 2, 3, 4, 0, 1, 2, 9}, 0, {0, {0, 1, 4, 0, 1, 2, 2, 3, 0}, 3, 8}},
-      {{0}, 0, {0, {}, 0, 0}},  // vertices handed over without faces
-      {{0, 3, 0, 1, 2, 0}, 0, {0, {0, 1, 2}, 0, 1}},
-      {{2, 1, 0, 0, 1, 5, -1, 0, 1, 0, 3, 4}, 3, {0, {2, 1, 0, 0, 3, 4}, 2, 4}},
-      {{5, 0, 1, 2, 3, 4}, 0, {5, {}, 0, 0}}, {{3, 0, 1, 2, 2, 0, 1}, 0, {5, {}, 0, 0}},
-      {{-3, 0, 1, 2}, 0, {5, {}, 0, 0}}, {{3, 0, 1}, 0, {5, {}, 0, 0}},
-      {{3, 0, 1, 2, 4, 0, 1, 2}, 0, {5, {}, 0, 0}}, {{0, 1, 2, 3}, 3, {5, {}, 0, 0}},
-      {{0, 1, 2}, 4, {5, {}, 0, 0}}};
+      {{3, 0, 1, 5, 4, 0, -1, 2, 3, 3, 0, 1, 4, 4, 0, 1, 2, 3, 4, 0, 1, 2, 9}, 0, {0, {0, 1, 4, 0, 1, 2, 2, 3, 0}, 3, 8, 5}},
+      {{0}, 0, {0, {}, 0, 0, 0}},  // vertices handed over without faces
+      {{0, 3, 0, 1, 2, 0}, 0, {0, {0, 1, 2}, 0, 1, 0}},
+      {{2, 1, 0, 0, 1, 5, -1, 0, 1, 0, 3, 4}, 3, {0, {2, 1, 0, 0, 3, 4}, 2, 4, 2}},
+      {{5, 0, 1, 2, 3, 4}, 0, {5, {}, 0, 0, 0}}, {{3, 0, 1, 2, 2, 0, 1}, 0, {5, {}, 0, 0, 0}},
+      {{-3, 0, 1, 2}, 0, {5, {}, 0, 0, 0}}, {{3, 0, 1}, 0, {5, {}, 0, 0, 0}},
+      {{3, 0, 1, 2, 4, 0, 1, 2}, 0, {5, {}, 0, 0, 0}}, {{0, 1, 2, 3}, 3, {5, {}, 0, 0, 0}},
+      {{0, 1, 2}, 4, {5, {}, 0, 0, 0}}};
   // clang-format on
   for (auto c : cases) {
     auto object = meshObject(kSquare);
@@ -86,7 +86,7 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
         errorOf([&] { invokeByName(*object, "Add_Poligons", InvokeKind::Method, args); });
     const auto& t = object->mesh().triangles();
     EXPECT_EQ(Result(error, {t.begin(), t.end()}, object->invalidPolygons(),
-                     object->mesh().polygonNumbers()),
+                     object->mesh().polygonNumbers(), object->mesh().invalidNumbers()),
               c.result)
         << testing::PrintToString(c.list) << " form " << c.form;
   }
@@ -122,6 +122,77 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
       std::tuple(object->mesh().vertexCount(), object->normalRecords(), object->invalidNormals(),
                  object->mesh().normalsOf(0), object->mesh().normalsOf(1)),
       std::tuple(5, int64_t{6}, int64_t{4}, first, second));
+}
+
+// A long list of triangles alone, or quads alone, is read by two processors, each taking a
+// half; whatever the list holds, the mesh gets what one processor gives it. The changes
+// keep the list's length and the records its samples look at, so that it is still split.
+TEST(Mesh, LongPolygonListsReadTheSameOnTwoProcessorsAsOnOne) {
+  constexpr int32_t kVertices = 1000, kPolygons = 70000;
+  const std::vector<float> coords(3 * kVertices, 1.0f);
+  using Records = std::vector<int32_t>;
+  auto list = [](int32_t corners) {
+    Records records;
+    for (int32_t p = 0; p < kPolygons; ++p) {
+      records.push_back(corners);
+      for (int32_t k = 0; k < corners; ++k) records.push_back((7 * p + k) % kVertices);
+    }
+    return records;
+  };
+  auto put = [](Records& r, size_t at, Records values) { std::ranges::copy(values, &r[at]); };
+  const size_t split = 4 * kPolygons / 2;  // of the triangles
+  // clang-format off
+  const struct { const char* what; int32_t corners; std::function<void(Records&)> change; } cases[] = {
+      {"triangles", 3, [](Records&) {}},
+      {"quads", 4, [](Records&) {}},
+      {"invalid polygons in the first half", 3, [](Records& r) { r[6] = -1, r[401] = kVertices; }},
+      {"invalid polygons in the second half", 4, [](Records& r) { r[5 * kPolygons - 3] = kVertices; }},
+      // Four triangles become three quads and a record of no corners: more triangles.
+      {"more triangles in the first half", 3, [&](Records& r) {
+         put(r, 400, {4, 1, 2, 3, 4, 4, 5, 6, 7, 8, 4, 9, 10, 11, 12, 0}); }},
+      // The first half ends a value past the middle, where a corner reads as a triangle's count.
+      {"records out of step at the middle", 3, [&](Records& r) {
+         put(r, split - 8, {0, 3, 1, 2, 3, 3, 3, 3, 3, 3, 1, 2, 3, 0, 0, 0}); }},
+      // One triangle more than its room holds, the last of it a quad.
+      {"a quad that passes the first half's room", 3, [&](Records& r) {
+         put(r, 400, {4, 1, 2, 3, 4, 4, 5, 6, 7, 8, 0, 0});
+         put(r, split - 8, {4, 1, 2, 3, 4, 0, 0, 0}); }},
+      {"a quad in the second half", 3, [&](Records& r) { put(r, split + 400, {4, 1, 2, 3, 4, 0, 0, 0}); }},
+      {"malformed in the first half", 3, [](Records& r) { r[800] = 5; }},
+      {"malformed in the second half", 3, [&](Records& r) { r[split + 404] = 2; }},
+      {"cut short in the second half", 4, [](Records& r) { r[5 * kPolygons - 5] = 5; }}};
+  // clang-format on
+  for (const auto& c : cases) {
+    Records records = list(c.corners);
+    c.change(records);
+    EXPECT_EQ(polygonListSplit(records), records.size() / 2 / (c.corners + 1) * (c.corners + 1))
+        << c.what;
+    auto read = [&] {
+      Mesh mesh;
+      mesh.appendVertices(coords);
+      const Records before = {3, 0, 1, 2, 3, 0, 1, kVertices};
+      mesh.appendPolygonRecords(before, [](size_t) {});
+      int64_t malformedAt = -1;
+      const int64_t invalid = mesh.appendPolygonRecords(
+          records, [&](size_t at) { malformedAt = static_cast<int64_t>(at); });
+      std::vector<int64_t> invalidNumbers;
+      for (int64_t n = 0; n < mesh.polygonNumbers(); ++n)
+        if (mesh.triangleOf(n) < 0) invalidNumbers.push_back(n);
+      const auto& t = mesh.triangles();
+      return std::tuple(malformedAt, invalid, mesh.polygonNumbers(), invalidNumbers,
+                        std::vector<int32_t>(t.begin(), t.end()));
+    };
+    const auto two = read();
+    const test::OneProcessor pinned;
+    EXPECT_TRUE(read() == two) << c.what;
+  }
+  // Short lists, and lists seen to hold both kinds, are read on one processor.
+  Records mixed = list(3);
+  mixed.insert(mixed.begin() + 3 * split / 2, {4, 1, 2, 3, 4});
+  mixed.pop_back();
+  EXPECT_EQ(polygonListSplit(mixed), 0u);
+  mixed.resize(40000);
+  EXPECT_EQ(polygonListSplit(mixed), 0u);
 }
 
 TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
