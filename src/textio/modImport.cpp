@@ -235,7 +235,6 @@ bool Get_ConvertedFace(std::string_view& line, int32_t (&vertexIndex)[4],
                        int32_t (&normalIndex)[4], NumberCursor& numbers) noexcept {
   const char* p = line.data();
   const char* const end = p + line.size();
-  if (!numbers.converts(p)) return false;
   int32_t v[4] = {0, 0, 0, 0}, n[4] = {0, 0, 0, 0};
   for (int corner = 0; corner < 4; ++corner) {
     while (p < end && *p == ' ') ++p;
