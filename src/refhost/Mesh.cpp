@@ -476,22 +476,28 @@ void Mesh::unshareNormals() {
 // Bounds::include for every vertex, in one pass that keeps the running box in registers:
 // a value replaces the bound only when it lies strictly beyond it, the first vertex's
 // values included, as include would.
+// The halves of a large list are boxed side by side. Their boxes join as the one pass
+// would have: where values tie (-0 and +0), the first half's stays, as the first met would.
 Bounds Mesh::bounds() const noexcept {
   constexpr float kInf = std::numeric_limits<float>::infinity();
-  std::array<float, 3> low{kInf, kInf, kInf}, high{-kInf, -kInf, -kInf};
-  bool any = false;
-  for (size_t i = 0; i + 2 < coords_.size(); i += 3) {
-    const float* v = &coords_[i];
-    prefetchAhead(v);
-    if (std::isnan(v[0]) || std::isnan(v[1]) || std::isnan(v[2])) continue;
-    for (size_t axis = 0; axis < 3; ++axis) {
-      low[axis] = v[axis] < low[axis] ? v[axis] : low[axis];
-      high[axis] = v[axis] > high[axis] ? v[axis] : high[axis];
+  Bounds halves[2];
+  inTwoHalves(coords_.size() / 3, kSplitVerticesFrom, [&](size_t first, size_t last) {
+    std::array<float, 3> low{kInf, kInf, kInf}, high{-kInf, -kInf, -kInf};
+    bool any = false;
+    for (size_t i = 3 * first; i < 3 * last; i += 3) {
+      const float* v = &coords_[i];
+      prefetchAhead(v);
+      if (std::isnan(v[0]) || std::isnan(v[1]) || std::isnan(v[2])) continue;
+      for (size_t axis = 0; axis < 3; ++axis) {
+        low[axis] = v[axis] < low[axis] ? v[axis] : low[axis];
+        high[axis] = v[axis] > high[axis] ? v[axis] : high[axis];
+      }
+      any = true;
     }
-    any = true;
-  }
-  Bounds box;
-  if (any) box = Bounds{low, high, false};
+    if (any) halves[first == 0 ? 0 : 1] = Bounds{low, high, false};
+  });
+  Bounds box = halves[0];
+  box.include(halves[1]);
   return box;
 }
 
