@@ -1,8 +1,9 @@
 // The binary body in either byte order: vertex records, face records and elements passed
 // over. Whole records lying in the file buffer are decoded in batches (PlyRecords.h) and
 // then reported one by one, exactly as if each had just been read: CharsRead at its end,
-// the progress bar, a yield and the stop test. A record that crosses the end of the buffer
-// or of the file, or whose values do not convert, is read value by value.
+// the progress bar, a yield and the stop test; records whose yields would do nothing are
+// reported as one run. A record that crosses the end of the buffer or of the file, or
+// whose values do not convert, is read value by value.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -70,10 +71,21 @@ void CImp_PLY::reportRecordEnd(int64_t offset) {
   m_Import->DoEvents();
 }
 
+// Records whose yields would do nothing are reported as one run: a quiet yield cannot
+// show a value or set StopImport, so the run's last record is the only one that shows.
 size_t CImp_PLY::reportBatch(int64_t base, size_t count, const uint32_t* ends, uint32_t stride) {
-  for (size_t i = 0; i < count; ++i) {
-    reportRecordEnd(base + (ends != nullptr ? ends[i] : static_cast<int64_t>(i + 1) * stride));
-    if (m_Import->StopImport) return i + 1;
+  const auto endOf = [&](size_t i) {
+    return base + (ends != nullptr ? ends[i] : static_cast<int64_t>(i + 1) * stride);
+  };
+  for (size_t i = 0; i < count;) {
+    const auto quiet = static_cast<size_t>(std::min<uint64_t>(m_Import->quietYields(), count - i));
+    if (quiet > 1 && m_Import->reportQuietly(ply::charsReadAt(endOf(i)),
+                                             ply::charsReadAt(endOf(i + quiet - 1)), quiet)) {
+      i += quiet;
+    } else {
+      reportRecordEnd(endOf(i++));
+    }
+    if (m_Import->StopImport) return i;
   }
   return count;
 }

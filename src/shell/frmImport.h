@@ -54,6 +54,12 @@ class frmImport final : public ui::IImportDialog, private ui::FormEvents {
   ui::ProgressBarState* progressBar() override { return bar_; }
   // Called after every line: the toolkit is the one the dialog was loaded with, if it was.
   void DoEvents() override { (toolkit_ != nullptr ? *toolkit_ : toolkit()).doEvents(); }
+  uint64_t quietYields() override {
+    return (toolkit_ != nullptr ? *toolkit_ : toolkit()).quietYields();
+  }
+  void passQuietYields(uint64_t count) override {
+    (toolkit_ != nullptr ? *toolkit_ : toolkit()).passQuietYields(count);
+  }
   void showMessage(std::string_view message) override;
 
  private:

@@ -81,6 +81,18 @@ class ImportContext {
   void showProgress(double done) { progress_.show(done); }
   // Yields to the message loop once.
   void DoEvents() { dialog_.DoEvents(); }
+  // How many of the next DoEvents calls would do nothing but be counted.
+  uint64_t quietYields() { return dialog_.quietYields(); }
+  // Records ending at CharsRead values rising from `first` to `last`, `count` of them, each
+  // reported (CharsRead, showProgressWithin, DoEvents) with a quiet yield, reported as one:
+  // of them only the last one's CharsRead and bar value could be seen. False, doing nothing,
+  // where one of them could not be reported so (the caller reports them one by one).
+  bool reportQuietly(int32_t first, int32_t last, uint64_t count) {
+    if (count > quietYields() || !progress_.showRisingWithin(first, last)) return false;
+    CharsRead = last;
+    dialog_.passQuietYields(count);
+    return true;
+  }
   // A message box with `message` alone.
   void showMessage(std::string_view message) { dialog_.showMessage(message); }
 

@@ -6,6 +6,7 @@
 // or a toolkit.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "ui/ProgressBar.h"
@@ -23,6 +24,10 @@ class IImportDialog {
   // Yields to the message loop once: pending dialog events (Cancel, the close box) run
   // here. Called after every line, so it costs next to nothing when nothing is due.
   virtual void DoEvents() = 0;
+  // How many of the next DoEvents calls would do nothing but be counted, and counting
+  // `count` of them as made (see Toolkit::quietYields). 0 where each may act.
+  virtual uint64_t quietYields() { return 0; }
+  virtual void passQuietYields(uint64_t count) { static_cast<void>(count); }
   // A message box with `message` alone (no icon, an OK button, the component's title).
   virtual void showMessage(std::string_view message) = 0;
 };
@@ -41,6 +46,17 @@ class ProgressReport {
     } else if (done <= static_cast<double>(dialog_.progressMax())) {
       dialog_.setProgressValue(static_cast<float>(done));
     }
+  }
+  // showWithin for each of a run of rising values, when each would just be stored: the bar
+  // then ends at `last`. False, storing nothing, where the dialog is told of every value, or
+  // a value of the run could be refused or passed over.
+  bool showRisingWithin(double first, double last) {
+    if (bar_ == nullptr || !(first >= static_cast<double>(bar_->min)) ||
+        !(last <= static_cast<double>(bar_->max))) {
+      return false;
+    }
+    bar_->set(static_cast<float>(last));
+    return true;
   }
   // ProgressBar1.Value = done (error 380 beyond the bar's maximum)
   void show(double done) {

@@ -103,6 +103,11 @@ class Toolkit {
   // Runs the events that are due; called after every line an importer reads, so it must
   // cost next to nothing when nothing is due.
   virtual void doEvents() = 0;
+  // How many of the next doEvents calls would do nothing but be counted: none run events,
+  // draw or tell anyone anything. A reader of many small records reports a run of them as
+  // one, and passQuietYields counts the calls it stands for.
+  virtual uint64_t quietYields() const { return 0; }
+  virtual void passQuietYields(uint64_t count) { static_cast<void>(count); }
 };
 
 // The host's current toolkit, or nullptr (kept in the shared runtime library).
