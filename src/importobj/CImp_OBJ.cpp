@@ -189,7 +189,7 @@ void CImp_OBJ::readNormal(std::string_view rest) {
 void CImp_OBJ::readFace(std::string_view rest) {
   InVertexBlock = false;
   int32_t v[4], n[4];
-  if (!Get_ConvertedFace(rest, v, n, *m_Numbers)) {
+  if (!Get_PlainFace(rest, v, n, *m_Numbers)) {
     for (int k = 0; k < 4; ++k) Get_FaceIndices(rest, v[k], n[k], *m_Numbers);
   }
 

@@ -99,6 +99,24 @@ class NumberCursor {
     return stop;
   }
 
+  // The whole number at `first` (a sign and one to nine digits, no point), as the table
+  // holds it: taken from there where it was converted ahead, converted here otherwise.
+  // Returns where it ends, or nullptr where the text there is no such number.
+  const char* plainWhole(const char* first, const char* last, int32_t& out) noexcept {
+    if (const ConvertedNumber* converted = find(first, last)) {
+      if (converted->whole == 0) return nullptr;
+      out = converted->index;
+      return first + converted->length;
+    }
+    double value = 0;
+    bool point = false;
+    ptrdiff_t digits = 0;
+    const char* const stop = plainDecimal(first, last, value, point, digits);
+    if (stop == nullptr || point || digits > 9) return nullptr;
+    out = static_cast<int32_t>(value);
+    return stop;
+  }
+
  private:
   uintptr_t block_ = 0;
   size_t length_ = 0;

@@ -229,25 +229,21 @@ void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& norm
   }
 }
 
-// One corner after another off the table, without cutting tokens off: a face line costs
-// what its numbers cost to find there.
-bool Get_ConvertedFace(std::string_view& line, int32_t (&vertexIndex)[4],
-                       int32_t (&normalIndex)[4], NumberCursor& numbers) noexcept {
+// One corner after another, each number taken from the table or read in place, without
+// cutting tokens off: a face line costs what its numbers cost.
+bool Get_PlainFace(std::string_view& line, int32_t (&vertexIndex)[4], int32_t (&normalIndex)[4],
+                   NumberCursor& numbers) noexcept {
   const char* p = line.data();
   const char* const end = p + line.size();
   int32_t v[4] = {0, 0, 0, 0}, n[4] = {0, 0, 0, 0};
   for (int corner = 0; corner < 4; ++corner) {
     while (p < end && *p == ' ') ++p;
     if (p == end) break;
-    const ConvertedNumber* const vertex = numbers.find(p, end);
-    if (vertex == nullptr || vertex->whole == 0) return false;
-    p += vertex->length;
-    v[corner] = vertex->index;
+    p = numbers.plainWhole(p, end, v[corner]);
+    if (p == nullptr) return false;
     if (end - p > 1 && p[0] == '/' && p[1] == '/') {
-      const ConvertedNumber* const normal = numbers.find(p + 2, end);
-      if (normal == nullptr || normal->whole == 0) return false;
-      p += 2 + normal->length;
-      n[corner] = normal->index;
+      p = numbers.plainWhole(p + 2, end, n[corner]);
+      if (p == nullptr) return false;
     }
     if (p < end && *p != ' ') return false;
   }

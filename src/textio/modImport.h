@@ -37,12 +37,12 @@ int32_t Get_FirstLong(std::string_view& line, NumberCursor& numbers);
 void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
                      NumberCursor& numbers);
 
-// Get_FaceIndices four times, for the usual face: up to four corners "7" or "7//5", and
-// nothing else, whose numbers were all converted ahead as whole numbers. True with the
-// indices set as the four calls set them (0 for a corner missing) and `line` left empty;
-// false for any other text, leaving `line` as it was.
-bool Get_ConvertedFace(std::string_view& line, int32_t (&vertexIndex)[4],
-                       int32_t (&normalIndex)[4], NumberCursor& numbers) noexcept;
+// Get_FaceIndices four times, for the usual face: up to four corners "7" or "7//5" of
+// plain whole numbers (a sign and at most nine digits), and nothing else; numbers converted
+// ahead are taken from `numbers`. True with the indices set as the four calls set them (0
+// for a corner missing) and `line` left empty; false for any other text, leaving `line`.
+bool Get_PlainFace(std::string_view& line, int32_t (&vertexIndex)[4], int32_t (&normalIndex)[4],
+                   NumberCursor& numbers) noexcept;
 
 // The value of a numeric text ("." as the point) in single precision, else 0. Error 6
 // when the value is beyond single range.

@@ -239,7 +239,7 @@ TEST(TextHelpers, FaceIndicesTakeVertexAndNormalOfEveryCornerForm) {
 }
 
 // Face lines read corner by corner give the same with numbers converted ahead as without;
-// the usual face read whole off the table gives what four corners give.
+// the usual face read whole, off the table or converted in place, gives what four corners give.
 TEST(TextHelpers, FaceLinesReadAlikeCornerByCornerOrWholeWithNumbersConvertedAhead) {
   // clang-format off
   const std::pair<const char*, bool> cases[] = {
@@ -260,17 +260,19 @@ TEST(TextHelpers, FaceLinesReadAlikeCornerByCornerOrWholeWithNumbersConvertedAhe
     const std::string& text = lines[i];
     ConvertedAhead converted(text), again(text);
     NumberCursor none;
-    std::string_view plain = text, ahead = text, whole = text;
-    int32_t v[2][6], n[2][6], wholeV[4], wholeN[4];
-    const bool read = Get_ConvertedFace(whole, wholeV, wholeN, again.cursor);
+    std::string_view plain = text, ahead = text, whole = text, bare = text;
+    int32_t v[2][6], n[2][6], wholeV[4], wholeN[4], bareV[4], bareN[4];
+    const bool read = Get_PlainFace(whole, wholeV, wholeN, again.cursor);
+    ASSERT_EQ(Get_PlainFace(bare, bareV, bareN, none), read) << text;
     for (int k = 0; k < 6; ++k) {
       const int32_t error = errorOf([&] { Get_FaceIndices(plain, v[0][k], n[0][k], none); });
       ASSERT_EQ(errorOf([&] { Get_FaceIndices(ahead, v[1][k], n[1][k], converted.cursor); }), error);
       if (error != 0) break;  // a number beyond range: no whole face
       EXPECT_EQ(std::tuple(v[1][k], n[1][k], ahead), std::tuple(v[0][k], n[0][k], plain)) << text;
       EXPECT_TRUE(k != 3 || !read ||
-                  (std::equal(wholeV, wholeV + 4, v[0]) && whole == plain &&
-                   std::equal(wholeN, wholeN + 4, n[0])))
+                  (std::equal(wholeV, wholeV + 4, v[0]) && whole == plain && bare == plain &&
+                   std::equal(wholeN, wholeN + 4, n[0]) && std::equal(bareV, bareV + 4, v[0]) &&
+                   std::equal(bareN, bareN + 4, n[0])))
           << text;
     }
     EXPECT_TRUE(i >= std::size(cases) || read == cases[i].second) << text;
