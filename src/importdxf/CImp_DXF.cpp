@@ -46,8 +46,7 @@ void CImp_DXF::readLines() {
   NextLine next = NextLine::GroupCode;
   while (!file.Eof() && !file.StopImport) {
     next = readMainLine(next, file.Read_Line());
-    showProgress();
-    file.DoEvents();
+    file.showProgressWithinAndYield(file.CharsRead);
   }
 }
 
@@ -71,8 +70,6 @@ CImp_DXF::NextLine CImp_DXF::readMainLine(NextLine expected, std::string_view li
   }
   return NextLine::GroupCode;
 }
-
-void CImp_DXF::showProgress() { m_Import->showProgressWithin(m_Import->CharsRead); }
 
 // Also after a stop request: what was read so far becomes the object.
 void CImp_DXF::handOver(CollectionRef& collection) {

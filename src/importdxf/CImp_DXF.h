@@ -41,7 +41,6 @@ class CImp_DXF {
   void startLoad();
   void readLines();
   NextLine readMainLine(NextLine expected, std::string_view line);
-  void showProgress();
   bool readGroup(Group& group);
   void Read_3DFace();
   void Read_Vertex();

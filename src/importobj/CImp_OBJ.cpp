@@ -143,8 +143,7 @@ void CImp_OBJ::readLines() {
       if (BlankRun >= 2) BlockRelative = true;
     }
     dispatchLine(line);
-    file.showProgress(file.CharsRead);
-    file.DoEvents();
+    file.showProgressAndYield(file.CharsRead);
   }
 }
 

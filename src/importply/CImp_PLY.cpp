@@ -74,9 +74,6 @@ void CImp_PLY::handOver(CollectionRef& objects) {
   m_Object = host::HostObject();
 }
 
-void CImp_PLY::reportLine() {
-  m_Import->showProgress(m_Import->CharsRead);
-  m_Import->DoEvents();
-}
+void CImp_PLY::reportLine() { m_Import->showProgressAndYield(m_Import->CharsRead); }
 
 }  // namespace vlm

@@ -52,8 +52,7 @@ void CImp_POV::readLines() {
   ImportContext& file = *m_Import;
   while (!file.Eof() && !file.StopImport) {
     readWords(withBlanksForTabs(file.Read_Line()));
-    showProgress();
-    file.DoEvents();
+    file.showProgressWithinAndYield(file.CharsRead);
   }
 }
 
@@ -96,8 +95,6 @@ bool CImp_POV::readWord(pov::Keyword keyword, std::string_view& line) {
   }
   return true;
 }
-
-void CImp_POV::showProgress() { m_Import->showProgressWithin(m_Import->CharsRead); }
 
 // The next blank-separated word; a line without blanks is cut at its first "{" instead,
 // and that brace is counted here, as it never reaches the word loop.

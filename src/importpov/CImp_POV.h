@@ -33,7 +33,6 @@ class CImp_POV {
   std::string_view withBlanksForTabs(std::string_view line);
   void readWords(std::string_view line);
   bool readWord(pov::Keyword keyword, std::string_view& line);
-  void showProgress();
   std::string_view Get_Token(std::string_view& line);
   void Read_DeclareName(std::string_view& line);
   void Add_Object(bool needsName);

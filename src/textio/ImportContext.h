@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/FileTable.h"
 #include "ui/ImportDialog.h"
@@ -80,9 +81,24 @@ class ImportContext {
   // ProgressBar1.Value = done (error 380 beyond the bar's maximum).
   void showProgress(double done) { progress_.show(done); }
   // Yields to the message loop once.
-  void DoEvents() { dialog_.DoEvents(); }
+  void DoEvents() {
+    passYields();
+    dialog_.DoEvents();
+  }
+  // showProgress(done) or showProgressWithin(done), then DoEvents: what an importer does
+  // after each line. While the toolkit's yields are quiet the value is only stored and the
+  // yield counted, which no one can tell apart (see quietYields).
+  void showProgressAndYield(double done) {
+    if (!passQuietly(done, false)) yieldAfter(done, false);
+  }
+  void showProgressWithinAndYield(double done) {
+    if (!passQuietly(done, true)) yieldAfter(done, true);
+  }
   // How many of the next DoEvents calls would do nothing but be counted.
-  uint64_t quietYields() { return dialog_.quietYields(); }
+  uint64_t quietYields() {
+    passYields();
+    return dialog_.quietYields();
+  }
   // Records ending at CharsRead values rising from `first` to `last`, `count` of them, each
   // reported (CharsRead, showProgressWithin, DoEvents) with a quiet yield, reported as one:
   // of them only the last one's CharsRead and bar value could be seen. False, doing nothing,
@@ -97,6 +113,19 @@ class ImportContext {
   void showMessage(std::string_view message) { dialog_.showMessage(message); }
 
  private:
+  bool passQuietly(double done, bool within) {
+    if (quiet_ == 0 || !progress_.storeQuietly(done, within)) return false;
+    --quiet_;
+    ++passed_;
+    return true;
+  }
+  void yieldAfter(double done, bool within);
+  // Has the toolkit count the yields passed quietly; the next line asks it afresh.
+  void passYields() noexcept {
+    quiet_ = 0;
+    if (passed_ != 0) dialog_.passQuietYields(std::exchange(passed_, 0));
+  }
+
   void addChars(size_t count) noexcept;
   std::string_view readWholeLine(NumberedFile& file);
   std::string_view readCharLine(NumberedFile* file);
@@ -108,6 +137,8 @@ class ImportContext {
   ui::ProgressReport progress_;
   // Holds lines that span blocks; the returned view may point into it until the next call.
   std::string spanText_;
+  uint64_t quiet_ = 0;   // yields still known to be quiet
+  uint64_t passed_ = 0;  // yields passed quietly, not yet counted by the toolkit
 };
 
 }  // namespace vlm

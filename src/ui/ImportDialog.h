@@ -58,6 +58,17 @@ class ProgressReport {
     bar_->set(static_cast<float>(last));
     return true;
   }
+  // show(done), or showWithin(done) when `within`, where that is a plain store into the
+  // lent bar or nothing at all. False, storing nothing, where the dialog is told of every
+  // value or the bar would refuse this one.
+  bool storeQuietly(double done, bool within) {
+    if (bar_ == nullptr) return false;
+    if (within && !(done <= static_cast<double>(bar_->max))) return true;
+    const auto value = static_cast<float>(done);
+    if (!(value >= bar_->min && value <= bar_->max)) return false;
+    bar_->value = value;
+    return true;
+  }
   // ProgressBar1.Value = done (error 380 beyond the bar's maximum)
   void show(double done) {
     if (bar_ != nullptr) {

@@ -21,6 +21,7 @@
 #include "support/TestDialog.h"
 #include "textio/ImportContext.h"
 #include "textio/modImport.h"
+#include "ui/HeadlessToolkit.h"
 
 namespace vlm::modImport {
 namespace {
@@ -98,6 +99,28 @@ class ReadLine : public ::testing::Test {
   test::TestDialog dialog_;
   std::optional<ImportContext> import_;
 };
+
+// Lines whose yields are quiet only store the bar's value: by the end of the import the
+// toolkit has counted every yield, a due action ran in its own yield, and the bar holds the
+// last value; a value the bar refuses is still refused at its line.
+TEST(ImportContext, LinesWithQuietYieldsAreCountedAndLeaveTheLastValue) {
+  ui::HeadlessToolkit toolkit;
+  ui::setToolkit(&toolkit);
+  toolkit.atYield(7, ui::UserAction::call([] {}));
+  test::TestDialog dialog;
+  ui::ProgressBarState bar{0, 100, 0};
+  dialog.lent = &bar;
+  for (const double last : {150.0, 95.0}) {
+    ImportContext import("a.obj", ImportOptions{}, dialog, dialog.stop);
+    for (int line = 1; line <= 10; ++line) import.showProgressAndYield(line * 10 - 5);
+    import.showProgressWithinAndYield(150);  // beyond the maximum: passed over
+    EXPECT_EQ(std::pair(bar.value, errorOf([&] { import.showProgressAndYield(last); })),
+              std::pair(95.0f, last > 100 ? 380 : 0));
+  }
+  EXPECT_EQ(std::pair(toolkit.yields(), toolkit.log().back()),
+            std::pair(uint64_t{23}, std::string("yield 7: no form is shown, action dropped")));
+  ui::setToolkit(nullptr);
+}
 
 TEST_F(ReadLine, OtherModeKeepsThePositionNoFileReadsNothingAndCharsReadSaturates) {
   open("first\r\nsecond\r\n", 7);
