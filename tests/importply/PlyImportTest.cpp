@@ -253,29 +253,6 @@ TEST_F(PlyImport, BinaryProgressReportsEveryRecordEndAndNeverPassesTheMaximum) {
   }
 }
 
-// Records whose yields do nothing are reported as a run, leaving what one by one leaves;
-// with the bar's maximum short of the last record's end, the faces are reported one by one.
-TEST_F(PlyImport, BinaryRecordsWithQuietYieldsLeaveTheProgressOfTheLastOne) {
-  BinaryBody b(false);
-  for (int i = 0; i < 9; ++i) b.put(1.f);
-  b.face({0, 1, 2}).face({2, 1, 0});
-  const std::string elements = "element vertex 3\n" + std::string(kVertexXYZ) +
-                               "element face 2\nproperty list uchar int vertex_indices\n";
-  const std::string file = binaryHeader(false, elements) + b.bytes;
-  for (const size_t max : {file.size() + 1, file.size()}) {
-    dialog.max = static_cast<float>(max);
-    dialog.lent = nullptr;
-    const uint64_t before = toolkit.yields();
-    load(file);
-    ui::ProgressBarState bar{0, dialog.max, 0};
-    dialog.lent = &bar;
-    const uint64_t yields = toolkit.yields() - before;
-    load(file);
-    EXPECT_EQ(std::tuple(toolkit.yields() - before - yields, bar.value, import->CharsRead),
-              std::tuple(yields, dialog.progress.back(), static_cast<int32_t>(file.size() + 1)));
-  }
-}
-
 }  // namespace
 }  // namespace vlm::test
 
