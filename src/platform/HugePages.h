@@ -9,8 +9,8 @@
 // freed memory gets its huge pages from memory the host must find again, about 5 ms for
 // 2 MiB here, against 0.6 ms for small pages (which come from memory the guest still has)
 // and 0.25 ms for a huge page the host still holds. So the cost is measured where pages are
-// faulted in, and a huge page that comes dear withdraws the offer from the blocks offered
-// lately, and from new blocks for a while.
+// faulted in, and once huge pages have cost clearly more than small pages would have, the
+// offer is withdrawn from the blocks offered lately, and from new blocks for a while.
 #pragma once
 
 #include <cstddef>
@@ -34,11 +34,24 @@ bool hugePagesComeCheap() noexcept;
 void faultIn(uintptr_t begin, uintptr_t end) noexcept;
 
 // faultIn for a range within one huge page (which its first byte may fault in whole),
-// timed: false when it came dear, and huge pages are withdrawn then.
+// timed: false when huge pages have come dear, and they are withdrawn then.
 bool faultInTimed(uintptr_t begin, uintptr_t end) noexcept;
 
-// What a dear huge page does: withdraws the offer from the blocks offered lately, and
-// makes none for a while.
+// Withdraws the offer from the blocks offered lately, and makes none for a while: what
+// huge pages that came dear lead to.
 void withdrawHugePages() noexcept;
+
+// The account of what huge pages saved against small ones, page by page. A dear page now
+// and then is no reason to give them up: the host keeps most of the memory freed lately
+// and reclaims a block here and there. Dear pages one after another are.
+class HugePageAccount {
+ public:
+  // From a huge page that took `ns` to fault in: false once huge pages have cost more
+  // than small ones would have, by more than an allowance; the account starts afresh then.
+  bool keep(int64_t ns) noexcept;
+
+ private:
+  int64_t balance_ = 0;  // ns dear pages cost beyond small ones, not yet paid back: <= 0
+};
 
 }  // namespace vlm

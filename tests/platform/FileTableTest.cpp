@@ -248,10 +248,40 @@ TEST(FaultAhead, KeepsTheNextPagesOfAWriterInAndNoMore) {
   munmap(block, kBytes + kPage);
 }
 
-// A block offered huge pages has its first one faulted in at once, timed; a dear page
-// withdraws the offer from it, and the next block is offered none: written then, each
+// Fault-in times of huge pages in ms (cheap 0.3, dear 5, a range faulted in already 0.05)
+// and the one after which they are given up, -1 for none.
+TEST(HugePages, AreGivenUpAfterDearPagesOneAfterAnotherNotForOne) {
+  const auto twoDear = [](double between) {  // ten pages between
+    std::vector<double> costs(12, between);
+    costs.front() = costs.back() = 5;
+    return costs;
+  };
+  const std::vector<std::pair<std::vector<double>, int>> cases = {
+      {{0.3, 0.3, 5, 0.3, 0.3, 0.3, 5, 0.3}, 6},
+      {{5, 5}, 1},
+      {twoDear(0.3), -1},
+      {twoDear(0.05), 11},
+      {std::vector<double>(100, 0.3), -1},
+      {{9}, 0}};
+  for (const auto& [costs, givenUp] : cases) {
+    HugePageAccount account;
+    int at = -1;
+    for (size_t i = 0; i < costs.size() && at < 0; ++i) {
+      if (!account.keep(static_cast<int64_t>(costs[i] * 1e6))) at = static_cast<int>(i);
+    }
+    EXPECT_EQ(at, givenUp) << costs.size() << " pages, the first " << costs[0] << " ms";
+  }
+  HugePageAccount credited;  // a long run of cheap pages buys no more than one dear page
+  for (int i = 0; i < 100; ++i) credited.keep(300'000);
+  EXPECT_TRUE(credited.keep(5'000'000));
+  EXPECT_FALSE(credited.keep(5'000'000));
+  EXPECT_TRUE(credited.keep(5'000'000)) << "given up, the account starts afresh";
+}
+
+// A block offered huge pages has its first one faulted in at once, timed; withdrawing the
+// offer takes it from the block, and the next block is offered none: written then, each
 // takes a small page, not a huge one.
-TEST(HugePages, ADearPageWithdrawsTheOfferFromBlocksOfferedLately) {
+TEST(HugePages, WithdrawingTakesTheOfferFromBlocksOfferedLately) {
   constexpr size_t kBytes = 4 * kHugePageBytes, kLast = kBytes - 4096;
   auto blockOf = [] {
     auto* map = static_cast<char*>(mmap(nullptr, kBytes + kHugePageBytes, PROT_READ | PROT_WRITE,
