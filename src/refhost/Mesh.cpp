@@ -271,13 +271,11 @@ namespace {
   return ok;
 }
 
-// Three stores a corner: a copy call per corner would cost more than the stores.
+// Written as bitsOf reads it, eight bytes and four: neighbouring triangles share corners,
+// and a read that spans two separate stores must wait until both are done.
 void storeShared(const int32_t* t, const float* normals, float* held) noexcept {
   for (size_t k = 0; k < 3; ++k) {
-    float* const to = held + 3 * static_cast<size_t>(t[k]);
-    to[0] = normals[3 * k];
-    to[1] = normals[3 * k + 1];
-    to[2] = normals[3 * k + 2];
+    std::memcpy(held + 3 * static_cast<size_t>(t[k]), normals + 3 * k, sizeof(NormalBits));
   }
 }
 
