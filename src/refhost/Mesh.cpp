@@ -285,6 +285,12 @@ constexpr size_t kSplitVerticesFrom = size_t{1} << 17;
 // Vertices are marked in stretches of this many where a half of the records gave normals.
 constexpr size_t kStretch = 512;
 
+// Zeroes the normals of a stretch of vertices, of the `values` in `held`.
+void clearStretch(float* held, size_t stretch, size_t values) noexcept {
+  const size_t begin = 3 * kStretch * stretch;
+  std::fill(held + begin, held + std::min(values, begin + 3 * kStretch), 0.0f);
+}
+
 }  // namespace
 
 bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normals) {
@@ -322,13 +328,17 @@ Mesh::SharedRecords Mesh::shareRecordsInto(std::span<const float> records, float
     }
     const int32_t* t = corners_.data() + 3 * static_cast<size_t>(triangle);
     prefetchAhead(t);
+    for (size_t k = 0; k < 3; ++k) {
+      const size_t stretch = static_cast<size_t>(t[k]) / kStretch;
+      if (given[stretch] == 0) clearStretch(held, stretch, coords_.size());
+      given[stretch] = 1;
+    }
     if (!mayShare(t, &records[at + 1], held, coords_.size())) {
       out.shared = false;
       return out;
     }
     storeShared(t, &records[at + 1], held);
     out.end = triangle + 1;
-    for (size_t k = 0; k < 3; ++k) given[static_cast<size_t>(t[k]) / kStretch] = 1;
   }
   return out;
 }
@@ -336,14 +346,17 @@ Mesh::SharedRecords Mesh::shareRecordsInto(std::span<const float> records, float
 namespace {
 
 // Joins the normals the second half gave to those the first gave, stretch by stretch of
-// vertices: taken whole where the first gave none, one by one where both gave some.
-// False where a vertex got two different normals.
+// vertices: taken whole where the first gave none, one by one where both gave some, and
+// zeroed where neither did. False where a vertex got two different normals.
 bool joinNormals(float* first, const float* second, const std::vector<uint8_t>& firstGiven,
                  const std::vector<uint8_t>& secondGiven, size_t values) noexcept {
   bool agree[2] = {true, true};
   inTwoHalves(secondGiven.size(), kSplitVerticesFrom / kStretch, [&](size_t from, size_t to) {
     for (size_t stretch = from; stretch < to; ++stretch) {
-      if (secondGiven[stretch] == 0) continue;
+      if (secondGiven[stretch] == 0) {
+        if (firstGiven[stretch] == 0) clearStretch(first, stretch, values);
+        continue;
+      }
       const size_t begin = 3 * kStretch * stretch;
       const size_t end = std::min(values, begin + 3 * kStretch);
       if (firstGiven[stretch] == 0) {
@@ -377,17 +390,22 @@ std::optional<int64_t> Mesh::shareNormalRecords(std::span<const float> records) 
   LargeVector<float> first;
   LargeVector<float> second;
   SharedRecords halves[2];
-  // Per stretch of kStretch vertices, whether a half gave any of them a normal.
+  // Per stretch of kStretch vertices, whether a half reached it (zeroed, and perhaps gave
+  // some of them normals).
   std::vector<uint8_t> given[2];
   for (auto& marks : given) marks.assign(static_cast<size_t>(vertexCount()) / kStretch + 1, 0);
   inTwoHalves(count, kSplitRecordsFrom, [&](size_t from, size_t to) {
     const size_t half = from == 0 ? 0 : 1;
     LargeVector<float>& held = half == 0 ? first : second;
-    // Zeroed by writing: pages first read would be mapped to the zero page and then
-    // copied at their first write, each copy interrupting the other processor. Without
-    // the memory, the records are left to the one-by-one way, which reports it.
+    // Left as it comes: each half zeroes a stretch of vertices as it first reaches it,
+    // and the join the stretches neither reached. So the second half's array is written
+    // only where its records lead, and the first's not twice where the second's is copied
+    // in. Zeroed by writing, not left to the system: pages first read would be mapped to
+    // the zero page and then copied at their first write, each copy interrupting the other
+    // processor. Without the memory, the records are left to the one-by-one way, which
+    // reports it.
     try {
-      held.resize(coords_.size(), 0.0f);
+      held.resize(coords_.size());
     } catch (const std::bad_alloc&) {
       halves[half].shared = false;
       return;
@@ -399,7 +417,7 @@ std::optional<int64_t> Mesh::shareNormalRecords(std::span<const float> records) 
   const SharedRecords& b = halves[1];
   if (!a.shared || !b.shared) return std::nullopt;
   if (a.begin != a.end && b.begin != b.end && b.begin < a.end) return std::nullopt;
-  if (b.begin != b.end &&
+  if ((a.begin != a.end || b.begin != b.end) &&
       !joinNormals(first.data(), second.data(), given[0], given[1], coords_.size())) {
     return std::nullopt;
   }
