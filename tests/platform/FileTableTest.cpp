@@ -248,34 +248,22 @@ TEST(FaultAhead, KeepsTheNextPagesOfAWriterInAndNoMore) {
   munmap(block, kBytes + kPage);
 }
 
-// Fault-in times of huge pages in ms (cheap 0.3, dear 5, a range faulted in already 0.05)
-// and the one after which they are given up, -1 for none.
+// Huge pages faulted in one after another, cheap (., 0.3 ms), dear (D, 5 ms; 9, 9 ms) or
+// faulted in already (f, 0.05 ms), and the pages at which they are given up: two dear
+// ones close together, not one. Cheap pages buy no credit for later dear ones.
 TEST(HugePages, AreGivenUpAfterDearPagesOneAfterAnotherNotForOne) {
-  const auto twoDear = [](double between) {  // ten pages between
-    std::vector<double> costs(12, between);
-    costs.front() = costs.back() = 5;
-    return costs;
-  };
-  const std::vector<std::pair<std::vector<double>, int>> cases = {
-      {{0.3, 0.3, 5, 0.3, 0.3, 0.3, 5, 0.3}, 6},
-      {{5, 5}, 1},
-      {twoDear(0.3), -1},
-      {twoDear(0.05), 11},
-      {std::vector<double>(100, 0.3), -1},
-      {{9}, 0}};
-  for (const auto& [costs, givenUp] : cases) {
+  const std::pair<std::string, std::vector<int>> cases[] = {
+      {"..D...D.", {6}},    {"DDDD", {1, 3}},       {"9", {0}},
+      {"D..........D", {}}, {"DffffffffffD", {11}}, {std::string(100, '.') + "DDD", {101}}};
+  for (const auto& [pages, givenUp] : cases) {
     HugePageAccount account;
-    int at = -1;
-    for (size_t i = 0; i < costs.size() && at < 0; ++i) {
-      if (!account.keep(static_cast<int64_t>(costs[i] * 1e6))) at = static_cast<int>(i);
+    std::vector<int> at;
+    for (size_t i = 0; i < pages.size(); ++i) {
+      const double ms = pages[i] == '.' ? 0.3 : pages[i] == 'f' ? 0.05 : pages[i] == 'D' ? 5 : 9;
+      if (!account.keep(static_cast<int64_t>(ms * 1e6))) at.push_back(static_cast<int>(i));
     }
-    EXPECT_EQ(at, givenUp) << costs.size() << " pages, the first " << costs[0] << " ms";
+    EXPECT_EQ(at, givenUp) << pages;
   }
-  HugePageAccount credited;  // a long run of cheap pages buys no more than one dear page
-  for (int i = 0; i < 100; ++i) credited.keep(300'000);
-  EXPECT_TRUE(credited.keep(5'000'000));
-  EXPECT_FALSE(credited.keep(5'000'000));
-  EXPECT_TRUE(credited.keep(5'000'000)) << "given up, the account starts afresh";
 }
 
 // A block offered huge pages has its first one faulted in at once, timed; withdrawing the
