@@ -82,7 +82,7 @@ void CImp_OBJ::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
   file.CharsRead = 0;
   file.Open();
   FileLength = file.Lof();
-  m_Numbers = &file.convertNumbersAhead();
+  m_Numbers = &file.convertNumbersAhead(true);
 
   trapAndRaiseAgain([&] { readLines(); }, [&] { file.Close(); });
   file.Close();

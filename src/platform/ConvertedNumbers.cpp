@@ -15,6 +15,8 @@ namespace {
 // Room for one number per six bytes: a line of three coordinates, or a face of index
 // pairs, holds fewer. A block of denser numbers keeps the rest for the importer.
 constexpr size_t kBytesPerEntry = 6;
+// Room for one face per eight bytes, a line "f 1 2 3" and its end.
+constexpr size_t kBytesPerFace = 8;
 // How often the converter looks whether it is to stop: a few microseconds of work.
 constexpr size_t kStopCheckBytes = 4096;
 // The block is looked at this many bytes at a time.
@@ -47,10 +49,48 @@ uint64_t numberBytes(const char* p) noexcept {
 
 }  // namespace
 
-ConvertedNumbers::ConvertedNumbers(size_t blockCapacity)
-    : entries_(std::make_unique_for_overwrite<ConvertedNumber[]>(blockCapacity / kBytesPerEntry +
-                                                                 1)),
-      capacity_(blockCapacity / kBytesPerEntry + 1) {}
+ConvertedNumbers::ConvertedNumbers(size_t blockCapacity, bool faces)
+    : entries_(
+          std::make_unique_for_overwrite<ConvertedNumber[]>(blockCapacity / kBytesPerEntry + 1)),
+      capacity_(blockCapacity / kBytesPerEntry + 1) {
+  if (!faces) return;
+  faceCapacity_ = blockCapacity / kBytesPerFace + 1;
+  faces_ = std::make_unique_for_overwrite<ConvertedFace[]>(faceCapacity_);
+}
+
+// plainFace up to the line's end, found on the way: the corners are followed by blanks,
+// then a CR or LF. An importer whose line ends there reads the same characters.
+const char* ConvertedNumbers::takeFace(const char* first, const char* end, size_t offset) noexcept {
+  const size_t count = faceCount_.load(std::memory_order_relaxed);
+  if (count == faceCapacity_) return nullptr;
+  ConvertedFace& face = faces_[count];
+  const char* p = first;
+  const char* last = first;  // just after the last corner
+  int corners = 0;
+  for (;; ++corners) {
+    while (p < end && *p == ' ') ++p;
+    if (p == end) return nullptr;  // the line goes on in the next block
+    if (*p == '\r' || *p == '\n') break;
+    if (corners == 4) return nullptr;
+    int32_t normal = 0;
+    p = plainWhole(p, end, face.vertex[corners]);
+    if (p == nullptr) return nullptr;
+    if (end - p > 1 && p[0] == '/' && p[1] == '/') {
+      p = plainWhole(p + 2, end, normal);
+      if (p == nullptr) return nullptr;
+    }
+    face.normal[corners] = normal;
+    last = p;
+    if (p < end && *p != ' ' && *p != '\r' && *p != '\n') return nullptr;
+  }
+  for (int corner = 0; corner < 4; ++corner) {
+    if (corner >= corners) face.vertex[corner] = face.normal[corner] = 0;
+  }
+  face.offset = static_cast<uint32_t>(offset);
+  face.length = static_cast<uint32_t>(last - first);
+  faceCount_.store(count + 1, std::memory_order_release);
+  return last;
+}
 
 // A number is tried where a run of digits, signs and points starts, and taken where
 // plainDecimal finds one; that is where importers start numbers, after a separator. The
@@ -62,7 +102,17 @@ void ConvertedNumbers::convert(const char* block, size_t length,
   ConvertedNumber* const entries = entries_.get();
   size_t count = 0;
   const char* const end = block + length;
+  const char* skip = block;  // number starts before it are part of a face read whole
   const auto take = [&](const char* first) {
+    if (first < skip) return;
+    const auto offset = static_cast<size_t>(first - block);
+    if (faces_ && offset >= 3 && first[-1] == ' ' && first[-2] == 'f' &&
+        (first[-3] == '\n' || first[-3] == '\r')) {
+      if (const char* const after = takeFace(first, end, offset)) {
+        skip = after;
+        return;
+      }
+    }
     double value = 0;
     bool point = false;
     ptrdiff_t digits = 0;
@@ -104,6 +154,8 @@ void NumberCursor::reset(const char* block, size_t length,
   length_ = table != nullptr ? length : 0;
   next_ = table != nullptr ? table->begin() : nullptr;
   end_ = table != nullptr ? table->end() : nullptr;
+  nextFace_ = table != nullptr ? table->beginFaces() : nullptr;
+  endFace_ = table != nullptr ? table->endFaces() : nullptr;
 }
 
 }  // namespace vlm

@@ -15,6 +15,7 @@
 // order, either way: only the processor that converts the digits differs.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -32,6 +33,15 @@ struct ConvertedNumber {
   int32_t index;
 };
 
+// A face line of an OBJ file, read whole: plainFace over `length` characters from the
+// first corner, ending where the line does.
+struct ConvertedFace {
+  uint32_t offset;  // of its first corner in the block
+  uint32_t length;
+  int32_t vertex[4];
+  int32_t normal[4];
+};
+
 // The numbers of one block. Written by the reading thread, read by the importing thread once
 // the block was handed over. The conversion may still be under way then, for a few more
 // microseconds: the entries it has published stay as they are, and only those are read.
@@ -39,7 +49,9 @@ class ConvertedNumbers {
  public:
   // A table for blocks of up to `blockCapacity` bytes. Its room is taken from the system
   // as entries are written: a block of short numbers needs more of it than one of words.
-  explicit ConvertedNumbers(size_t blockCapacity);
+  // With `faces`, a line "f " of plain corners (see plainFace) is read whole into one
+  // face entry instead of an entry per number.
+  explicit ConvertedNumbers(size_t blockCapacity, bool faces = false);
 
   // Converts the numbers of `block`, replacing what the table held. Stops early, keeping
   // the entries made so far, once `stop` is true or the table is full. Entries are
@@ -47,18 +59,32 @@ class ConvertedNumbers {
   void convert(const char* block, size_t length, const std::atomic<bool>& stop) noexcept;
   // Publishes no entries: done before another thread may look at a table about to be
   // converted again, so that it cannot find the entries of the block before.
-  void clear() noexcept { count_.store(0, std::memory_order_release); }
+  void clear() noexcept {
+    count_.store(0, std::memory_order_release);
+    faceCount_.store(0, std::memory_order_release);
+  }
 
   const ConvertedNumber* begin() const noexcept { return entries_.get(); }
   // The entries published so far.
   const ConvertedNumber* end() const noexcept {
     return entries_.get() + count_.load(std::memory_order_acquire);
   }
+  const ConvertedFace* beginFaces() const noexcept { return faces_.get(); }
+  const ConvertedFace* endFaces() const noexcept {
+    return faces_.get() + faceCount_.load(std::memory_order_acquire);
+  }
 
  private:
+  // The face whose first corner is at `first`, when its line ends in the block; where it
+  // ends then, nullptr otherwise.
+  const char* takeFace(const char* first, const char* end, size_t offset) noexcept;
+
   std::unique_ptr<ConvertedNumber[]> entries_;
   size_t capacity_;
   std::atomic<size_t> count_{0};
+  std::unique_ptr<ConvertedFace[]> faces_;  // none without faces
+  size_t faceCapacity_ = 0;
+  std::atomic<size_t> faceCount_{0};
 };
 
 // The importing thread's look-ups in the table of the block it reads. The text is read
@@ -108,13 +134,23 @@ class NumberCursor {
       out = converted->index;
       return first + converted->length;
     }
-    double value = 0;
-    bool point = false;
-    ptrdiff_t digits = 0;
-    const char* const stop = plainDecimal(first, last, value, point, digits);
-    if (stop == nullptr || point || digits > 9) return nullptr;
-    out = static_cast<int32_t>(value);
-    return stop;
+    return vlm::plainWhole(first, last, out);
+  }
+
+  // The face read whole at `first` (its first corner), when it fills the text up to
+  // `last` exactly: then plainFace(first, last) gives what it holds.
+  bool face(const char* first, const char* last, int32_t (&vertex)[4],
+            int32_t (&normal)[4]) noexcept {
+    const uintptr_t offset = reinterpret_cast<uintptr_t>(first) - block_;
+    if (offset >= length_) return false;
+    while (nextFace_ != endFace_ && nextFace_->offset < offset) ++nextFace_;
+    if (nextFace_ == endFace_ || nextFace_->offset != offset ||
+        nextFace_->length != static_cast<uintptr_t>(last - first)) {
+      return false;
+    }
+    std::copy_n(nextFace_->vertex, 4, vertex);
+    std::copy_n(nextFace_->normal, 4, normal);
+    return true;
   }
 
  private:
@@ -122,6 +158,8 @@ class NumberCursor {
   size_t length_ = 0;
   const ConvertedNumber* next_ = nullptr;
   const ConvertedNumber* end_ = nullptr;
+  const ConvertedFace* nextFace_ = nullptr;
+  const ConvertedFace* endFace_ = nullptr;
 };
 
 }  // namespace vlm

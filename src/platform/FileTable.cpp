@@ -99,14 +99,15 @@ void NumberedFile::allocateBlock() {
       // No thread to be had: every block is read when it is needed, as on one processor.
     }
   }
-  if (convertAhead_) convertNumbersAhead();
+  if (convertAhead_) convertNumbersAhead(facesAhead_);
 }
 
-void NumberedFile::convertNumbersAhead() {
+void NumberedFile::convertNumbersAhead(bool faces) {
   convertAhead_ = true;
+  facesAhead_ = faces;
   if (!ahead_ || converted_) return;
-  converted_ = std::make_unique<ConvertedNumbers>(blockCapacity_);
-  ahead_->convertNumbers();
+  converted_ = std::make_unique<ConvertedNumbers>(blockCapacity_, faces);
+  ahead_->convertNumbers(faces);
 }
 
 // Reads the block at `offset`, or takes it from the second thread, which then goes on

@@ -78,8 +78,9 @@ class NumberedFile {
   bool readingAhead() const { return ahead_ && ahead_->asked(); }
 
   // Blocks read ahead from now on come with their numbers converted (ConvertedNumbers.h),
-  // for a reader of text; without a second thread nothing changes.
-  void convertNumbersAhead();
+  // for a reader of text, and with `faces`, the plain face lines of an OBJ file read
+  // whole; without a second thread nothing changes.
+  void convertNumbersAhead(bool faces = false);
   // The look-ups in the numbers converted for the current block; peek() resets it.
   NumberCursor& numbers() noexcept { return numbers_; }
 
@@ -98,6 +99,7 @@ class NumberedFile {
   int64_t position_ = 0;           // next byte of sequential access
   bool eof_ = false;
   bool convertAhead_ = false;
+  bool facesAhead_ = false;
   std::unique_ptr<ReadAhead> ahead_;  // the second thread, for a file of several blocks
   std::unique_ptr<ConvertedNumbers> converted_;  // of block_, when it was read ahead
   NumberCursor numbers_;

@@ -71,9 +71,9 @@ void ReadAhead::convertRead(std::unique_lock<std::mutex>& lock) {
   changed_.notify_all();
 }
 
-void ReadAhead::convertNumbers() {
+void ReadAhead::convertNumbers(bool faces) {
   const std::lock_guard lock(mutex_);
-  if (!numbers_) numbers_ = std::make_unique<ConvertedNumbers>(capacity_);
+  if (!numbers_) numbers_ = std::make_unique<ConvertedNumbers>(capacity_, faces);
 }
 
 void ReadAhead::ask(int64_t offset) {

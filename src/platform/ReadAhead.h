@@ -39,8 +39,9 @@ class ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  // From the next block read on, converts the numbers of each block after reading it.
-  void convertNumbers();
+  // From the next block read on, converts the numbers of each block after reading it,
+  // and with `faces` reads its plain face lines whole.
+  void convertNumbers(bool faces = false);
 
   // Starts reading the block at `offset`, unless a block was asked for and not yet taken.
   void ask(int64_t offset);

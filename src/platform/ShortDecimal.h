@@ -72,4 +72,51 @@ inline const char* plainDecimal(const char* first, const char* last, double& out
   return plainDecimal(first, last, out, sawPoint, digits);
 }
 
+// The whole number at `first`: an optional sign and one to nine digits, not followed by a
+// point or an exponent. What plainDecimal reads there when it finds digits alone, at most
+// nine, read as an integer. Returns where it ends, or nullptr for any other text.
+inline const char* plainWhole(const char* first, const char* last, int32_t& out) noexcept {
+  const bool negative = first < last && *first == '-';
+  if (first < last && (*first == '-' || *first == '+')) ++first;
+  // Ten digits at most are looked at, enough to tell a tenth.
+  const char* const bound = last - first > 10 ? first + 10 : last;
+  const char* p = first;
+  int32_t value = 0;
+  for (unsigned digit; p != bound && (digit = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
+    value = value * 10 + static_cast<int32_t>(digit);
+  }
+  if (p == first || p - first > 9) return nullptr;
+  if (p != last && (*p == '.' || *p == 'e' || *p == 'E')) return nullptr;
+  out = negative ? -value : value;
+  return p;
+}
+
+// The usual face of an OBJ file after its keyword: up to four corners "7" or "7//5" of
+// whole numbers, read by `whole` (as plainWhole), with blanks around them, filling
+// [p, end). Sets the indices (0 where a corner or its normal is missing) and returns true;
+// false, setting nothing, for any other text.
+template <class Whole>
+bool plainFace(const char* p, const char* end, int32_t (&vertex)[4], int32_t (&normal)[4],
+               Whole whole) noexcept {
+  int32_t v[4] = {0, 0, 0, 0}, n[4] = {0, 0, 0, 0};
+  for (int corner = 0; corner < 4; ++corner) {
+    while (p < end && *p == ' ') ++p;
+    if (p == end) break;
+    p = whole(p, end, v[corner]);
+    if (p == nullptr) return false;
+    if (end - p > 1 && p[0] == '/' && p[1] == '/') {
+      p = whole(p + 2, end, n[corner]);
+      if (p == nullptr) return false;
+    }
+    if (p < end && *p != ' ') return false;
+  }
+  while (p < end && *p == ' ') ++p;
+  if (p != end) return false;  // a fifth corner
+  for (int k = 0; k < 4; ++k) {
+    vertex[k] = v[k];
+    normal[k] = n[k];
+  }
+  return true;
+}
+
 }  // namespace vlm

@@ -67,8 +67,9 @@ class ImportContext {
   NumberedFile& file() { return files_.file(kImportFile); }
   // Has the open file's numbers converted ahead, on the thread that reads ahead, and
   // returns where to look them up (see ConvertedNumbers.h): valid until the file closes.
-  NumberCursor& convertNumbersAhead() {
-    file().convertNumbersAhead();
+  // With `faces`, plain face lines are read whole too.
+  NumberCursor& convertNumbersAhead(bool faces = false) {
+    file().convertNumbersAhead(faces);
     return file().numbers();
   }
 

@@ -229,28 +229,21 @@ void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& norm
   }
 }
 
-// One corner after another, each number taken from the table or read in place, without
-// cutting tokens off: a face line costs what its numbers cost.
+// The face as read ahead whole, or one corner after another, each number taken from the
+// table or read in place, without cutting tokens off: a face line costs what its numbers
+// cost. A fifth corner makes it no plain face: the four calls would leave it in the line.
 bool Get_PlainFace(std::string_view& line, int32_t (&vertexIndex)[4], int32_t (&normalIndex)[4],
                    NumberCursor& numbers) noexcept {
   const char* p = line.data();
   const char* const end = p + line.size();
-  int32_t v[4] = {0, 0, 0, 0}, n[4] = {0, 0, 0, 0};
-  for (int corner = 0; corner < 4; ++corner) {
-    while (p < end && *p == ' ') ++p;
-    if (p == end) break;
-    p = numbers.plainWhole(p, end, v[corner]);
-    if (p == nullptr) return false;
-    if (end - p > 1 && p[0] == '/' && p[1] == '/') {
-      p = numbers.plainWhole(p + 2, end, n[corner]);
-      if (p == nullptr) return false;
-    }
-    if (p < end && *p != ' ') return false;
-  }
   while (p < end && *p == ' ') ++p;
-  if (p != end) return false;  // a fifth corner: the four calls would leave it in the line
-  std::copy_n(v, 4, vertexIndex);
-  std::copy_n(n, 4, normalIndex);
+  if (!numbers.face(p, end, vertexIndex, normalIndex) &&
+      !plainFace(p, end, vertexIndex, normalIndex,
+                 [&](const char* first, const char* last, int32_t& out) {
+                   return numbers.plainWhole(first, last, out);
+                 })) {
+    return false;
+  }
   line = std::string_view(end, 0);
   return true;
 }

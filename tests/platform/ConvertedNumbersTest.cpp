@@ -30,17 +30,21 @@ std::vector<uint32_t> checkAgainstConversion(std::string_view text) {
     for (const char* last = first; last <= end; ++last) {
       NumberCursor cursor;
       cursor.reset(text.data(), text.size(), table.get());
-      const ConvertedNumber* entry = cursor.find(first, last);
-      if (entry == nullptr) continue;
       double value = 0;
       const char* stop = plainDecimal(first, last, value);
+      // Digits alone, at most nine: the plain form of a face index, also read alone.
+      const std::string_view digits(first, stop != nullptr ? stop - first : 0);
+      const bool whole = stop != nullptr && digits.find('.') == std::string_view::npos &&
+                         digits.size() - (digits[0] == '-' || digits[0] == '+') <= 9;
+      int32_t index = 0;
+      EXPECT_EQ(plainWhole(first, last, index), whole ? stop : nullptr) << digits;
+      EXPECT_EQ(index, whole ? static_cast<int32_t>(value) : 0) << digits;
+      const ConvertedNumber* entry = cursor.find(first, last);
+      if (entry == nullptr) continue;
       const auto at = static_cast<size_t>(first - text.data());
       EXPECT_EQ(stop, first + entry->length) << text << " at " << at;
       EXPECT_EQ(entry->single, static_cast<float>(value)) << text << " at " << at;
       EXPECT_EQ(std::signbit(entry->single), std::signbit(value)) << text << " at " << at;
-      const std::string_view digits(first, entry->length);
-      const bool whole = digits.find('.') == std::string_view::npos &&
-                         digits.size() - (digits[0] == '-' || digits[0] == '+') <= 9;
       EXPECT_EQ(entry->whole != 0, whole) << digits;
       EXPECT_EQ(entry->index, whole ? static_cast<int32_t>(value) : 0) << digits;
       if (last == end) found.push_back(static_cast<uint32_t>(at));
@@ -78,6 +82,42 @@ TEST(ConvertedNumbers, AreWhatTheConversionGivesAndFoundWhereNumbersStart) {
     for (char& c : text) c = alphabet[pick(random)];
     checkAgainstConversion(text);
     if (::testing::Test::HasFailure()) return;
+  }
+}
+
+// A line "f " of plain corners is read whole where it ends in the block, giving what
+// plainFace gives for it; its numbers get no entries of their own, other numbers do.
+TEST(ConvertedNumbers, ReadPlainFaceLinesWhole) {
+  using Faces = std::vector<std::pair<uint32_t, uint32_t>>;  // offset, length
+  const struct {
+    std::string_view text;
+    Faces faces;
+    std::vector<uint32_t> numbers;
+  } cases[] = {
+      {"\nf 1 2 3 4  \nf -1 +2 3\n\rf 3\r", {{3, 7}, {15, 7}, {26, 1}}, {}},
+      {"\nf 1//1 2//2 3//3\r\n", {{3, 14}}, {}},  // the same table: no fourth corner left
+      {"\nf 1 2 3\n\nv 1 2 3\n", {{3, 5}}, {12, 14, 16}},
+      {"\nf 1 2 3 4 5\n", {}, {3, 5, 7, 9, 11}},  // a fifth corner
+      {"\nf 1.5 2 3\n\nf 1/2/3 4\n", {}, {3, 7, 9, 14, 16, 18, 20}},
+      {"\nf 1234567890 1 2\n", {}, {3, 14, 16}},
+      {"\nf  1 2\n", {}, {4, 6}},             // not where a face is looked for
+      {"f 1 2\n\nf 1 2", {}, {2, 4, 9, 11}},  // perhaps begun before the block, or going on
+  };
+  ConvertedNumbers table(4096, true);
+  for (const auto& c : cases) {
+    table.convert(c.text.data(), c.text.size(), kGoOn);
+    Faces faces;
+    for (const ConvertedFace* f = table.beginFaces(); f != table.endFaces(); ++f) {
+      faces.emplace_back(f->offset, f->length);
+      const char* first = c.text.data() + f->offset;
+      int32_t v[4], n[4];
+      ASSERT_TRUE(plainFace(first, first + f->length, v, n, plainWhole)) << c.text;
+      EXPECT_TRUE(std::equal(v, v + 4, f->vertex) && std::equal(n, n + 4, f->normal)) << c.text;
+    }
+    std::vector<uint32_t> numbers;
+    for (const ConvertedNumber& number : table) numbers.push_back(number.offset);
+    EXPECT_EQ(faces, c.faces) << c.text;
+    EXPECT_EQ(numbers, c.numbers) << c.text;
   }
 }
 

@@ -306,6 +306,21 @@ TEST(TextHelpers, FaceLinesReadAlikeCornerByCornerOrWholeWithNumbersConvertedAhe
           << text;
     }
     EXPECT_TRUE(i >= std::size(cases) || read == cases[i].second) << text;
+    // The line as a file's face line, its end trimmed as the importer trims it, read
+    // whole ahead: off the face table where one was made.
+    const std::string block = "\nf " + text.substr(0, text.find_last_not_of(' ') + 1) + "\n";
+    ConvertedNumbers faces(6 * block.size(), true);
+    faces.convert(block.data(), block.size(), std::atomic<bool>(false));
+    NumberCursor facesCursor;
+    facesCursor.reset(block.data(), block.size(), &faces);
+    int32_t v3[4], n3[4];
+    std::string_view ahead3(block.data() + 3, block.size() - 4),
+        longer(ahead3.data(), ahead3.size() + 1);
+    EXPECT_FALSE(Get_PlainFace(longer, v3, n3, facesCursor)) << "a face read for other text";
+    ASSERT_EQ(Get_PlainFace(ahead3, v3, n3, facesCursor), read) << text;
+    EXPECT_TRUE(!read || (std::equal(v3, v3 + 4, wholeV) && std::equal(n3, n3 + 4, wholeN)))
+        << text;
+    EXPECT_TRUE(i != 0 || faces.endFaces() - faces.beginFaces() == 1);
   }
 }
 
