@@ -73,10 +73,10 @@ const char* ConvertedNumbers::takeFace(const char* first, const char* end, size_
     if (*p == '\r' || *p == '\n') break;
     if (corners == 4) return nullptr;
     int32_t normal = 0;
-    p = plainWhole(p, end, face.vertex[corners]);
+    p = plainWholeInWord(p, end, face.vertex[corners]);
     if (p == nullptr) return nullptr;
     if (end - p > 1 && p[0] == '/' && p[1] == '/') {
-      p = plainWhole(p + 2, end, normal);
+      p = plainWholeInWord(p + 2, end, normal);
       if (p == nullptr) return nullptr;
     }
     face.normal[corners] = normal;
@@ -132,8 +132,15 @@ void ConvertedNumbers::convert(const char* block, size_t length,
       count_.store(count, std::memory_order_release);
       if (stop.load(std::memory_order_relaxed)) break;
     }
+    // The starts within a face read whole are passed over at once.
+    const auto unskipped = [&](uint64_t starts) {
+      const ptrdiff_t past = skip - (block + at);
+      if (past <= 0) return starts;
+      return past >= static_cast<ptrdiff_t>(kSpan) ? 0 : starts & (~uint64_t{0} << past);
+    };
     const uint64_t in = numberBytes(block + at);
-    for (uint64_t starts = in & ~((in << 1) | inBefore); starts != 0; starts &= starts - 1) {
+    for (uint64_t starts = unskipped(in & ~((in << 1) | inBefore)); starts != 0;
+         starts = unskipped(starts & (starts - 1))) {
       take(block + at + static_cast<size_t>(std::countr_zero(starts)));
     }
     inBefore = in >> 63;

@@ -6,8 +6,10 @@
 // conversions of Convert.h.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace vlm {
 
@@ -89,6 +91,30 @@ inline const char* plainWhole(const char* first, const char* last, int32_t& out)
   if (p != last && (*p == '.' || *p == 'e' || *p == 'E')) return nullptr;
   out = negative ? -value : value;
   return p;
+}
+
+// plainWhole where eight bytes can be read at the digits: the digits' count is found from
+// the eight at once and their value formed in three steps, without a branch per digit.
+inline const char* plainWholeInWord(const char* first, const char* last, int32_t& out) noexcept {
+  const char* p = first;
+  const bool negative = p < last && *p == '-';
+  if (p < last && (*p == '-' || *p == '+')) ++p;
+  if (last - p < 8) return plainWhole(first, last, out);
+  uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  const uint64_t digits = word - 0x3030303030303030ull;
+  // The high bit of each byte that holds no digit; a borrow or carry only reaches the
+  // bytes after such a byte.
+  const uint64_t others = ((digits + 0x7676767676767676ull) | digits) & 0x8080808080808080ull;
+  if (others == 0) return plainWhole(first, last, out);  // eight digits or more
+  const auto length = static_cast<unsigned>(std::countr_zero(others)) / 8;
+  if (length == 0 || p[length] == '.' || p[length] == 'e' || p[length] == 'E') return nullptr;
+  uint64_t value = digits << (64 - 8 * length);  // the first digit lowest, zeros before it
+  value = (value * 10 + (value >> 8)) & 0x00FF00FF00FF00FFull;
+  value = (value * 100 + (value >> 16)) & 0x0000FFFF0000FFFFull;
+  value = (value * 10000 + (value >> 32)) & 0xFFFFFFFFull;
+  out = negative ? -static_cast<int32_t>(value) : static_cast<int32_t>(value);
+  return p + length;
 }
 
 // The usual face of an OBJ file after its keyword: up to four corners "7" or "7//5" of

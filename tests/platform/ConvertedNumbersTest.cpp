@@ -36,9 +36,11 @@ std::vector<uint32_t> checkAgainstConversion(std::string_view text) {
       const std::string_view digits(first, stop != nullptr ? stop - first : 0);
       const bool whole = stop != nullptr && digits.find('.') == std::string_view::npos &&
                          digits.size() - (digits[0] == '-' || digits[0] == '+') <= 9;
-      int32_t index = 0;
+      int32_t index = 0, inWord = 0;
       EXPECT_EQ(plainWhole(first, last, index), whole ? stop : nullptr) << digits;
       EXPECT_EQ(index, whole ? static_cast<int32_t>(value) : 0) << digits;
+      EXPECT_EQ(plainWholeInWord(first, last, inWord), whole ? stop : nullptr) << digits;
+      EXPECT_EQ(inWord, index) << digits;
       const ConvertedNumber* entry = cursor.find(first, last);
       if (entry == nullptr) continue;
       const auto at = static_cast<size_t>(first - text.data());
@@ -75,7 +77,7 @@ TEST(ConvertedNumbers, AreWhatTheConversionGivesAndFoundWhereNumbersStart) {
   for (const auto& c : cases) EXPECT_EQ(checkAgainstConversion(c.text), c.starts) << c.text;
 
   std::mt19937 random(7);
-  const std::string_view alphabet = "0123456789..--+eE ,/<>x";
+  const std::string_view alphabet = "0123456789..--+eE ,/<>x:";
   std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
   for (int round = 0; round < 200; ++round) {
     std::string text(40, ' ');
