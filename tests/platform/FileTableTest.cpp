@@ -249,12 +249,12 @@ TEST(FaultAhead, KeepsTheNextPagesOfAWriterInAndNoMore) {
 }
 
 // Huge pages faulted in one after another, cheap (., 0.3 ms), dear (D, 5 ms; 9, 9 ms) or
-// faulted in already (f, 0.05 ms), and the pages at which they are given up: two dear
-// ones close together, not one. Cheap pages buy no credit for later dear ones.
-TEST(HugePages, AreGivenUpAfterDearPagesOneAfterAnotherNotForOne) {
+// faulted in already (f, 0.05 ms), and the pages at which they are given up: three dear
+// ones close together, not two. Cheap pages buy no credit for later dear ones.
+TEST(HugePages, AreGivenUpAfterDearPagesOneAfterAnotherNotForTwo) {
   const std::pair<std::string, std::vector<int>> cases[] = {
-      {"..D...D.", {6}},    {"DDDD", {1, 3}},       {"9", {0}},
-      {"D..........D", {}}, {"DffffffffffD", {11}}, {std::string(100, '.') + "DDD", {101}}};
+      {"..D...D.", {}},      {"DDDD", {2}},           {"99", {1}},
+      {"D..........DD", {}}, {"DffffffffffDD", {12}}, {std::string(100, '.') + "DDD", {102}}};
   for (const auto& [pages, givenUp] : cases) {
     HugePageAccount account;
     std::vector<int> at;
