@@ -80,16 +80,16 @@ inline const char* plainDecimal(const char* first, const char* last, double& out
 inline const char* plainWhole(const char* first, const char* last, int32_t& out) noexcept {
   const bool negative = first < last && *first == '-';
   if (first < last && (*first == '-' || *first == '+')) ++first;
-  // Ten digits at most are looked at, enough to tell a tenth.
+  // Ten digits at most are looked at, enough to tell a tenth: 64 bits hold them.
   const char* const bound = last - first > 10 ? first + 10 : last;
   const char* p = first;
-  int32_t value = 0;
+  int64_t value = 0;
   for (unsigned digit; p != bound && (digit = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
-    value = value * 10 + static_cast<int32_t>(digit);
+    value = value * 10 + digit;
   }
   if (p == first || p - first > 9) return nullptr;
   if (p != last && (*p == '.' || *p == 'e' || *p == 'E')) return nullptr;
-  out = negative ? -value : value;
+  out = static_cast<int32_t>(negative ? -value : value);
   return p;
 }
 
