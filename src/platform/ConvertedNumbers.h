@@ -134,7 +134,7 @@ class NumberCursor {
       out = converted->index;
       return first + converted->length;
     }
-    return vlm::plainWhole(first, last, out);
+    return vlm::plainWholeInWord(first, last, out);
   }
 
   // The face read whole at `first` (its first corner), when it fills the text up to
