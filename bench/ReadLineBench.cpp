@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Convert.h"
-#include "platform/FileTable.h"
+#include "fileio/FileTable.h"
+#include "fileio/Numbers.h"
+#include "importobj/ObjFaces.h"
 #include "textio/ImportContext.h"
 #include "textio/modImport.h"
 
@@ -191,12 +192,11 @@ void BM_GetFirstSingleVertex(benchmark::State& state) {
 void BM_GetFaceIndicesFace(benchmark::State& state) {
   const auto rests = faceRests(1 << 16);
   int32_t v = 0, n = 0;
-  vlm::NumberCursor none;  // no numbers converted ahead: the reader converts each itself
   for (auto _ : state) {
     for (const auto& r : rests) {
       std::string_view rest = r;
       for (int k = 0; k < 4; ++k) {
-        mi::Get_FaceIndices(rest, v, n, none);
+        vlm::Get_FaceIndices(rest, v, n);
         benchmark::DoNotOptimize(v + n);
       }
     }

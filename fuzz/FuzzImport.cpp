@@ -14,7 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "platform/FileTable.h"
+#include "fileio/FileTable.h"
 #include "refhost/ReferenceScene.h"
 #include "shell/frmImport.h"
 #include "ui/HeadlessToolkit.h"

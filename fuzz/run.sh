@@ -56,7 +56,7 @@ for ext in obj dxf 3ds inc ply; do
   mkdir -p "$seeds/$ext"
   find "$root/examples" "$root/tests/data/$ext" -type f -name "*.$ext" -exec cp {} "$seeds/$ext/" \; 2>/dev/null || true
 done
-# The numbers converted ahead start from the text formats' files.
+# Numbers read from text start from the text formats' files.
 mkdir -p "$seeds/numbers"
 cp "$seeds"/obj/* "$seeds"/dxf/* "$seeds"/inc/* "$seeds/numbers/"
 mkdir -p "$seeds/settings"

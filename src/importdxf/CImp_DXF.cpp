@@ -30,12 +30,11 @@ void CImp_DXF::startLoad() {
   PolygonData.clear();
   CoordCount = 0;
   PolygonFill = 0;
-  VertexGrowth = {};
-  PolygonGrowth = {};
   m_Import->CharsRead = 0;
   m_Import->Open();
-  m_Numbers = &m_Import->convertNumbersAhead();
-  FileLength = m_Import->Lof();
+  vertexGrowth_ = {};
+  polygonGrowth_ = {};
+  fileLength_ = m_Import->Lof();
 }
 
 // One line per pass, as code and value lines alternate; the entity readers take the

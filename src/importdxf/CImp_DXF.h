@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "fileio/FileGrowth.h"
 #include "host/HostObjects.h"
 #include "platform/Collection.h"
-#include "platform/LargeArrays.h"
 #include "textio/ImportContext.h"
 
 namespace vlm {
@@ -54,12 +54,11 @@ class CImp_DXF {
   int32_t CoordCount = 0;
   int32_t PolygonFill = 0;
   // How the lists grow: from the file, with no count to go by.
-  FileFedGrowth VertexGrowth;
-  FileFedGrowth PolygonGrowth;
-  int64_t FileLength = 0;
+  FileGrowth vertexGrowth_;
+  FileGrowth polygonGrowth_;
+  int64_t fileLength_ = 0;
 
   ImportContext* m_Import = nullptr;
-  NumberCursor* m_Numbers = nullptr;  // the numbers converted ahead, while the file is open
   host::HostObject m_Object;
 };
 

@@ -47,7 +47,7 @@ void CImp_DXF::Read_3DFace() {
   Group group;
   while (readGroup(group)) {
     if (!isCornerCode(group.code)) continue;
-    corners[cornerSlot(group.code)] = Get_Number(group.value, *m_Numbers);
+    corners[cornerSlot(group.code)] = Get_Number(group.value);
     hasFirstCorner = hasFirstCorner || group.code == 10;
   }
   if (!hasFirstCorner) return;
@@ -71,7 +71,7 @@ void CImp_DXF::Read_Vertex() {
       case 10:
       case 20:
       case 30:
-        position[static_cast<size_t>(group.code / 10 - 1)] = Get_Number(group.value, *m_Numbers);
+        position[static_cast<size_t>(group.code / 10 - 1)] = Get_Number(group.value);
         break;
       case 71:
       case 72:
@@ -91,7 +91,7 @@ void CImp_DXF::Read_Vertex() {
 
 void CImp_DXF::appendVertex(float x, float y, float z) {
   checkRoom(CoordCount, 3);
-  VertexGrowth.makeRoom(VertexCoords, 3, m_Import->CharsRead, FileLength);
+  vertexGrowth_.reserve(VertexCoords, 3, m_Import->CharsRead, fileLength_);
   VertexCoords.insert(VertexCoords.end(), {x, y, z});
   CoordCount += 3;
 }
@@ -99,7 +99,7 @@ void CImp_DXF::appendVertex(float x, float y, float z) {
 void CImp_DXF::appendFace(std::initializer_list<int32_t> record) {
   const auto size = static_cast<int32_t>(record.size());
   checkRoom(PolygonFill, size);
-  PolygonGrowth.makeRoom(PolygonData, record.size(), m_Import->CharsRead, FileLength);
+  polygonGrowth_.reserve(PolygonData, record.size(), m_Import->CharsRead, fileLength_);
   PolygonData.insert(PolygonData.end(), record);
   PolygonFill += size;
 }

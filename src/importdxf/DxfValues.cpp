@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "fileio/Numbers.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
 

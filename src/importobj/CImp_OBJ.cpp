@@ -2,9 +2,8 @@
 
 #include <cmath>
 
-#include "platform/Convert.h"
+#include "importobj/ObjFaces.h"
 #include "platform/Error.h"
-#include "platform/LargeArrays.h"
 #include "textio/modImport.h"
 
 namespace vlm {
@@ -14,8 +13,8 @@ using namespace modImport;
 namespace {
 
 // A coordinate or normal component: "." and "," both decimal separators, times 10.
-float readScaled(std::string_view& rest, NumberCursor& numbers) {
-  const float value = Get_FirstSingle(rest, numbers);
+float readScaled(std::string_view& rest) {
+  const float value = Get_FirstSingle(rest);
   const float scaled = value * 10.0f;
   if (std::isinf(scaled) && !std::isinf(value)) raise(err::kOverflow);
   return scaled;
@@ -49,9 +48,8 @@ int32_t checkedSum(int64_t value) {
 }  // namespace
 
 template <class T, size_t N>
-void CImp_OBJ::appendTo(FileFedGrowth& growth, std::vector<T>& list, const T (&values)[N]) {
-  growth.makeRoom(list, N, m_Import->CharsRead, FileLength);
-  // A copy of a size known here: a few moves into the room just made.
+void CImp_OBJ::append(FileGrowth& growth, std::vector<T>& list, const T (&values)[N]) {
+  growth.reserve(list, N, m_Import->CharsRead, fileLength_);
   list.insert(list.end(), values, values + N);
 }
 
@@ -81,15 +79,11 @@ void CImp_OBJ::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
   file.Close();
   file.CharsRead = 0;
   file.Open();
-  FileLength = file.Lof();
-  m_Numbers = &file.convertNumbersAhead(true);
-
+  fileLength_ = file.Lof();
   trapAndRaiseAgain([&] { readLines(); }, [&] { file.Close(); });
   file.Close();
-  m_Numbers = nullptr;
-  // The file's normals are all in the normal records by now. Let go before the hand-over,
-  // their memory takes the host's first copy instead of fresh pages (peak 121 -> 115 MB
-  // for the 100 MB OBJ file).
+  // The file's normals are all in the normal records by now: let go before the hand-over,
+  // their memory can take the host's first copy.
   std::vector<Vector3>(1, Vector3{0, 0, 0}).swap(FileNormals);
 
   if (ObjectMarkSeen) {
@@ -172,28 +166,26 @@ void CImp_OBJ::readVertex(std::string_view rest) {
     InVertexBlock = true;
     BlockBase = checkedSum(int64_t{VerticesRead} + 1);
   }
-  const float x = readScaled(rest, *m_Numbers);
-  const float y = readScaled(rest, *m_Numbers);
-  const float z = readScaled(rest, *m_Numbers);
-  appendTo(VertexGrowth, VertexCoords, {x, y, z});
+  const float x = readScaled(rest);
+  const float y = readScaled(rest);
+  const float z = readScaled(rest);
+  append(vertexGrowth_, VertexCoords, {x, y, z});
   VerticesRead = checkedSum(int64_t{VerticesRead} + 1);
 }
 
 void CImp_OBJ::readNormal(std::string_view rest) {
   Vector3 n;
-  n[0] = readScaled(rest, *m_Numbers);
-  n[1] = readScaled(rest, *m_Numbers);
-  n[2] = readScaled(rest, *m_Numbers);
-  appendTo(FileNormalGrowth, FileNormals, {n});
+  n[0] = readScaled(rest);
+  n[1] = readScaled(rest);
+  n[2] = readScaled(rest);
+  append(fileNormalGrowth_, FileNormals, {n});
   HasNormals = true;
 }
 
 void CImp_OBJ::readFace(std::string_view rest) {
   InVertexBlock = false;
   int32_t v[4], n[4];
-  if (!Get_PlainFace(rest, v, n, *m_Numbers)) {
-    for (int k = 0; k < 4; ++k) Get_FaceIndices(rest, v[k], n[k], *m_Numbers);
-  }
+  for (int k = 0; k < 4; ++k) Get_FaceIndices(rest, v[k], n[k]);
 
   if (v[0] >= 0) {
     for (int32_t& index : v) index = checkedSum(int64_t{index} - 1);
@@ -218,10 +210,10 @@ void CImp_OBJ::readFace(std::string_view rest) {
   }
 
   if (quad) {
-    appendTo(PolygonGrowth, PolygonData, {4, v[0], v[1], v[2], v[3]});
+    append(polygonGrowth_, PolygonData, {4, v[0], v[1], v[2], v[3]});
     PolygonIndex = checkedSum(int64_t{PolygonIndex} + 2);
   } else {
-    appendTo(PolygonGrowth, PolygonData, {3, v[0], v[1], v[2]});
+    append(polygonGrowth_, PolygonData, {3, v[0], v[1], v[2]});
     PolygonIndex = checkedSum(int64_t{PolygonIndex} + 1);
   }
 
@@ -244,9 +236,9 @@ void CImp_OBJ::appendNormalRecord(int32_t polygon, int32_t a, int32_t b, int32_t
   const Vector3& na = fileNormal(a);
   const Vector3& nb = fileNormal(b);
   const Vector3& nc = fileNormal(c);
-  appendTo(NormalGrowth, NormalData,
-           {static_cast<float>(polygon), na[0], na[1], na[2], nb[0], nb[1], nb[2], nc[0], nc[1],
-            nc[2]});
+  append(normalGrowth_, NormalData,
+         {static_cast<float>(polygon), na[0], na[1], na[2], nb[0], nb[1], nb[2], nc[0], nc[1],
+          nc[2]});
 }
 
 void CImp_OBJ::readGroup() {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "fileio/FileGrowth.h"
 #include "host/HostObjects.h"
 #include "platform/Collection.h"
-#include "platform/LargeArrays.h"
 #include "textio/ImportContext.h"
 
 namespace vlm {
@@ -44,9 +44,9 @@ class CImp_OBJ {
   void readComment(std::string_view rest);
   void splitAtObjectMark(std::string_view rest);
   void appendNormalRecord(int32_t polygon, int32_t a, int32_t b, int32_t c);
-  const Vector3& fileNormal(int64_t slot) const;
   template <class T, size_t N>
-  void appendTo(FileFedGrowth& growth, std::vector<T>& list, const T (&values)[N]);
+  void append(FileGrowth& growth, std::vector<T>& list, const T (&values)[N]);
+  const Vector3& fileNormal(int64_t slot) const;
 
   // Hand-over of the current object to the host and the collection.
   // `last`: no object follows, so the lists need not keep their room for the next one.
@@ -65,16 +65,15 @@ class CImp_OBJ {
   std::vector<float> NormalData;
   int32_t VerticesRead = -1;
   int32_t PolygonIndex = -1;
-  // How each list grows; lists fill from the file with no count to go by.
-  FileFedGrowth VertexGrowth;
-  FileFedGrowth PolygonGrowth;
-  FileFedGrowth NormalGrowth;
-  FileFedGrowth FileNormalGrowth;
-  int64_t FileLength = 0;
+  // How each list grows: from the file, with no count to go by.
+  FileGrowth vertexGrowth_;
+  FileGrowth polygonGrowth_;
+  FileGrowth normalGrowth_;
+  FileGrowth fileNormalGrowth_;
+  int64_t fileLength_ = 0;
 
   // Working state of one Load.
   ImportContext* m_Import = nullptr;
-  NumberCursor* m_Numbers = nullptr;  // the numbers converted ahead, while the file is open
   CollectionRef* m_colObject3D = nullptr;
   host::HostObject m_Object;
   std::string m_Name;

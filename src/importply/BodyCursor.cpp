@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/FileTable.h"
+#include "fileio/FileTable.h"
 
 namespace vlm::ply {
 

@@ -23,7 +23,6 @@
 #include "importply/PlyRecords.h"
 #include "importply/PlyTypes.h"
 #include "platform/Collection.h"
-#include "platform/FaultAhead.h"
 #include "textio/ImportContext.h"
 
 namespace vlm {
@@ -73,8 +72,8 @@ class CImp_PLY {
 
   // --- Ascii body (PlyAsciiBody.cpp) ---
   void Read_AsciiBody();
-  void readAsciiVertices(NumberCursor& numbers);
-  void readAsciiFaces(NumberCursor& numbers);
+  void readAsciiVertices();
+  void readAsciiFaces();
   void skipAsciiLines(int64_t count);
   // Read_Line for the body: false, with no line, once the end of the file was reached.
   bool nextBodyLine(std::string_view& line);
@@ -124,8 +123,6 @@ class CImp_PLY {
   std::vector<float> VertexCoords;
   std::vector<int32_t> PolygonData;
   int32_t VerticesRead = -1;
-  FaultAhead VertexAhead;  // pages faulted in ahead of the arrays' ends
-  FaultAhead PolygonAhead;
 
   // Working state of one Load.
   ImportContext* m_Import = nullptr;

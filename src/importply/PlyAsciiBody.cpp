@@ -5,7 +5,6 @@
 
 #include "importply/CImp_PLY.h"
 #include "platform/Error.h"
-#include "platform/LargeArrays.h"
 #include "textio/modImport.h"
 
 namespace vlm {
@@ -21,8 +20,8 @@ constexpr int64_t kShortestVertexLine = 6;
 constexpr int64_t kShortestFaceLine = 8;
 
 // A coordinate word: "." and "," both decimal separators, times 10.
-float scaledCoordinate(std::string_view& line, NumberCursor& numbers) {
-  const float value = Get_FirstSingle(line, numbers);
+float scaledCoordinate(std::string_view& line) {
+  const float value = Get_FirstSingle(line);
   const float scaled = value * 10.0f;
   if (std::isinf(scaled) && !std::isinf(value)) raise(err::kOverflow);
   return scaled;
@@ -39,12 +38,11 @@ size_t linesToExpect(int64_t declared, int64_t shortestLine, int64_t fileLength,
 }  // namespace
 
 void CImp_PLY::Read_AsciiBody() {
-  NumberCursor& numbers = m_Import->convertNumbersAhead();
   for (const Element& element : bodyElements()) {
     if (m_Import->StopImport) return;
     switch (element.kind) {
-      case ElementKind::Vertex: readAsciiVertices(numbers); break;
-      case ElementKind::Face: readAsciiFaces(numbers); break;
+      case ElementKind::Vertex: readAsciiVertices(); break;
+      case ElementKind::Face: readAsciiFaces(); break;
       case ElementKind::Strips: return;  // an ascii strip body yields no polygons
       case ElementKind::Other: skipAsciiLines(*element.count); break;
     }
@@ -58,41 +56,37 @@ bool CImp_PLY::nextBodyLine(std::string_view& line) {
   return !line.empty() || !m_Import->Eof();
 }
 
-void CImp_PLY::readAsciiVertices(NumberCursor& numbers) {
+void CImp_PLY::readAsciiVertices() {
   const ImportContext& file = *m_Import;
-  makeRoom(VertexCoords, 3 * linesToExpect(int64_t{VertexUpper} - VerticesRead,
-                                           kShortestVertexLine, file.Lof(), file.CharsRead));
+  VertexCoords.reserve(VertexCoords.size() +
+                       3 * linesToExpect(int64_t{VertexUpper} - VerticesRead,
+                                         kShortestVertexLine, file.Lof(), file.CharsRead));
   std::string_view line;
   while (!file.Eof() && !file.StopImport && VerticesRead < VertexUpper) {
     if (!nextBodyLine(line)) break;
     ++VerticesRead;
-    const float x = scaledCoordinate(line, numbers);
-    const float y = scaledCoordinate(line, numbers);
-    const float z = scaledCoordinate(line, numbers);
+    const float x = scaledCoordinate(line);
+    const float y = scaledCoordinate(line);
+    const float z = scaledCoordinate(line);
     VertexCoords.insert(VertexCoords.end(), {x, y, z});
-    VertexAhead.wrote(VertexCoords);
     reportLine();
   }
 }
 
-void CImp_PLY::readAsciiFaces(NumberCursor& numbers) {
+void CImp_PLY::readAsciiFaces() {
   const ImportContext& file = *m_Import;
   const int64_t declared = int64_t{FaceUpper} + 1;
   // Five entries for a quadrilateral's line, so the array never moves while it fills.
-  makeRoom(PolygonData,
-           5 * linesToExpect(declared, kShortestFaceLine, file.Lof(), file.CharsRead));
+  PolygonData.reserve(PolygonData.size() +
+                      5 * linesToExpect(declared, kShortestFaceLine, file.Lof(), file.CharsRead));
   std::string_view line;
   for (int64_t read = 0; !file.Eof() && !file.StopImport && read < declared; ++read) {
     if (!nextBodyLine(line)) break;
-    // Decided once a line: with one processor no number is converted ahead.
-    const bool converted = numbers.converts(line.data());
-    auto next = [&] { return converted ? Get_FirstLong(line, numbers) : Get_FirstLong(line); };
-    const int32_t corners = next();
+    const int32_t corners = Get_FirstLong(line);
     if (corners == 3 || corners == 4) {
       int32_t record[5] = {corners};
-      for (int32_t k = 1; k <= corners; ++k) record[k] = next();
+      for (int32_t k = 1; k <= corners; ++k) record[k] = Get_FirstLong(line);
       PolygonData.insert(PolygonData.end(), record, record + corners + 1);
-      PolygonAhead.wrote(PolygonData);
     }
     reportLine();
   }

@@ -1,9 +1,8 @@
 // The binary body in either byte order: vertex records, face records and elements passed
 // over. Whole records lying in the file buffer are decoded in batches (PlyRecords.h) and
 // then reported one by one, exactly as if each had just been read: CharsRead at its end,
-// the progress bar, a yield and the stop test; records whose yields would do nothing are
-// reported as one run. A record that crosses the end of the buffer or of the file, or
-// whose values do not convert, is read value by value.
+// the progress bar, a yield and the stop test. A record that crosses the end of the
+// buffer or of the file, or whose values do not convert, is read value by value.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -11,7 +10,6 @@
 #include "importply/CImp_PLY.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
-#include "platform/LargeArrays.h"
 
 namespace vlm {
 
@@ -71,20 +69,10 @@ void CImp_PLY::reportRecordEnd(int64_t offset) {
   m_Import->DoEvents();
 }
 
-// Records whose yields would do nothing are reported as one run: a quiet yield cannot
-// show a value or set StopImport, so the run's last record is the only one that shows.
 size_t CImp_PLY::reportBatch(int64_t base, size_t count, const uint32_t* ends, uint32_t stride) {
-  const auto endOf = [&](size_t i) {
-    return base + (ends != nullptr ? ends[i] : static_cast<int64_t>(i + 1) * stride);
-  };
   for (size_t i = 0; i < count;) {
-    const auto quiet = static_cast<size_t>(std::min<uint64_t>(m_Import->quietYields(), count - i));
-    if (quiet > 1 && m_Import->reportQuietly(ply::charsReadAt(endOf(i)),
-                                             ply::charsReadAt(endOf(i + quiet - 1)), quiet)) {
-      i += quiet;
-    } else {
-      reportRecordEnd(endOf(i++));
-    }
+    reportRecordEnd(base + (ends != nullptr ? ends[i] : static_cast<int64_t>(i + 1) * stride));
+    ++i;
     if (m_Import->StopImport) return i;
   }
   return count;
@@ -97,7 +85,8 @@ void CImp_PLY::readBinaryVertices() {
   if (VertexProps.empty()) return;
   const ply::VertexLayout layout = ply::VertexLayout::of(VertexProps);
   const int64_t toRead = int64_t{VertexUpper} - VerticesRead;
-  makeRoom(VertexCoords, 3 * recordsToExpect(toRead, m_Cursor->remaining(), layout.size));
+  VertexCoords.reserve(VertexCoords.size() +
+                       3 * recordsToExpect(toRead, m_Cursor->remaining(), layout.size));
   while (!m_Cursor->atEnd() && !m_Import->StopImport && VerticesRead < VertexUpper) {
     if (readVertexBatch(layout) == 0) readVertexRecord(layout);
   }
@@ -110,7 +99,6 @@ size_t CImp_PLY::readVertexBatch(const ply::VertexLayout& layout) {
                          int64_t{VertexUpper} - VerticesRead, static_cast<int64_t>(kBatch)}));
   if (count == 0) return 0;
   const size_t fill = VertexCoords.size();
-  VertexAhead.wrote(VertexCoords);
   VertexCoords.resize(fill + 3 * count);
   const size_t done =
       ply::decodeVertices(layout, m_Swap, window.data(), count, VertexCoords.data() + fill);
@@ -150,7 +138,7 @@ void CImp_PLY::readBinaryFaces() {
   const size_t entries =
       std::min(expected * layout.maxEntriesPerRecord(),
                layout.maxEntriesIn(static_cast<uint64_t>(m_Cursor->remaining())));
-  makeRoom(PolygonData, entries + kBatch * layout.maxEntriesPerRecord());
+  PolygonData.reserve(PolygonData.size() + entries + kBatch * layout.maxEntriesPerRecord());
   for (int64_t read = 0; !m_Cursor->atEnd() && !m_Import->StopImport && read < declared;) {
     size_t records = readFaceBatch(layout, declared - read);
     if (records == 0) {
@@ -175,7 +163,6 @@ size_t CImp_PLY::readFaceBatch(const ply::FaceLayout& layout, int64_t limit) {
   if (kept > 0) {
     PolygonData.insert(PolygonData.end(), m_Batch.begin(),
                        m_Batch.begin() + static_cast<ptrdiff_t>(m_Marks.fills[kept - 1]));
-    PolygonAhead.wrote(PolygonData);
     m_Cursor->advance(m_Marks.ends[kept - 1]);
   }
   return kept;

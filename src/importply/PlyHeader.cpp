@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "importply/CImp_PLY.h"
+#include "fileio/Numbers.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
 #include "textio/modImport.h"

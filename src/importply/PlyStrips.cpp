@@ -6,7 +6,6 @@
 
 #include "importply/CImp_PLY.h"
 #include "platform/Convert.h"
-#include "platform/LargeArrays.h"
 
 namespace vlm {
 
@@ -29,8 +28,9 @@ void CImp_PLY::readStrips() {
     passBytes += ply::binarySize(p.isList() ? p.ItemType : p.PropType);
     lists += p.isList() ? 1 : 0;
   }
-  makeRoom(PolygonData,
-           4 * lists * static_cast<size_t>(m_Cursor->remaining() / passBytes) + 4 * kBatch);
+  PolygonData.reserve(PolygonData.size() +
+                      4 * lists * static_cast<size_t>(m_Cursor->remaining() / passBytes) +
+                      4 * kBatch);
   ply::StripState state;
   while (!m_Cursor->atEnd() && !m_Import->StopImport) {
     if (!oneList || readStripBatch(state) == 0) readStripPass(state);

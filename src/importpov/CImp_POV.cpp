@@ -5,7 +5,7 @@
 #include <limits>
 #include <memory>
 
-#include "platform/Convert.h"
+#include "fileio/Numbers.h"
 #include "platform/Error.h"
 
 namespace vlm {
@@ -37,7 +37,6 @@ void CImp_POV::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
         BraceDepth = 0;
         p_Import.CharsRead = 0;
         p_Import.Open();
-        m_Numbers = &p_Import.convertNumbersAhead();
         readLines();
         p_Import.Close();
         m_Current = host::HostObject();

@@ -45,7 +45,6 @@ class CImp_POV {
   host::HostObject& currentObject();
 
   ImportContext* m_Import = nullptr;
-  NumberCursor* m_Numbers = nullptr;  // the numbers converted ahead, while the file is open
   CollectionRef TargetCollection;
   int32_t BraceDepth = 0;
   std::string PendingName;

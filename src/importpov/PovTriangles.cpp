@@ -9,8 +9,9 @@
 #include <cstddef>
 #include <limits>
 
+#include "fileio/Numbers.h"
+#include "fileio/ShortDecimal.h"
 #include "importpov/CImp_POV.h"
-#include "platform/Convert.h"
 #include "platform/Error.h"
 #include "textio/modImport.h"
 
@@ -44,14 +45,14 @@ int32_t checkedSum(int32_t index, int32_t step) {
 // once by its separator, read in one pass and taken off `text`. Its first ">" and its
 // two "," are the ones those characters end, so the split below would find the same
 // three parts and convert them to the same values. False, `text` untouched, otherwise.
-// A number converted ahead is taken from `numbers`.
-bool plainVector(std::string_view& text, std::array<float, 3>& out,
-                 NumberCursor& numbers) noexcept {
+bool plainVector(std::string_view& text, std::array<float, 3>& out) noexcept {
   const char* p = text.data();
   const char* const end = p + text.size();
   for (size_t k = 0; k < 3; ++k) {
-    const char* stop = numbers.plainSingle(p, end, out[k]);
+    double value = 0;
+    const char* stop = plainDecimal(p, end, value);
     if (stop == nullptr || stop == end || *stop != (k < 2 ? ',' : '>')) return false;
+    out[k] = static_cast<float>(value);  // at most 15 digits: well inside single range
     p = stop + 1;
   }
   text.remove_prefix(static_cast<size_t>(p - text.data()));
@@ -65,7 +66,7 @@ bool plainVector(std::string_view& text, std::array<float, 3>& out,
 // is not a number is error 13.
 CImp_POV::Vector CImp_POV::Get_Vector(std::string_view& text) {
   text = trimBlanks(text);
-  if (Vector plain; plainVector(text, plain, *m_Numbers)) return plain;
+  if (Vector plain; plainVector(text, plain)) return plain;
   const size_t close = text.find('>');
   if (close == std::string_view::npos) return {0, 0, 0};
   // The parts are trimmed where they are converted.

@@ -1,6 +1,8 @@
 #include "platform/Error.h"
 
+#include <cerrno>
 #include <new>
+#include <system_error>
 #include <utility>
 
 namespace vlm {
@@ -41,6 +43,22 @@ RuntimeError::~RuntimeError() = default;
 void raise(int32_t number, std::string_view description, std::string_view source) {
   throw RuntimeError(number, std::string(source),
                      description.empty() ? classicDescription(number) : std::string(description));
+}
+
+void raiseFileFailure(int32_t number, const std::string& path, const std::string& reason) {
+  raise(number, classicDescription(number) + ": " + path + " (" + reason + ")");
+}
+
+void raiseFileFailure(const std::string& path, int systemError) {
+  int32_t number = err::kPathFileAccess;
+  switch (systemError) {
+    case ENOENT: number = err::kFileNotFound; break;
+    case ENOTDIR: number = err::kPathNotFound; break;
+    case EACCES:
+    case EPERM: number = err::kPermissionDenied; break;
+    default: break;
+  }
+  raiseFileFailure(number, path, std::generic_category().message(systemError));
 }
 
 RuntimeError currentError() {

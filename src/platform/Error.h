@@ -72,6 +72,14 @@ RuntimeError currentError();
 
 // --- The three trap shapes -------------------------------------------------------------
 
+// A failed file access as an error: "File not found: /x/y.obj (No such file or directory)",
+// the classic text of `number`, the path and the reason.
+[[noreturn]] void raiseFileFailure(int32_t number, const std::string& path,
+                                   const std::string& reason);
+// The same for the system's error `systemError`: 53 when the file does not exist, 76 when a
+// folder on the way does not, 70 without permission, 75 for anything else.
+[[noreturn]] void raiseFileFailure(const std::string& path, int systemError);
+
 // Trap, clean up, raise the same error again: runs `body`; on a failure runs `cleanup`
 // and rethrows the failure unchanged (number, source and description kept).
 template <class Body, class Cleanup>

@@ -3,11 +3,45 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
+#include <system_error>
 
 #include "platform/Convert.h"
 #include "platform/Error.h"
 
 namespace vlm {
+
+namespace {
+
+// A text as a number: blanks around it, an optional sign, then digits with at most one "."
+// and an optional exponent ("inf", "nan" and hexadecimal are no numbers). A value beyond
+// the range of a double is error 6; one too small for it reads as 0.
+bool textAsNumber(std::string_view text, double& out) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  const bool negative = !text.empty() && text.front() == '-';
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
+  if (text.empty() || !((text.front() >= '0' && text.front() <= '9') || text.front() == '.')) {
+    return false;
+  }
+  const char* const end = text.data() + text.size();
+  double value = 0;
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (stop != end) return false;
+  if (error == std::errc::result_out_of_range) {
+    const size_t exponent = text.find_first_of("eE");
+    if (exponent == std::string_view::npos || text.substr(exponent + 1, 1) != "-") {
+      raise(err::kOverflow);
+    }
+    value = 0;
+  } else if (error != std::errc()) {
+    return false;
+  }
+  out = negative ? -value : value;
+  return true;
+}
+
+}  // namespace
 
 std::string_view typeName(VarType type) noexcept {
   switch (type) {
@@ -36,7 +70,7 @@ double Variant::toNumber() const {
     case VarType::Double: return get<double>();
     case VarType::String: {
       double value;
-      if (!parseDecimal(get<std::string>(), '.', value)) raise(err::kTypeMismatch);
+      if (!textAsNumber(get<std::string>(), value)) raise(err::kTypeMismatch);
       return value;
     }
     default: raise(err::kTypeMismatch);

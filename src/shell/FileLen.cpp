@@ -5,7 +5,6 @@
 #include <cerrno>
 
 #include "platform/Error.h"
-#include "platform/FileTable.h"
 
 namespace vlm {
 

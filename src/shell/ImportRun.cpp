@@ -8,7 +8,6 @@
 #include <string>
 
 #include "platform/Dispatch.h"
-#include "platform/FileTable.h"
 #include "shell/ComponentPath.h"
 #include "shell/FileLen.h"
 #include "shell/frmImport.h"
@@ -42,7 +41,9 @@ void frmImport::Run_Import(std::unique_ptr<Importer>& importer, std::string_view
   std::string fileName;
   std::string folder;
   std::optional<ImportContext> import;
-  auto onError = [&](const RuntimeError& error) { return runError(error, importer, settings); };
+  auto onError = [&](const RuntimeError& error) {
+    return runError(error, importer, settings, import ? &*import : nullptr);
+  };
 
   // One step per line, in the order they run.
   // clang-format off
@@ -119,11 +120,11 @@ void frmImport::finishRun() {
 }
 
 bool frmImport::runError(const RuntimeError& error, std::unique_ptr<Importer>& importer,
-                         RegFunClient& settings) {
+                         RegFunClient& settings, ImportContext* import) {
   ignoreFailure([&] { toolkit().setMousePointer(ui::MousePointer::Default); });
   if (error.number() == err::kTypeMismatch) return true;
   if (error.number() != err::kCancel) {
-    fileTable().CloseAll();
+    if (import != nullptr) import->CloseAll();
     if (colObject3D_) colObject3D_->Clear();
     ignoreFailure([&] {
       toolkit().messageBox(error.description(), ui::MsgIcon::Exclamation, ui::MsgButtons::Ok,

@@ -139,7 +139,7 @@ void frmImport::cmdImport_Click() {
   } catch (...) {
     // A class that cannot be created fails as any step of the run does.
     RegFunClient noSettings;
-    if (!runError(currentError(), importer, noSettings)) return;
+    if (!runError(currentError(), importer, noSettings, nullptr)) return;
   }
   Run_Import(importer, row.extension);
 }

@@ -54,12 +54,6 @@ class frmImport final : public ui::IImportDialog, private ui::FormEvents {
   ui::ProgressBarState* progressBar() override { return bar_; }
   // Called after every line: the toolkit is the one the dialog was loaded with, if it was.
   void DoEvents() override { (toolkit_ != nullptr ? *toolkit_ : toolkit()).doEvents(); }
-  uint64_t quietYields() override {
-    return (toolkit_ != nullptr ? *toolkit_ : toolkit()).quietYields();
-  }
-  void passQuietYields(uint64_t count) override {
-    (toolkit_ != nullptr ? *toolkit_ : toolkit()).passQuietYields(count);
-  }
   void showMessage(std::string_view message) override;
 
  private:
@@ -86,8 +80,9 @@ class frmImport final : public ui::IImportDialog, private ui::FormEvents {
   void loadFile(Importer* importer, ImportContext& import, bool is3ds);
   void handOver(Importer* importer, const ImportContext& import, bool is3ds);
   void finishRun();
+  // `import`: the run's import context, nullptr before there is one.
   bool runError(const RuntimeError& error, std::unique_ptr<Importer>& importer,
-                RegFunClient& settings);
+                RegFunClient& settings, ImportContext* import);
   void setControlsEnabled(bool enabled);
   void backToIdle();
 

@@ -28,17 +28,4 @@ ImportContext::ImportContext(std::string fileName, ImportOptions options,
       dialog_(dialog),
       progress_(dialog) {}
 
-ImportContext::~ImportContext() { passYields(); }
-
-void ImportContext::yieldAfter(double done, bool within) {
-  passYields();
-  if (within) {
-    progress_.showWithin(done);
-  } else {
-    progress_.show(done);
-  }
-  dialog_.DoEvents();
-  quiet_ = dialog_.quietYields();
-}
-
 }  // namespace vlm

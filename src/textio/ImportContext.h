@@ -14,9 +14,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 
-#include "platform/FileTable.h"
+#include "fileio/FileTable.h"
 #include "ui/ImportDialog.h"
 
 namespace vlm {
@@ -35,7 +34,6 @@ class ImportContext {
   // is too short to hold an extension.
   ImportContext(std::string fileName, ImportOptions options, ui::IImportDialog& dialog,
                 const bool& stopImport);
-  ~ImportContext();
   ImportContext(const ImportContext&) = delete;
   ImportContext& operator=(const ImportContext&) = delete;
 
@@ -65,13 +63,8 @@ class ImportContext {
     files_.Get(kImportFile, position, dst, count);
   }
   NumberedFile& file() { return files_.file(kImportFile); }
-  // Has the open file's numbers converted ahead, on the thread that reads ahead, and
-  // returns where to look them up (see ConvertedNumbers.h): valid until the file closes.
-  // With `faces`, plain face lines are read whole too.
-  NumberCursor& convertNumbersAhead(bool faces = false) {
-    file().convertNumbersAhead(faces);
-    return file().numbers();
-  }
+  // Closes every file of the table: what the import run does when an import fails.
+  void CloseAll() noexcept { files_.CloseAll(); }
 
   // The next line of the open file, without its line end (see ReadMode); the empty text
   // when the file is not open.
@@ -82,51 +75,21 @@ class ImportContext {
   // ProgressBar1.Value = done (error 380 beyond the bar's maximum).
   void showProgress(double done) { progress_.show(done); }
   // Yields to the message loop once.
-  void DoEvents() {
-    passYields();
+  void DoEvents() { dialog_.DoEvents(); }
+  // showProgress(done) or showProgressWithin(done), then DoEvents: what an importer does
+  // after each line.
+  void showProgressAndYield(double done) {
+    progress_.show(done);
     dialog_.DoEvents();
   }
-  // showProgress(done) or showProgressWithin(done), then DoEvents: what an importer does
-  // after each line. While the toolkit's yields are quiet the value is only stored and the
-  // yield counted, which no one can tell apart (see quietYields).
-  void showProgressAndYield(double done) {
-    if (!passQuietly(done, false)) yieldAfter(done, false);
-  }
   void showProgressWithinAndYield(double done) {
-    if (!passQuietly(done, true)) yieldAfter(done, true);
-  }
-  // How many of the next DoEvents calls would do nothing but be counted.
-  uint64_t quietYields() {
-    passYields();
-    return dialog_.quietYields();
-  }
-  // Records ending at CharsRead values rising from `first` to `last`, `count` of them, each
-  // reported (CharsRead, showProgressWithin, DoEvents) with a quiet yield, reported as one:
-  // of them only the last one's CharsRead and bar value could be seen. False, doing nothing,
-  // where one of them could not be reported so (the caller reports them one by one).
-  bool reportQuietly(int32_t first, int32_t last, uint64_t count) {
-    if (count > quietYields() || !progress_.showRisingWithin(first, last)) return false;
-    CharsRead = last;
-    dialog_.passQuietYields(count);
-    return true;
+    progress_.showWithin(done);
+    dialog_.DoEvents();
   }
   // A message box with `message` alone.
   void showMessage(std::string_view message) { dialog_.showMessage(message); }
 
  private:
-  bool passQuietly(double done, bool within) {
-    if (quiet_ == 0 || !progress_.storeQuietly(done, within)) return false;
-    --quiet_;
-    ++passed_;
-    return true;
-  }
-  void yieldAfter(double done, bool within);
-  // Has the toolkit count the yields passed quietly; the next line asks it afresh.
-  void passYields() noexcept {
-    quiet_ = 0;
-    if (passed_ != 0) dialog_.passQuietYields(std::exchange(passed_, 0));
-  }
-
   void addChars(size_t count) noexcept;
   std::string_view readWholeLine(NumberedFile& file);
   std::string_view readCharLine(NumberedFile* file);
@@ -138,8 +101,6 @@ class ImportContext {
   ui::ProgressReport progress_;
   // Holds lines that span blocks; the returned view may point into it until the next call.
   std::string spanText_;
-  uint64_t quiet_ = 0;   // yields still known to be quiet
-  uint64_t passed_ = 0;  // yields passed quietly, not yet counted by the toolkit
 };
 
 }  // namespace vlm

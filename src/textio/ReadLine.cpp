@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "platform/FileTable.h"
+#include "fileio/FileTable.h"
 #include "textio/ImportContext.h"
 
 #if defined(__SSE2__)

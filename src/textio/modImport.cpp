@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "fileio/Numbers.h"
+#include "fileio/ShortDecimal.h"
 #include "platform/Convert.h"
 #include "platform/Error.h"
 
@@ -23,13 +25,6 @@ namespace {
 std::string_view restAfter(const char* stop, const char* end) noexcept {
   return stop < end ? std::string_view(stop + 1, static_cast<size_t>(end - stop - 1))
                     : std::string_view(end, 0);
-}
-
-// The value of a numeric text rounded half to even, 0 for any other text; error 6 when
-// the rounded value does not fit 32 bits.
-int32_t roundedIfNumeric(std::string_view text) {
-  double value = 0;
-  return parseDecimal(text, '.', value) ? toLong(value) : 0;
 }
 
 // The first `c` in [p, end), or end. Eight bytes at a time while eight remain: tokens are
@@ -62,82 +57,12 @@ std::string_view trimmedBlanks(std::string_view text) noexcept {
 
 // The value of the trimmed text `t` when it is the common short number (see plainDecimal),
 // which no conversion rule reads differently: it holds no "," and at most 15 digits, well
-// inside single range; with `numbers`, taken from there when it was converted ahead. False
-// for any other text.
-[[gnu::always_inline]] inline bool plainTrimmedSingle(std::string_view t, float& out,
-                                                  NumberCursor& numbers) noexcept {
+// inside single range. False for any other text.
+bool plainTrimmedSingle(std::string_view t, float& out) noexcept {
   const char* const end = t.data() + t.size();
-  if (const ConvertedNumber* converted = numbers.find(t.data(), end);
-      converted != nullptr && converted->length == t.size()) {
-    out = converted->single;
-    return true;
-  }
   double value = 0;
-  if (plainDecimal(t.data(), end, value) != end || t.empty()) return false;
+  if (t.empty() || plainDecimal(t.data(), end, value) != end) return false;
   out = static_cast<float>(value);
-  return true;
-}
-
-bool plainSingle(std::string_view text, float& out) noexcept {
-  NumberCursor none;
-  return plainTrimmedSingle(trimmedBlanks(text), out, none);
-}
-
-// A face corner's index field, when it is plain: an optional sign and one to nine
-// digits running up to `end` or a slash. Sets `out` and returns where it stopped, or
-// returns nullptr for any other text (the general reading decides then).
-const char* plainIndex(const char* p, const char* end, int32_t& out) noexcept {
-  const bool negative = p < end && *p == '-';
-  if (p < end && (*p == '-' || *p == '+')) ++p;
-  const char* first = p;
-  // Ten digits at most are looked at, enough to tell a tenth: 64 bits hold them. The
-  // loop's one bound is set before it, so a digit costs a compare and a multiply-add.
-  const char* last = end - p > 10 ? p + 10 : end;
-  int64_t value = 0;
-  for (unsigned digit; p != last && (digit = static_cast<unsigned char>(*p - '0')) <= 9; ++p) {
-    value = value * 10 + digit;
-  }
-  const auto digits = p - first;
-  if (digits == 0 || digits > 9 || (p < end && *p != '/')) return nullptr;
-  out = static_cast<int32_t>(negative ? -value : value);
-  return p;
-}
-
-// plainIndex, taking the index from `numbers` where it was converted ahead.
-const char* plainIndex(const char* p, const char* end, int32_t& out,
-                       NumberCursor& numbers) noexcept {
-  const ConvertedNumber* const converted = numbers.find(p, end);
-  if (converted == nullptr || converted->whole == 0) return plainIndex(p, end, out);
-  const char* const stop = p + converted->length;
-  if (stop < end && *stop != '/') return nullptr;
-  out = converted->index;
-  return stop;
-}
-
-// The common corners "7" and "7//5", when both numbers were converted ahead: what the
-// reading by token below gives for them, without cutting the token off first. `line`
-// is left as Get_FirstToken leaves it, after the blank and without trailing blanks.
-bool convertedCorner(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
-                     NumberCursor& numbers) noexcept {
-  const char* p = line.data();
-  const char* end = p + line.size();
-  if (!numbers.converts(p)) return false;
-  while (p < end && *p == ' ') ++p;
-  const ConvertedNumber* const vertex = numbers.find(p, end);
-  if (vertex == nullptr || vertex->whole == 0) return false;
-  const char* stop = p + vertex->length;
-  int32_t normal = 0;
-  if (end - stop > 1 && stop[0] == '/' && stop[1] == '/') {
-    const ConvertedNumber* const after = numbers.find(stop + 2, end);
-    if (after == nullptr || after->whole == 0) return false;
-    normal = after->index;
-    stop += 2 + after->length;
-  }
-  if (stop < end && *stop != ' ') return false;
-  while (end > stop && end[-1] == ' ') --end;
-  line = restAfter(stop, end);
-  vertexIndex = vertex->index;
-  normalIndex = normal;
   return true;
 }
 
@@ -154,23 +79,18 @@ std::string_view Get_FirstToken(std::string_view& line) {
 
 float Get_Single(std::string_view text) {
   float value = 0;
-  return plainSingle(text, value) ? value : textToSingle(text);
+  return plainTrimmedSingle(trimmedBlanks(text), value) ? value : textToSingle(text);
 }
 
 float Get_FirstSingle(std::string_view& line) {
-  NumberCursor none;
-  return Get_FirstSingle(line, none);
-}
-
-float Get_FirstSingle(std::string_view& line, NumberCursor& numbers) {
   const std::string_view trimmed = trimmedBlanks(line);
   const char* begin = trimmed.data();
   const char* end = begin + trimmed.size();
-  float value = 0;
-  const char* stop = numbers.plainSingle(begin, end, value);
+  double value = 0;
+  const char* stop = plainDecimal(begin, end, value);
   if (stop == nullptr || (stop < end && *stop != ' ')) return textToSingle(Get_FirstToken(line));
   line = restAfter(stop, end);
-  return value;
+  return static_cast<float>(value);  // at most 15 digits: well inside single range
 }
 
 int32_t Get_FirstLong(std::string_view& line) {
@@ -185,73 +105,10 @@ int32_t Get_FirstLong(std::string_view& line) {
   return value;
 }
 
-// A converted number is taken when it fills the word: it then reads as textToLong would.
-int32_t Get_FirstLong(std::string_view& line, NumberCursor& numbers) {
-  const char* p = line.data();
-  const char* end = p + line.size();
-  while (p < end && *p == ' ') ++p;
-  const ConvertedNumber* const number = numbers.find(p, end);
-  const char* const stop = number != nullptr ? p + number->length : nullptr;
-  if (number == nullptr || number->whole == 0 || (stop != end && *stop != ' '))
-    return Get_FirstLong(line);
-  while (end > stop && end[-1] == ' ') --end;
-  line = restAfter(stop, end);
-  return number->index;
-}
-
-void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
-                     NumberCursor& numbers) {
-  if (convertedCorner(line, vertexIndex, normalIndex, numbers)) return;
-  const std::string_view token = Get_FirstToken(line);
-  const char* const end = token.data() + token.size();
-  // Plain forms ("7", "7/3", "7//5", "7/3/5") are read in one pass; any other text is
-  // read the general way, as it always was.
-  if (token.empty()) {
-    vertexIndex = normalIndex = 0;
-    return;
-  }
-  const char* slash = plainIndex(token.data(), end, vertexIndex, numbers);
-  if (slash == nullptr) {
-    slash = findByte(token.data(), end, '/');
-    const std::string_view vertex(token.data(), static_cast<size_t>(slash - token.data()));
-    vertexIndex = slash < end ? toLong(leadingValue(vertex)) : roundedIfNumeric(vertex);
-  }
-  std::string_view normal;
-  if (slash < end) {
-    const char* second = findByte(slash + 1, end, '/');
-    if (second < end) normal = std::string_view(second + 1, static_cast<size_t>(end - second - 1));
-  }
-  if (normal.empty()) {
-    normalIndex = 0;
-  } else if (const char* stop = plainIndex(normal.data(), end, normalIndex, numbers);
-             stop == nullptr || stop != end) {
-    normalIndex = roundedIfNumeric(normal);
-  }
-}
-
-// The face as read ahead whole, or one corner after another, each number taken from the
-// table or read in place, without cutting tokens off: a face line costs what its numbers
-// cost. A fifth corner makes it no plain face: the four calls would leave it in the line.
-bool Get_PlainFace(std::string_view& line, int32_t (&vertexIndex)[4], int32_t (&normalIndex)[4],
-                   NumberCursor& numbers) noexcept {
-  const char* p = line.data();
-  const char* const end = p + line.size();
-  while (p < end && *p == ' ') ++p;
-  if (!numbers.face(p, end, vertexIndex, normalIndex) &&
-      !plainFace(p, end, vertexIndex, normalIndex,
-                 [&](const char* first, const char* last, int32_t& out) {
-                   return numbers.plainWhole(first, last, out);
-                 })) {
-    return false;
-  }
-  line = std::string_view(end, 0);
-  return true;
-}
-
 // A value beyond single range is not quietly turned into 0 or infinity: like the face
 // indices, it is error 6 (Overflow), which ends the import with a clear message.
-float Get_Number(std::string_view text, NumberCursor& numbers) {
-  if (float single = 0; plainTrimmedSingle(trimmedBlanks(text), single, numbers)) return single;
+float Get_Number(std::string_view text) {
+  if (float single = 0; plainTrimmedSingle(trimmedBlanks(text), single)) return single;
   double value = 0;
   return parseDecimal(text, '.', value) ? toSingle(value) : 0.0f;
 }

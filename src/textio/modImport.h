@@ -7,8 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ConvertedNumbers.h"
-
 namespace vlm::modImport {
 
 // The component's start-up procedure; it does nothing.
@@ -22,32 +20,16 @@ std::string_view Get_FirstToken(std::string_view& line);
 float Get_Single(std::string_view text);
 
 // textToSingle(Get_FirstToken(line)), with the common short number read in the same pass
-// that finds its end. With `numbers`, a number converted ahead is taken from there.
+// that finds its end.
 float Get_FirstSingle(std::string_view& line);
-float Get_FirstSingle(std::string_view& line, NumberCursor& numbers);
 
 // textToLong(Get_FirstToken(line)), with digits alone (nine at most, the usual case) read
-// in one pass; with `numbers`, such a number converted ahead is taken from there.
+// in one pass.
 int32_t Get_FirstLong(std::string_view& line);
-int32_t Get_FirstLong(std::string_view& line, NumberCursor& numbers);
-
-// Cuts the next face corner (v, v/t, v//n or v/t/n) off `line`; the vertex and normal
-// indices are rounded half to even (0 where missing or not a number). Error 6 when a
-// value does not fit 32 bits. A number converted ahead is taken from `numbers`.
-void Get_FaceIndices(std::string_view& line, int32_t& vertexIndex, int32_t& normalIndex,
-                     NumberCursor& numbers);
-
-// Get_FaceIndices four times, for the usual face: up to four corners "7" or "7//5" of
-// plain whole numbers (a sign and at most nine digits), and nothing else; numbers converted
-// ahead are taken from `numbers`. True with the indices set as the four calls set them (0
-// for a corner missing) and `line` left empty; false for any other text, leaving `line`.
-bool Get_PlainFace(std::string_view& line, int32_t (&vertexIndex)[4], int32_t (&normalIndex)[4],
-                   NumberCursor& numbers) noexcept;
 
 // The value of a numeric text ("." as the point) in single precision, else 0. Error 6
 // when the value is beyond single range.
-// A number converted ahead is taken from `numbers`.
-float Get_Number(std::string_view text, NumberCursor& numbers);
+float Get_Number(std::string_view text);
 
 // Replaces every occurrence of `find` in `target` at or after 1-based `start`, left to
 // right, never searching inserted text again. An empty `find` replaces nothing; a start

@@ -92,12 +92,6 @@ class HeadlessToolkit final : public Toolkit {
     if (progressListener_) noticeStores();
     if (yields_ >= nextDue_) runDueActions();
   }
-  // The listener is told at every yield; otherwise the yields before the next action's do
-  // nothing.
-  uint64_t quietYields() const override {
-    return progressListener_ || nextDue_ <= yields_ + 1 ? 0 : nextDue_ - yields_ - 1;
-  }
-  void passQuietYields(uint64_t count) override { yields_ += count; }
 
  private:
   friend class HeadlessForm;

@@ -24,10 +24,6 @@ class IImportDialog {
   // Yields to the message loop once: pending dialog events (Cancel, the close box) run
   // here. Called after every line, so it costs next to nothing when nothing is due.
   virtual void DoEvents() = 0;
-  // How many of the next DoEvents calls would do nothing but be counted, and counting
-  // `count` of them as made (see Toolkit::quietYields). 0 where each may act.
-  virtual uint64_t quietYields() { return 0; }
-  virtual void passQuietYields(uint64_t count) { static_cast<void>(count); }
   // A message box with `message` alone (no icon, an OK button, the component's title).
   virtual void showMessage(std::string_view message) = 0;
 };
@@ -46,28 +42,6 @@ class ProgressReport {
     } else if (done <= static_cast<double>(dialog_.progressMax())) {
       dialog_.setProgressValue(static_cast<float>(done));
     }
-  }
-  // showWithin for each of a run of rising values, when each would just be stored: the bar
-  // then ends at `last`. False, storing nothing, where the dialog is told of every value, or
-  // a value of the run could be refused or passed over.
-  bool showRisingWithin(double first, double last) {
-    if (bar_ == nullptr || !(first >= static_cast<double>(bar_->min)) ||
-        !(last <= static_cast<double>(bar_->max))) {
-      return false;
-    }
-    bar_->set(static_cast<float>(last));
-    return true;
-  }
-  // show(done), or showWithin(done) when `within`, where that is a plain store into the
-  // lent bar or nothing at all. False, storing nothing, where the dialog is told of every
-  // value or the bar would refuse this one.
-  bool storeQuietly(double done, bool within) {
-    if (bar_ == nullptr) return false;
-    if (within && !(done <= static_cast<double>(bar_->max))) return true;
-    const auto value = static_cast<float>(done);
-    if (!(value >= bar_->min && value <= bar_->max)) return false;
-    bar_->value = value;
-    return true;
   }
   // ProgressBar1.Value = done (error 380 beyond the bar's maximum)
   void show(double done) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ToolkitSlot.h"
 #include "ui/FormSpec.h"
 #include "ui/ProgressBar.h"
 
@@ -103,17 +104,7 @@ class Toolkit {
   // Runs the events that are due; called after every line an importer reads, so it must
   // cost next to nothing when nothing is due.
   virtual void doEvents() = 0;
-  // How many of the next doEvents calls would do nothing but be counted: none run events,
-  // draw or tell anyone anything. A reader of many small records reports a run of them as
-  // one, and passQuietYields counts the calls it stands for.
-  virtual uint64_t quietYields() const { return 0; }
-  virtual void passQuietYields(uint64_t count) { static_cast<void>(count); }
 };
-
-// The host's current toolkit, or nullptr (kept in the shared runtime library).
-Toolkit* toolkit() noexcept;
-// Installs (or with nullptr removes) the current toolkit; the caller keeps ownership.
-void setToolkit(Toolkit* toolkit) noexcept;
 
 // The current toolkit; error 429 with a clear description when the host installed none.
 Toolkit& requireToolkit();

@@ -17,7 +17,6 @@
 
 #include "Generate.h"
 #include "platform/Error.h"
-#include "platform/Processors.h"
 #include "refhost/ReferenceScene.h"
 #include "shell/frmImport.h"
 #include "textio/ImportContext.h"
@@ -234,28 +233,6 @@ INSTANTIATE_TEST_SUITE_P(Inputs, DamagedFile, ::testing::ValuesIn(inputs()), [](
       name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
   return name;
 });
-
-// A file of several blocks has its next block read ahead on a second processor while the
-// import works, and for OBJ, DXF and POV-Ray its numbers converted; the importing thread alone
-// still reads lines and records, so a stop at the first progress report ends the import
-// there, as on one processor.
-TEST_F(HostileImport, AStopAtTheFirstReportEndsTheImportWhileTheNextBlockIsReadAhead) {
-  if (!secondProcessorAvailable()) GTEST_SKIP() << "one processor: nothing is read ahead";
-  for (const gen::FormatInfo& format : gen::formats()) {
-    SCOPED_TRACE(format.key);
-    const std::string path = dir.file(std::string(format.key) + std::string(format.extension));
-    format.write({path, 3.5});
-    bool readingAhead = false;
-    const Outcome stopped = importPath(path, {}, 1, [&] {
-      const NumberedFile* file = fileTable().find(ImportContext::kImportFile);
-      readingAhead = file != nullptr && file->readingAhead();
-    });
-    EXPECT_TRUE(readingAhead) << "the second thread was not reading the next block";
-    const uint64_t readOnAfterStop = format.extension == ".3ds" ? 2 : format.extension == ".ply";
-    EXPECT_LE(stopped.yields, 1 + readOnAfterStop) << "read on after the stop";
-    EXPECT_TRUE(stopped.failures.empty() && stopped.objects == 0 && stopped.idle);
-  }
-}
 
 // A file name (its extension the format) and how the file starts; its last byte fills 50 MB.
 const std::pair<const char*, std::string> kLongLines[] = {

@@ -1,11 +1,13 @@
 // What the scenes of tests/data/obj cannot show: the read mode the first line end
 // chooses, the name from a full path, the progress reported to the dialog, records the
 // host counts as invalid, and the error and closed file that a failing, cut or stopped
-// Load leaves behind.
+// Load leaves behind; and the face corners in every form.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "importobj/CImp_OBJ.h"
+#include "importobj/ObjFaces.h"
+#include "support/ErrorOf.h"
 #include "support/ImporterFixture.h"
 
 namespace vlm::test {
@@ -98,6 +100,40 @@ TEST_F(ObjImport, EveryStopHandsOverWhatWasReadAndClosesTheFile) {
   EXPECT_EQ(objectsAtEveryStop(crlf({"# Object a", "vn 0 0 1", "v 1.5 0 0", "v 0 2 0", "v 0 0 3",
                                      "f 1//1 2//1 3//1", "s off", "# Object b", "f -3 -2 -1"})),
             "1111111222");
+}
+
+TEST(ObjFaces, IndicesTakeVertexAndNormalOfEveryCornerForm) {
+  // clang-format off
+  const struct { const char* token; int32_t vertex, normal, error = 0; } cases[] = {
+      {"7/3/5", 7, 5}, {"7//5", 7, 5}, {"7/3", 7, 0}, {"7", 7, 0}, {"/5", 0, 0}, {"/", 0, 0},
+      {"x", 0, 0}, {"-", 0, 0}, {"7x", 0, 0}, {"-2/-1/-3", -2, -3}, {"+4//+6", 4, 6},
+      {"-0//-0", 0, 0}, {"2.5//3.5", 2, 4}, {"7.5", 8, 0}, {"1e2/0/1e1", 100, 10},
+      {"12abc/1/7x", 12, 0}, {"7/3/5/9", 7, 0}, {"12//34/", 12, 0}, {"5/6/", 5, 0},
+      {"5//", 5, 0}, {"", 0, 0}, {"   ", 0, 0},
+      {"123456789//987654321", 123456789, 987654321},
+      {"1234567890/1/2", 1234567890, 2},  // ten digits: read the general way
+      {"2147483647.4", 2147483647, 0}, {"-2147483648.5//1", -2147483647 - 1, 1},
+      {"2147483648", 0, 0, err::kOverflow}, {"1//2147483648", 0, 0, err::kOverflow},
+      {"1e999/1", 0, 0, err::kOverflow}, {"-2147483649/1/1", 0, 0, err::kOverflow}};
+  // clang-format on
+  for (const auto& c : cases) {
+    std::string_view line = c.token;
+    int32_t vertex = -99, normal = -99;
+    ASSERT_EQ(errorOf([&] { Get_FaceIndices(line, vertex, normal); }), c.error) << c.token;
+    if (c.error != 0) continue;
+    EXPECT_EQ(std::tuple(vertex, normal, line), std::tuple(c.vertex, c.normal, "")) << c.token;
+  }
+}
+
+// Corners are cut off a line one by one, blanks around them trimmed, and a line with
+// fewer corners gives zeros for the rest.
+TEST(ObjFaces, CornersAreCutOffTheLineOneByOne) {
+  std::string_view line = " 1//2  3 4//5 ";
+  int32_t v[4], n[4];
+  for (int k = 0; k < 4; ++k) Get_FaceIndices(line, v[k], n[k]);
+  EXPECT_EQ(std::vector(v, v + 4), std::vector({1, 3, 4, 0}));
+  EXPECT_EQ(std::vector(n, n + 4), std::vector({2, 0, 5, 0}));
+  EXPECT_EQ(line, "");
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "../settings/SettingsTestSupport.h"
 #include "host/HostObjects.h"
 #include "platform/Dispatch.h"
-#include "platform/FileTable.h"
+#include "fileio/FileTable.h"
 #include "platform/ObjectRegistry.h"
 #include "refhost/CallRecorder.h"
 #include "settings/SettingsStore.h"

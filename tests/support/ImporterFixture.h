@@ -15,7 +15,7 @@
 
 #include "platform/Collection.h"
 #include "refhost/CallRecorder.h"
-#include "platform/FileTable.h"
+#include "fileio/FileTable.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 #include "support/TestDialog.h"

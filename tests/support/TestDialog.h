@@ -17,14 +17,11 @@ namespace vlm::test {
 // Stands in for the import dialog while an importer reads: every progress value kept, a
 // hook that runs at each progress report, the moment right before the importer yields
 // (setting `stop` there is a Cancel answered with Yes), and the yield of the installed
-// toolkit, if any. With `lent` set, the bar is lent out as the real dialog lends it, and
-// yields the toolkit would pass quietly may be reported as one.
+// toolkit, if any. With `lent` set, the bar is lent out as the real dialog lends it.
 class TestDialog : public ui::IImportDialog {
  public:
   float progressMax() override { return max; }
   ui::ProgressBarState* progressBar() override { return lent; }
-  uint64_t quietYields() override { return ui::toolkit() ? ui::toolkit()->quietYields() : 0; }
-  void passQuietYields(uint64_t count) override { ui::toolkit()->passQuietYields(count); }
   void setProgressValue(float value) override {
     progress.push_back(value);
     if (onProgress) onProgress(progress.size());

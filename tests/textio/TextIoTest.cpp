@@ -2,20 +2,16 @@
 // the same rules (small, long and random files, where blocks meet), and the line helpers.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
 #include <bit>
 #include <limits>
 #include <optional>
 #include <random>
 #include <string>
 #include <tuple>
-#include <vector>
 
-#include "platform/Convert.h"
-#include "platform/ConvertedNumbers.h"
+#include "fileio/FileTable.h"
+#include "fileio/Numbers.h"
 #include "platform/Error.h"
-#include "platform/FileTable.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 #include "support/TestDialog.h"
@@ -27,18 +23,6 @@ namespace vlm::modImport {
 namespace {
 
 using test::errorOf;
-
-// The numbers of `text` converted as the thread that reads ahead converts a block, and a
-// cursor over them: the readers must give the same with it as without.
-struct ConvertedAhead {
-  // Room for a number at every byte.
-  explicit ConvertedAhead(std::string_view text) : table(6 * (text.size() + 1)) {
-    table.convert(text.data(), text.size(), std::atomic<bool>(false));
-    cursor.reset(text.data(), text.size(), &table);
-  }
-  ConvertedNumbers table;
-  NumberCursor cursor;
-};
 
 constexpr size_t kBlock = NumberedFile::kBlockSize;
 
@@ -99,36 +83,6 @@ class ReadLine : public ::testing::Test {
   test::TestDialog dialog_;
   std::optional<ImportContext> import_;
 };
-
-// Lines whose yields are quiet only store the bar's value, and a run of records is reported
-// as one: by the end of the import the toolkit has counted every yield, a due action ran in
-// its own yield, and the bar holds the last value; a value the bar refuses is still refused
-// at its line.
-TEST(ImportContext, LinesWithQuietYieldsAreCountedAndLeaveTheLastValue) {
-  ui::HeadlessToolkit toolkit;
-  ui::setToolkit(&toolkit);
-  for (const uint64_t yield : {7, 20}) toolkit.atYield(yield, ui::UserAction::call([] {}));
-  test::TestDialog dialog;
-  ui::ProgressBarState bar{0, 100, 0};
-  dialog.lent = &bar;
-  std::optional<ImportContext> import(std::in_place, "a.obj", ImportOptions{}, dialog, dialog.stop);
-  int32_t refused = 0;
-  for (int line = 1; line <= 10; ++line) {
-    import->showProgressAndYield(line * 10 - 5);
-    if (line == 8) refused = errorOf([&] { import->showProgressAndYield(150); });
-  }
-  import->showProgressWithinAndYield(150);  // beyond the maximum: passed over
-  EXPECT_EQ(bar.value, 95.0f);
-  // Records reported as one run: refused where one value is beyond the bar or a yield
-  // would act, else leaving the last one's values.
-  EXPECT_FALSE(import->reportQuietly(96, 101, 2) || import->reportQuietly(96, 98, 9));
-  EXPECT_TRUE(import->reportQuietly(96, 98, 3));
-  EXPECT_EQ(std::tuple(bar.value, import->CharsRead), std::tuple(98.0f, 98));
-  import.reset();
-  EXPECT_EQ(std::tuple(refused, toolkit.yields(), toolkit.log().back()),
-            std::tuple(380, uint64_t{14}, "yield 7: no form is shown, action dropped"));
-  ui::setToolkit(nullptr);
-}
 
 TEST_F(ReadLine, OtherModeKeepsThePositionNoFileReadsNothingAndCharsReadSaturates) {
   open("first\r\nsecond\r\n", 7);
@@ -218,109 +172,18 @@ TEST(TextHelpers, FirstSingleFirstLongAndSingleReadLikeTextToSingleAndTextToLong
     EXPECT_EQ(std::tuple(quickError, std::bit_cast<uint32_t>(quickValue), quick),
               std::tuple(generalError, std::bit_cast<uint32_t>(generalValue), general))
         << '"' << text << '"';
-    std::string_view ahead = text;
-    ConvertedAhead converted(text);
-    const int32_t aheadError =
-        errorOf([&] { generalValue = Get_FirstSingle(ahead, converted.cursor); });
-    EXPECT_EQ(std::tuple(aheadError, std::bit_cast<uint32_t>(generalValue), ahead),
-              std::tuple(quickError, std::bit_cast<uint32_t>(quickValue), quick));
     // Whole numbers alike, read as textToLong reads the first word.
-    std::string_view word[3] = {text, text, text};
-    int32_t whole[3] = {-9, -9, -9};
-    NumberCursor& table = converted.cursor;
-    const int32_t errors[3] = {errorOf([&] { whole[0] = textToLong(Get_FirstToken(word[0])); }),
-                               errorOf([&] { whole[1] = Get_FirstLong(word[1]); }),
-                               errorOf([&] { whole[2] = Get_FirstLong(word[2], table); })};
-    EXPECT_EQ(std::tuple(errors[1], errors[2], whole[1], whole[2], word[1], word[2]),
-              std::tuple(errors[0], errors[0], whole[0], whole[0], word[0], word[0]))
+    std::string_view word[2] = {text, text};
+    int32_t whole[2] = {-9, -9};
+    const int32_t errors[2] = {errorOf([&] { whole[0] = textToLong(Get_FirstToken(word[0])); }),
+                               errorOf([&] { whole[1] = Get_FirstLong(word[1]); })};
+    EXPECT_EQ(std::tuple(errors[1], whole[1], word[1]), std::tuple(errors[0], whole[0], word[0]))
         << '"' << text << '"';
     const int32_t singleError = errorOf([&] { quickValue = Get_Single(text); });
     const int32_t wholeError = errorOf([&] { generalValue = textToSingle(text); });
     EXPECT_EQ(std::tuple(singleError, std::bit_cast<uint32_t>(quickValue)),
               std::tuple(wholeError, std::bit_cast<uint32_t>(generalValue)))
         << '"' << text << '"';
-  }
-}
-
-TEST(TextHelpers, FaceIndicesTakeVertexAndNormalOfEveryCornerForm) {
-  // clang-format off
-  const struct { const char* token; int32_t vertex, normal, error = 0; } cases[] = {
-      {"7/3/5", 7, 5}, {"7//5", 7, 5}, {"7/3", 7, 0}, {"7", 7, 0}, {"/5", 0, 0}, {"/", 0, 0},
-      {"x", 0, 0}, {"-", 0, 0}, {"7x", 0, 0}, {"-2/-1/-3", -2, -3}, {"+4//+6", 4, 6},
-      {"-0//-0", 0, 0}, {"2.5//3.5", 2, 4}, {"7.5", 8, 0}, {"1e2/0/1e1", 100, 10},
-      {"12abc/1/7x", 12, 0}, {"7/3/5/9", 7, 0}, {"12//34/", 12, 0}, {"5/6/", 5, 0},
-      {"123456789//987654321", 123456789, 987654321},
-      {"1234567890/1/2", 1234567890, 2},  // ten digits: read the general way
-      {"2147483647.4", 2147483647, 0}, {"-2147483648.5//1", -2147483647 - 1, 1},
-      {"2147483648", 0, 0, err::kOverflow}, {"1//2147483648", 0, 0, err::kOverflow},
-      {"1e999/1", 0, 0, err::kOverflow}, {"-2147483649/1/1", 0, 0, err::kOverflow}};
-  // clang-format on
-  for (const auto& c : cases) {
-    ConvertedAhead converted(c.token);
-    NumberCursor none;
-    for (NumberCursor* numbers : {&none, &converted.cursor}) {
-      std::string_view line = c.token;
-      int32_t vertex = -99, normal = -99;
-      ASSERT_EQ(errorOf([&] { Get_FaceIndices(line, vertex, normal, *numbers); }), c.error)
-          << c.token;
-      if (c.error != 0) continue;
-      EXPECT_EQ(std::tuple(vertex, normal, line), std::tuple(c.vertex, c.normal, "")) << c.token;
-    }
-  }
-}
-
-// Face lines read corner by corner give the same with numbers converted ahead as without;
-// the usual face read whole, off the table or converted in place, gives what four corners give.
-TEST(TextHelpers, FaceLinesReadAlikeCornerByCornerOrWholeWithNumbersConvertedAhead) {
-  // clang-format off
-  const std::pair<const char*, bool> cases[] = {
-      {"1//1 578//578 579//579 2//2", true}, {" 1//2  3 4//5 ", true}, {"-3//-1 -2 -1//-3", true},
-      {"1 2", true}, {" ", true}, {"1/2/3 4/5/6 7/8/9", false}, {"1 2 3 4 5", false},
-      {"1 2.5 3//4.5 +5//-0", false}, {"-1//-2 7/8/9 3//x 4// 5//6/", false}, {"1//2/ 3 4", false},
-      {"1 2 3\t", false}, {"1234567890 1 2", false}};
-  // clang-format on
-  std::mt19937 random(11);
-  const std::string_view pieces[] = {"1", "27", "-4", "//", "/", " ", "  ", "x", "0", ".5"};
-  std::vector<std::string> lines;
-  for (int i = 0; i < 3000; ++i) {  // the cases, then random lines of one to a dozen pieces
-    std::string& line = lines.emplace_back(i < std::ssize(cases) ? cases[i].first : "");
-    while (i >= std::ssize(cases) && (line.empty() || random() % 12 != 0))
-      line += pieces[random() % std::size(pieces)];
-  }
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const std::string& text = lines[i];
-    ConvertedAhead converted(text), again(text);
-    NumberCursor none;
-    std::string_view plain = text, ahead = text, whole = text;
-    int32_t v[2][6], n[2][6], wholeV[4], wholeN[4];
-    // Every other line read whole off the table, the others converting in place.
-    const bool read = Get_PlainFace(whole, wholeV, wholeN, i % 2 == 0 ? again.cursor : none);
-    for (int k = 0; k < 6; ++k) {
-      const int32_t error = errorOf([&] { Get_FaceIndices(plain, v[0][k], n[0][k], none); });
-      ASSERT_EQ(errorOf([&] { Get_FaceIndices(ahead, v[1][k], n[1][k], converted.cursor); }), error);
-      if (error != 0) break;  // a number beyond range: no whole face
-      EXPECT_EQ(std::tuple(v[1][k], n[1][k], ahead), std::tuple(v[0][k], n[0][k], plain)) << text;
-      EXPECT_TRUE(k != 3 || !read ||
-                  (std::equal(wholeV, wholeV + 4, v[0]) && whole == plain &&
-                   std::equal(wholeN, wholeN + 4, n[0])))
-          << text;
-    }
-    EXPECT_TRUE(i >= std::size(cases) || read == cases[i].second) << text;
-    // The line as a file's face line, its end trimmed as the importer trims it, read
-    // whole ahead: off the face table where one was made.
-    const std::string block = "\nf " + text.substr(0, text.find_last_not_of(' ') + 1) + "\n";
-    ConvertedNumbers faces(6 * block.size(), true);
-    faces.convert(block.data(), block.size(), std::atomic<bool>(false));
-    NumberCursor facesCursor;
-    facesCursor.reset(block.data(), block.size(), &faces);
-    int32_t v3[4], n3[4];
-    std::string_view ahead3(block.data() + 3, block.size() - 4),
-        longer(ahead3.data(), ahead3.size() + 1);
-    EXPECT_FALSE(Get_PlainFace(longer, v3, n3, facesCursor)) << "a face read for other text";
-    ASSERT_EQ(Get_PlainFace(ahead3, v3, n3, facesCursor), read) << text;
-    EXPECT_TRUE(!read || (std::equal(v3, v3 + 4, wholeV) && std::equal(n3, n3 + 4, wholeN)))
-        << text;
-    EXPECT_TRUE(i != 0 || faces.endFaces() - faces.beginFaces() == 1);
   }
 }
 
@@ -333,12 +196,9 @@ TEST(TextHelpers, NumberIsNumericTextWithAPeriodElseZeroAndOverflowsBeyondSingle
       {"1e400", 0, err::kOverflow}};
   // clang-format on
   for (const auto& c : cases) {
-    float value = -1, ahead = -1;
-    ConvertedAhead converted(c.text);
-    NumberCursor none;
-    EXPECT_EQ(errorOf([&] { value = Get_Number(c.text, none); }), c.error) << c.text;
-    EXPECT_EQ(errorOf([&] { ahead = Get_Number(c.text, converted.cursor); }), c.error) << c.text;
-    EXPECT_EQ(std::pair(value, ahead), std::pair(c.error == 0 ? c.value : -1, value)) << c.text;
+    float value = -1;
+    EXPECT_EQ(errorOf([&] { value = Get_Number(c.text); }), c.error) << c.text;
+    EXPECT_EQ(value, c.error == 0 ? c.value : -1) << c.text;
   }
 }
 

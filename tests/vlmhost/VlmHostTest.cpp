@@ -10,8 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Processors.h"
-#include "support/OneProcessor.h"
 #include "vlmhost/VlmHostRun.h"
 
 namespace {
@@ -156,32 +154,5 @@ TEST_F(VlmHost, RegistrationIsWrittenReportedAndFoundByAHostWithoutThePlugInBesi
   EXPECT_EQ(lost.status, 1);
   EXPECT_NE(lost.err.find("cannot find the plug-in"), std::string::npos) << lost.err;
 }
-
-// On two processors the numbers of a text file of several blocks are converted ahead, on
-// the thread that reads ahead; on one they are converted as each line is read. The
-// geometry is the same to the last bit either way.
-class Processors : public vlm::testing::VlmHostFolder,
-                   public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
-
-TEST_P(Processors, GiveTheSameGeometry) {
-  if (!vlm::secondProcessorAvailable()) GTEST_SKIP() << "one processor: nothing is converted ahead";
-  const auto [format, extension] = GetParam();
-  const std::string file = (folder_ / "generated").string() + extension;
-  const std::vector<std::string> generate{VLMGEN_PATH, "--format", format, "--mb", "3.5", file};
-  ASSERT_EQ(vlm::test::runIn(folder_, generate).status, 0);
-  const std::vector<std::string> args{"--geometry", file};
-  const Outcome two = run(args);
-  const vlm::test::OneProcessor pinned;  // to the end of the test
-  const Outcome one = run(args);
-  ASSERT_EQ(two.status, 0) << two.err;
-  EXPECT_GT(two.out.size(), size_t{1} << 20);
-  EXPECT_TRUE(two.out == one.out) << "the geometry differs";
-}
-
-INSTANTIATE_TEST_SUITE_P(TextFormats, Processors,
-                         ::testing::Values(std::pair{"obj", ".obj"}, std::pair{"obj_lf", ".obj"},
-                                           std::pair{"dxf", ".dxf"}, std::pair{"inc", ".inc"},
-                                           std::pair{"ply_ascii", ".ply"}),
-                         [](const auto& info) { return std::string(info.param.first); });
 
 }  // namespace

@@ -79,11 +79,6 @@ class FltkToolkit final : public Toolkit {
     if (++yields_ < nextClockRead_) return;
     pump();
   }
-  // The yields before the next clock read do nothing.
-  uint64_t quietYields() const override {
-    return nextClockRead_ <= yields_ + 1 ? 0 : nextClockRead_ - yields_ - 1;
-  }
-  void passQuietYields(uint64_t count) override { yields_ += count; }
 
   // Every message box shown so far (prompt, icon, buttons, title, answer).
   const std::vector<MessageRecord>& messages() const;

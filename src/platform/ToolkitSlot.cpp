@@ -1,8 +1,4 @@
-// The slot holding the host's current dialog toolkit.
-//
-// Built into the shared runtime library (vlmplatform), not into the plug-in, so that
-// the toolkit a host program installs is the one the plug-in reaches.
-#include "ui/Toolkit.h"
+#include "platform/ToolkitSlot.h"
 
 namespace vlm::ui {
 

@@ -1,4 +1,4 @@
-#include "platform/FileTable.h"
+#include "fileio/FileTable.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,7 +12,6 @@
 #include <utility>
 
 #include "platform/Error.h"
-#include "platform/Processors.h"
 
 namespace vlm {
 
@@ -28,14 +27,27 @@ int64_t offsetAfter(int64_t offset, size_t count) noexcept {
   return count > room ? kMaxOffset : offset + static_cast<int64_t>(count);
 }
 
-std::string systemReason(int systemError) { return std::generic_category().message(systemError); }
+// Reads `count` bytes at `offset` of the open file `fd` into `dst`, through short reads
+// and interruptions; returns how many it got. An I/O error reads as the end of the file.
+size_t readAt(int fd, int64_t offset, char* dst, size_t count) noexcept {
+  size_t done = 0;
+  while (done < count && offset < kMaxOffset) {
+    const size_t want = std::min<size_t>(count - done, static_cast<size_t>(kMaxOffset - offset));
+    const ssize_t n = ::pread(fd, dst + done, want, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // the end, or an I/O error, which reads as the end
+    done += static_cast<size_t>(n);
+    offset += n;
+  }
+  return done;
+}
 
 // Empty for a regular file, else why the file cannot be read as one.
 std::string notRegularFile(int fd) {
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return systemReason(errno);
+  if (::fstat(fd, &st) != 0) return std::generic_category().message(errno);
   if (S_ISREG(st.st_mode)) return {};
-  return S_ISDIR(st.st_mode) ? systemReason(EISDIR) : "Not a regular file";
+  return S_ISDIR(st.st_mode) ? std::generic_category().message(EISDIR) : "Not a regular file";
 }
 
 [[noreturn]] void raiseBadRecordNumber() {
@@ -50,30 +62,11 @@ void checkNumber(int16_t number) {
 
 }  // namespace
 
-void raiseFileFailure(int32_t number, const std::string& path, const std::string& reason) {
-  raise(number, classicDescription(number) + ": " + path + " (" + reason + ")");
-}
-
-void raiseFileFailure(const std::string& path, int systemError) {
-  int32_t number = err::kPathFileAccess;
-  switch (systemError) {
-    case ENOENT: number = err::kFileNotFound; break;
-    case ENOTDIR: number = err::kPathNotFound; break;
-    case EACCES:
-    case EPERM: number = err::kPermissionDenied; break;
-    default: break;
-  }
-  raiseFileFailure(number, path, systemReason(systemError));
-}
-
 // --- NumberedFile ----------------------------------------------------------------------
 
 NumberedFile::NumberedFile(int fd, std::string path) noexcept : fd_(fd), path_(std::move(path)) {}
 
-NumberedFile::~NumberedFile() {
-  ahead_.reset();  // its thread reads fd_ until then
-  ::close(fd_);
-}
+NumberedFile::~NumberedFile() { ::close(fd_); }
 
 int64_t NumberedFile::length() const noexcept {
   struct stat st {};
@@ -92,36 +85,12 @@ void NumberedFile::allocateBlock() {
   const uint64_t rounded = (fileLength + kMinBlockSize - 1) / kMinBlockSize * kMinBlockSize;
   blockCapacity_ = static_cast<size_t>(std::clamp<uint64_t>(rounded, kMinBlockSize, kBlockSize));
   block_ = std::make_unique_for_overwrite<char[]>(blockCapacity_);
-  if (fileLength > 2 * kBlockSize && secondProcessorAvailable()) {
-    try {
-      ahead_ = std::make_unique<ReadAhead>(fd_, blockCapacity_);
-    } catch (const std::system_error&) {
-      // No thread to be had: every block is read when it is needed, as on one processor.
-    }
-  }
-  if (convertAhead_) convertNumbersAhead(facesAhead_);
 }
 
-void NumberedFile::convertNumbersAhead(bool faces) {
-  convertAhead_ = true;
-  facesAhead_ = faces;
-  if (!ahead_ || converted_) return;
-  converted_ = std::make_unique<ConvertedNumbers>(blockCapacity_, faces);
-  ahead_->convertNumbers(faces);
-}
-
-// Reads the block at `offset`, or takes it from the second thread, which then goes on
-// to the block after it: readers of these files mostly go through them from the start.
 size_t NumberedFile::fillBlock(int64_t offset) {
   allocateBlock();
   blockOffset_ = offset;
-  const std::optional<size_t> ahead =
-      ahead_ ? ahead_->take(offset, block_, converted_) : std::nullopt;
-  // A block taken before may still be being converted: let that end before writing it.
-  if (!ahead && ahead_) ahead_->settle();
-  blockLength_ = ahead ? *ahead : readAt(fd_, offset, block_.get(), blockCapacity_);
-  numbers_.reset(block_.get(), blockLength_, ahead ? converted_.get() : nullptr);
-  if (ahead_ && blockLength_ == blockCapacity_) ahead_->ask(offsetAfter(offset, blockLength_));
+  blockLength_ = readAt(fd_, offset, block_.get(), blockCapacity_);
   return blockLength_;
 }
 

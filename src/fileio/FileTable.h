@@ -4,8 +4,7 @@
 // small positional reads (a 3DS chunk header, a name byte by byte) and the line reader's
 // sequential access cost a memcpy, not a system call. Blocks are read with pread rather
 // than mapped: a file that another process truncates while we read it only comes up
-// short, it cannot fault. A file of more than two blocks, opened where a second processor
-// is free, has its next block read ahead on a second thread (ReadAhead.h).
+// short, it cannot fault.
 //
 // End of file follows the classic rule: it is noticed only when a read attempt finds no
 // byte (or too few) left; a read that takes the last byte does not yet mark it. Once
@@ -20,9 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ConvertedNumbers.h"
 #include "platform/Error.h"
-#include "platform/ReadAhead.h"
 
 namespace vlm {
 
@@ -74,16 +71,6 @@ class NumberedFile {
   // Error 63 for a negative offset.
   void seek(int64_t offset);
 
-  // True while the next block is being read, or waits read, on the second thread.
-  bool readingAhead() const { return ahead_ && ahead_->asked(); }
-
-  // Blocks read ahead from now on come with their numbers converted (ConvertedNumbers.h),
-  // for a reader of text, and with `faces`, the plain face lines of an OBJ file read
-  // whole; without a second thread nothing changes.
-  void convertNumbersAhead(bool faces = false);
-  // The look-ups in the numbers converted for the current block; peek() resets it.
-  NumberCursor& numbers() noexcept { return numbers_; }
-
  private:
   std::string_view refill();
   bool buffered(int64_t offset, size_t count) const noexcept;
@@ -98,11 +85,6 @@ class NumberedFile {
   size_t blockLength_ = 0;         // valid bytes in block_
   int64_t position_ = 0;           // next byte of sequential access
   bool eof_ = false;
-  bool convertAhead_ = false;
-  bool facesAhead_ = false;
-  std::unique_ptr<ReadAhead> ahead_;  // the second thread, for a file of several blocks
-  std::unique_ptr<ConvertedNumbers> converted_;  // of block_, when it was read ahead
-  NumberCursor numbers_;
 };
 
 class FileTable {
@@ -163,14 +145,6 @@ class FileTable {
 
   std::array<std::unique_ptr<NumberedFile>, kMaxNumber + 1> files_;
 };
-
-// A failed file access as an error: "File not found: /x/y.obj (No such file or directory)",
-// the classic text of `number`, the path and the reason.
-[[noreturn]] void raiseFileFailure(int32_t number, const std::string& path,
-                                   const std::string& reason);
-// The same for the system's error `systemError`: 53 when the file does not exist, 76 when a
-// folder on the way does not, 70 without permission, 75 for anything else.
-[[noreturn]] void raiseFileFailure(const std::string& path, int systemError);
 
 // The component's one file table.
 FileTable& fileTable();
