@@ -25,7 +25,7 @@ std::string versionMessage(int32_t version) {
 
 void CImp_3DS::Load(ImportContext& p_Import, CollectionRef& p_colObject3D,
                     CollectionRef& p_colMaterial3D) {
-  m_Import = &p_Import;
+  import_ = &p_Import;
   std::string failure;  // the description of a failure reported by a reader
   try {
     m_Trace = "LOAD3DS...";
@@ -57,8 +57,8 @@ void CImp_3DS::Load(ImportContext& p_Import, CollectionRef& p_colObject3D,
 // Positions are 32-bit, so a file with bytes beyond the last position cannot be read
 // as the format describes it; it is refused before anything is read (error -100).
 void CImp_3DS::openFile() {
-  m_Import->Open();
-  const int64_t length = m_Import->Lof();
+  import_->Open();
+  const int64_t length = import_->Lof();
   if (length > kLargestFile) {
     raise(err::k3DS, "File too large: " + std::to_string(length) +
                          " bytes, a 3DS file can have at most " + std::to_string(kLargestFile) +
@@ -91,7 +91,7 @@ std::string CImp_3DS::readFileStart(int32_t& pos) {
 
 // Closes the file, drops the objects (the materials stay with the caller) and raises.
 void CImp_3DS::failLoad(CollectionRef& p_colObject3D, const RuntimeError& error) {
-  m_Import->Close();
+  import_->Close();
   m_colObject3D.reset();
   p_colObject3D.reset();
   throw error;

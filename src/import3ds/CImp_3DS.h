@@ -64,14 +64,14 @@ class CImp_3DS {
 
   // Byte access at 1-based positions of the import file: bytes past its end read as zero,
   // and a read that runs past the end marks the end.
-  void readAt(int32_t pos, void* dst, size_t count) { m_Import->Get(pos, dst, count); }
+  void readAt(int32_t pos, void* dst, size_t count) { import_->Get(pos, dst, count); }
   template <class T>
   T readValue(int32_t pos) {
     T value{};
     readAt(pos, &value, sizeof value);
     return value;
   }
-  bool atEnd() const { return m_Import->Eof(); }
+  bool atEnd() const { return import_->Eof(); }
   // A list of `bytes` bytes at `pos` that is not read: its last byte is, so that a list
   // running past the end of the file marks the end as reading all of it would.
   void markEndOfList(int32_t pos, int64_t bytes);
@@ -137,16 +137,16 @@ class CImp_3DS {
   float m_Percent = 0;
 
   // Working arrays, kept between meshes so that a mesh costs no allocation.
-  std::vector<float> m_Vertices;        // x, z, y per vertex: what Add_Vertices gets
-  std::vector<uint16_t> m_FaceRecords;  // a, b, c, flags per face, as stored
-  std::vector<int32_t> m_Indices;       // c, b, a per face: what Add_Poligons gets
+  std::vector<float> vertices_;        // x, z, y per vertex: what Add_Vertices gets
+  std::vector<uint16_t> faceRecords_;  // a, b, c, flags per face, as stored
+  std::vector<int32_t> indices_;       // c, b, a per face: what Add_Poligons gets
 
-  int64_t m_HostBudget = 0;  // bytes of lists and names the host may still be handed
-  // The last name scan: no zero byte from m_ScanFrom up to m_ScanZero, which holds one;
+  int64_t hostBudget_ = 0;  // bytes of lists and names the host may still be handed
+  // The last name scan: no zero byte from scanFrom_ up to scanZero_, which holds one;
   // names that start in that stretch end there without a second scan.
-  int32_t m_ScanFrom = 0;
-  int32_t m_ScanZero = -1;
-  ImportContext* m_Import = nullptr;
+  int32_t scanFrom_ = 0;
+  int32_t scanZero_ = -1;
+  ImportContext* import_ = nullptr;
 };
 
 }  // namespace vlm

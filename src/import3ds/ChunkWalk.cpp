@@ -25,8 +25,8 @@ void CImp_3DS::Read_ChunkHeader(int32_t& pos, ChunkHeader& header) {
   std::memcpy(&header.Length, bytes + 2, sizeof header.Length);
   pos = movePos(pos, kHeaderSize);
 
-  m_Import->showProgressWithin(pos);
-  m_Import->DoEvents();
+  import_->showProgressWithin(pos);
+  import_->DoEvents();
 }
 
 // The name ends at the next zero byte or at the end of the file; the position moves past
@@ -49,8 +49,8 @@ std::string CImp_3DS::Read_String(int32_t& pos) {
 // time; the end of the file ends the name and marks the end, as the zero byte read there
 // would. A name inside the stretch of the last scan is answered without scanning.
 int64_t CImp_3DS::nameLength(int32_t pos) {
-  if (pos >= m_ScanFrom && pos <= m_ScanZero) return m_ScanZero - int64_t{pos};
-  NumberedFile& file = m_Import->file();
+  if (pos >= scanFrom_ && pos <= scanZero_) return scanZero_ - int64_t{pos};
+  NumberedFile& file = import_->file();
   file.seek(pos - int64_t{1});
   int64_t length = 0;
   for (;;) {
@@ -62,8 +62,8 @@ int64_t CImp_3DS::nameLength(int32_t pos) {
     const size_t zero = bytes.find('\0');
     if (zero != std::string_view::npos) {
       length += static_cast<int64_t>(zero);
-      m_ScanFrom = pos;
-      m_ScanZero = movePos(pos, length);
+      scanFrom_ = pos;
+      scanZero_ = movePos(pos, length);
       return length;
     }
     length += static_cast<int64_t>(bytes.size());
@@ -72,17 +72,17 @@ int64_t CImp_3DS::nameLength(int32_t pos) {
 }
 
 void CImp_3DS::resetHostBudget(int64_t fileLength) {
-  m_HostBudget = fileLength + kLongestList;
-  m_ScanFrom = 0;
-  m_ScanZero = -1;
+  hostBudget_ = fileLength + kLongestList;
+  scanFrom_ = 0;
+  scanZero_ = -1;
 }
 
 // How many of `records` records of `recordBytes` bytes the budget still allows; they
 // are taken from it.
 size_t CImp_3DS::takeFromBudget(size_t records, size_t recordBytes) {
-  const auto allowed = static_cast<size_t>(m_HostBudget) / recordBytes;
+  const auto allowed = static_cast<size_t>(hostBudget_) / recordBytes;
   const size_t taken = records < allowed ? records : allowed;
-  m_HostBudget -= static_cast<int64_t>(taken * recordBytes);
+  hostBudget_ -= static_cast<int64_t>(taken * recordBytes);
   return taken;
 }
 
@@ -93,7 +93,7 @@ bool CImp_3DS::walkChunks(int32_t& pos, int32_t start, int64_t length, ChunkHand
   bool ok = true;
   try {
     ChunkHeader header;
-    while (!atEnd() && pos - int64_t{start} < length && ok && !m_Import->StopImport) {
+    while (!atEnd() && pos - int64_t{start} < length && ok && !import_->StopImport) {
       Read_ChunkHeader(pos, header);
       if (header.Length < kHeaderSize) {
         if (length != kNoLimit) pos = movePos(start, length);

@@ -25,7 +25,7 @@ int32_t chunkEnd(int32_t dataStart, int32_t length) {
 
 void CImp_3DS::markEndOfList(int32_t pos, int64_t bytes) {
   uint8_t last = 0;
-  if (bytes > 0) m_Import->Get(pos + bytes - 1, &last, 1);
+  if (bytes > 0) import_->Get(pos + bytes - 1, &last, 1);
 }
 
 void CImp_3DS::Get_Position(float& X, float& Y, float& Z) const {
@@ -132,12 +132,12 @@ bool CImp_3DS::Read_Vertices(int32_t pos) {
     const size_t count = takeFromBudget(claimed, 3 * sizeof(float));
     if (count < claimed) markEndOfList(movePos(pos, 2), int64_t{12} * claimed);
     if (count > 0) {
-      m_Vertices.resize(size_t{3} * count);
-      readAt(movePos(pos, 2), m_Vertices.data(), m_Vertices.size() * sizeof(float));
-      for (size_t k = 0; k < m_Vertices.size(); k += 3) {
-        std::swap(m_Vertices[k + 1], m_Vertices[k + 2]);
+      vertices_.resize(size_t{3} * count);
+      readAt(movePos(pos, 2), vertices_.data(), vertices_.size() * sizeof(float));
+      for (size_t k = 0; k < vertices_.size(); k += 3) {
+        std::swap(vertices_[k + 1], vertices_[k + 2]);
       }
-      currentObject().Add_Vertices(m_Vertices);
+      currentObject().Add_Vertices(vertices_);
     }
     m_Trace.clear();
     return true;
@@ -198,20 +198,20 @@ bool CImp_3DS::Read_FaceList(int32_t& pos) {
     const size_t count = takeFromBudget(claimed, 4 * sizeof(uint16_t));
     if (count < claimed) markEndOfList(pos, int64_t{8} * claimed);
     if (count > 0) {
-      m_FaceRecords.resize(size_t{4} * count);
-      readAt(pos, m_FaceRecords.data(), m_FaceRecords.size() * sizeof(uint16_t));
+      faceRecords_.resize(size_t{4} * count);
+      readAt(pos, faceRecords_.data(), faceRecords_.size() * sizeof(uint16_t));
     }
     pos = movePos(pos, int64_t{8} * claimed);
     if (count > 0) {
-      m_Indices.resize(size_t{3} * count);
+      indices_.resize(size_t{3} * count);
       for (size_t face = 0; face < count; ++face) {
-        const uint16_t* record = &m_FaceRecords[4 * face];
-        int32_t* corners = &m_Indices[3 * face];
+        const uint16_t* record = &faceRecords_[4 * face];
+        int32_t* corners = &indices_[3 * face];
         corners[0] = record[2];
         corners[1] = record[1];
         corners[2] = record[0];
       }
-      currentObject().Add_Poligons(m_Indices, kPlainTriples);
+      currentObject().Add_Poligons(indices_, kPlainTriples);
     }
     m_Trace.clear();
     return true;

@@ -10,7 +10,7 @@ namespace vlm {
 using namespace modImport;
 
 void CImp_DXF::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
-  m_Import = &p_Import;
+  import_ = &p_Import;
   p_Import.ReadMode = 0;
   trapAndRaiseAgain(
       [&] {
@@ -20,28 +20,28 @@ void CImp_DXF::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
       },
       [&] {
         p_Import.Close();
-        m_Object = host::HostObject();
+        object_ = host::HostObject();
       });
 }
 
 void CImp_DXF::startLoad() {
-  m_Object = host::HostObject::create();
+  object_ = host::HostObject::create();
   VertexCoords.clear();
   PolygonData.clear();
   CoordCount = 0;
   PolygonFill = 0;
-  m_Import->CharsRead = 0;
-  m_Import->Open();
+  import_->CharsRead = 0;
+  import_->Open();
   vertexGrowth_ = {};
   polygonGrowth_ = {};
-  fileLength_ = m_Import->Lof();
+  fileLength_ = import_->Lof();
 }
 
 // One line per pass, as code and value lines alternate; the entity readers take the
 // lines of the entities they read and stop after the code 0 that starts the next one,
 // so the main loop's next line is that entity's name.
 void CImp_DXF::readLines() {
-  ImportContext& file = *m_Import;
+  ImportContext& file = *import_;
   NextLine next = NextLine::GroupCode;
   while (!file.Eof() && !file.StopImport) {
     next = readMainLine(next, file.Read_Line());
@@ -72,19 +72,19 @@ CImp_DXF::NextLine CImp_DXF::readMainLine(NextLine expected, std::string_view li
 
 // Also after a stop request: what was read so far becomes the object.
 void CImp_DXF::handOver(CollectionRef& collection) {
-  m_Import->Close();
+  import_->Close();
   if (CoordCount > 0) {
-    m_Object.Add_Vertices(VertexCoords);
+    object_.Add_Vertices(VertexCoords);
     // Without faces the host still gets a polygon list: the list as it was created,
     // one element holding 0.
     if (PolygonFill == 0) PolygonData.assign(1, 0);
-    m_Object.Add_Poligons(PolygonData);
+    object_.Add_Poligons(PolygonData);
   }
-  m_Object.setName(m_Import->ObjectName);
-  m_Object.setDefaultColor(host::kDefaultObjectColor);
+  object_.setName(import_->ObjectName);
+  object_.setDefaultColor(host::kDefaultObjectColor);
   if (!collection) raise(err::kObjectVarNotSet);
-  collection->Add(m_Object.ref());
-  m_Object = host::HostObject();
+  collection->Add(object_.ref());
+  object_ = host::HostObject();
 }
 
 }  // namespace vlm

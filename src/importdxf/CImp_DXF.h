@@ -58,8 +58,8 @@ class CImp_DXF {
   FileGrowth polygonGrowth_;
   int64_t fileLength_ = 0;
 
-  ImportContext* m_Import = nullptr;
-  host::HostObject m_Object;
+  ImportContext* import_ = nullptr;
+  host::HostObject object_;
 };
 
 }  // namespace vlm

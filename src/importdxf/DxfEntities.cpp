@@ -31,10 +31,10 @@ void checkRoom(int32_t count, int32_t more) {
 // The next group of the current entity; false at the code 0 that ends it (consumed)
 // or at the end of the file.
 bool CImp_DXF::readGroup(Group& group) {
-  if (m_Import->Eof()) return false;
-  group.code = dxf::groupCode(m_Import->Read_Line());
+  if (import_->Eof()) return false;
+  group.code = dxf::groupCode(import_->Read_Line());
   if (group.code == 0) return false;
-  group.value = m_Import->Read_Line();
+  group.value = import_->Read_Line();
   return true;
 }
 
@@ -91,7 +91,7 @@ void CImp_DXF::Read_Vertex() {
 
 void CImp_DXF::appendVertex(float x, float y, float z) {
   checkRoom(CoordCount, 3);
-  vertexGrowth_.reserve(VertexCoords, 3, m_Import->CharsRead, fileLength_);
+  vertexGrowth_.reserve(VertexCoords, 3, import_->CharsRead, fileLength_);
   VertexCoords.insert(VertexCoords.end(), {x, y, z});
   CoordCount += 3;
 }
@@ -99,7 +99,7 @@ void CImp_DXF::appendVertex(float x, float y, float z) {
 void CImp_DXF::appendFace(std::initializer_list<int32_t> record) {
   const auto size = static_cast<int32_t>(record.size());
   checkRoom(PolygonFill, size);
-  polygonGrowth_.reserve(PolygonData, record.size(), m_Import->CharsRead, fileLength_);
+  polygonGrowth_.reserve(PolygonData, record.size(), import_->CharsRead, fileLength_);
   PolygonData.insert(PolygonData.end(), record);
   PolygonFill += size;
 }

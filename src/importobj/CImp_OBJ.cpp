@@ -49,7 +49,7 @@ int32_t checkedSum(int64_t value) {
 
 template <class T, size_t N>
 void CImp_OBJ::append(FileGrowth& growth, std::vector<T>& list, const T (&values)[N]) {
-  growth.reserve(list, N, m_Import->CharsRead, fileLength_);
+  growth.reserve(list, N, import_->CharsRead, fileLength_);
   list.insert(list.end(), values, values + N);
 }
 
@@ -68,7 +68,7 @@ CImp_OBJ::CImp_OBJ() {
 }
 
 void CImp_OBJ::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
-  m_Import = &p_Import;
+  import_ = &p_Import;
   m_colObject3D = &p_colObject3D;
   startLoad();
 
@@ -91,16 +91,16 @@ void CImp_OBJ::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
   } else {
     handOverPlain();
   }
-  objects().Add(m_Object.ref());
+  objects().Add(object_.ref());
   resetObjectLists();
-  m_Object = host::HostObject();
+  object_ = host::HostObject();
 }
 
 void CImp_OBJ::startLoad() {
-  m_Object = host::HostObject::create();
-  m_Name = m_Import->ObjectName;
-  ImportNormals = m_Import->Options.ImportNormals;
-  SmoothAll = m_Import->Options.SmoothAll;
+  object_ = host::HostObject::create();
+  name_ = import_->ObjectName;
+  ImportNormals = import_->Options.ImportNormals;
+  SmoothAll = import_->Options.SmoothAll;
 
   VerticesRead = -1;
   PolygonIndex = -1;
@@ -115,14 +115,14 @@ void CImp_OBJ::startLoad() {
 }
 
 void CImp_OBJ::Detect_LineEnding() {
-  const int64_t length = m_Import->Lof();
+  const int64_t length = import_->Lof();
   char block[4096];
   for (int64_t pos = 1; pos <= length; pos += sizeof block) {
     const size_t want = static_cast<size_t>(std::min<int64_t>(sizeof block, length - pos + 1));
-    m_Import->Get(pos, block, want);
+    import_->Get(pos, block, want);
     for (size_t i = 0; i < want; ++i) {
       if (block[i] == '\r' || block[i] == '\n') {
-        m_Import->ReadMode = block[i] == '\r' ? 0 : 1;
+        import_->ReadMode = block[i] == '\r' ? 0 : 1;
         return;
       }
     }
@@ -132,7 +132,7 @@ void CImp_OBJ::Detect_LineEnding() {
 }
 
 void CImp_OBJ::readLines() {
-  ImportContext& file = *m_Import;
+  ImportContext& file = *import_;
   while (!file.Eof() && !file.StopImport) {
     const std::string_view line = file.Read_Line();
     if (!BlockRelative && PolygonIndex >= 0) {
@@ -266,9 +266,9 @@ void CImp_OBJ::splitAtObjectMark(std::string_view rest) {
   handOverSplit(false);
   SplitBase = VerticesRead;
   resetObjectLists();
-  objects().Add(m_Object.ref());
-  m_Object = host::HostObject::create();
-  m_Name = std::string(Get_FirstToken(rest));
+  objects().Add(object_.ref());
+  object_ = host::HostObject::create();
+  name_ = std::string(Get_FirstToken(rest));
   SplitActive = true;
 }
 

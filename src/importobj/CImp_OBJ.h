@@ -73,10 +73,10 @@ class CImp_OBJ {
   int64_t fileLength_ = 0;
 
   // Working state of one Load.
-  ImportContext* m_Import = nullptr;
+  ImportContext* import_ = nullptr;
   CollectionRef* m_colObject3D = nullptr;
-  host::HostObject m_Object;
-  std::string m_Name;
+  host::HostObject object_;
+  std::string name_;
   bool ImportNormals = false;
   bool SmoothAll = false;
   std::vector<Vector3> FileNormals;

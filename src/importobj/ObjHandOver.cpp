@@ -14,28 +14,28 @@ Collection& CImp_OBJ::objects() {
 // soon as it is handed over, so the host's next arrays find that memory ready instead of
 // fresh pages; between objects the lists keep their room for the next object.
 void CImp_OBJ::handOverLists(bool last) {
-  if (!VertexCoords.empty()) m_Object.Add_Vertices(VertexCoords);
+  if (!VertexCoords.empty()) object_.Add_Vertices(VertexCoords);
   if (last) std::vector<float>().swap(VertexCoords);
-  if (!PolygonData.empty()) m_Object.Add_Poligons(PolygonData);
+  if (!PolygonData.empty()) object_.Add_Poligons(PolygonData);
   if (last) std::vector<int32_t>().swap(PolygonData);
-  if (!NormalData.empty()) m_Object.Set_PoligonNormals(NormalData);
+  if (!NormalData.empty()) object_.Set_PoligonNormals(NormalData);
   if (last) std::vector<float>().swap(NormalData);
 }
 
 // Used at every object mark after the first and at the end of a file with marks.
 void CImp_OBJ::handOverSplit(bool last) {
   handOverLists(last);
-  if (!HasNormals && SmoothAll) m_Object.Get_Surface(int16_t{0});
-  m_Object.setName(m_Name);
-  m_Object.setDefaultColor(ObjectColors[static_cast<size_t>(objects().Count() % 10) + 1]);
+  if (!HasNormals && SmoothAll) object_.Get_Surface(int16_t{0});
+  object_.setName(name_);
+  object_.setDefaultColor(ObjectColors[static_cast<size_t>(objects().Count() % 10) + 1]);
 }
 
 // Used at the end of a file without object marks.
 void CImp_OBJ::handOverPlain() {
   handOverLists(true);
   if (!HasNormals) requestSurfaces();
-  m_Object.setName(m_Name);
-  m_Object.setDefaultColor(host::kDefaultObjectColor);
+  object_.setName(name_);
+  object_.setDefaultColor(host::kDefaultObjectColor);
 }
 
 // One surface per smoothing record that asks for it; the polygons before the first
@@ -43,22 +43,22 @@ void CImp_OBJ::handOverPlain() {
 void CImp_OBJ::requestSurfaces() {
   const size_t count = SmoothGroups.size();
   if (count == 0) {
-    if (SmoothAll) m_Object.Get_Surface(int16_t{0});
+    if (SmoothAll) object_.Get_Surface(int16_t{0});
     return;
   }
   if (count == 1) {
     int32_t last = SmoothGroups[0].LastBefore;
-    m_Object.Get_Surface(int16_t{0}, last);
-    m_Object.Get_Surface(int32_t{SmoothGroups[0].LastBefore + 1});
+    object_.Get_Surface(int16_t{0}, last);
+    object_.Get_Surface(int32_t{SmoothGroups[0].LastBefore + 1});
     return;
   }
   for (size_t i = 0; i + 1 < count; ++i) {
     if (!SmoothGroups[i].Smooth && !SmoothAll) continue;
     int32_t last = SmoothGroups[i + 1].LastBefore;
-    m_Object.Get_Surface(SmoothGroups[i].LastBefore + 1, last);
+    object_.Get_Surface(SmoothGroups[i].LastBefore + 1, last);
   }
   if (SmoothGroups.back().Smooth || SmoothAll) {
-    m_Object.Get_Surface(int32_t{SmoothGroups.back().LastBefore + 1});
+    object_.Get_Surface(int32_t{SmoothGroups.back().LastBefore + 1});
   }
 }
 

@@ -6,23 +6,23 @@
 namespace vlm {
 
 void CImp_PLY::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
-  m_Import = &p_Import;
+  import_ = &p_Import;
   p_Import.ReadMode = 1;
   // Any failure closes the import file, lets go of the object under construction and
   // reaches the caller unchanged.
   trapAndRaiseAgain([&] { loadFile(p_colObject3D); },
                     [&] {
                       p_Import.Close();
-                      m_Cursor.reset();
-                      m_Object = host::HostObject();
+                      cursor_.reset();
+                      object_ = host::HostObject();
                     });
 }
 
 void CImp_PLY::loadFile(CollectionRef& objects) {
-  m_Object = host::HostObject::create();
+  object_ = host::HostObject::create();
   resetForLoad();
 
-  m_Import->Open();
+  import_->Open();
   if (const std::optional<std::string_view> refusal = readHeader()) {
     reject(*refusal);
     return;
@@ -32,8 +32,8 @@ void CImp_PLY::loadFile(CollectionRef& objects) {
   } else {
     Read_BinaryBody();
   }
-  m_Cursor.reset();
-  m_Import->Close();
+  cursor_.reset();
+  import_->Close();
   handOver(objects);
 }
 
@@ -50,30 +50,30 @@ void CImp_PLY::resetForLoad() {
   VertexCoords.clear();
   PolygonData.clear();
   VerticesRead = -1;
-  m_Import->CharsRead = 0;
+  import_->CharsRead = 0;
 }
 
 void CImp_PLY::reject(std::string_view message) {
-  m_Import->showMessage(message);
-  m_Import->Close();
-  m_Object = host::HostObject();
+  import_->showMessage(message);
+  import_->Close();
+  object_ = host::HostObject();
 }
 
 void CImp_PLY::handOver(CollectionRef& objects) {
   // An array holding more than its first element has data (its upper bound is above 0).
   // The host keeps its own copy, so each array is let go as soon as it is handed over:
   // the host's smoothing then finds that memory ready instead of faulting in fresh pages.
-  if (VertexCoords.size() > 1) m_Object.Add_Vertices(VertexCoords);
+  if (VertexCoords.size() > 1) object_.Add_Vertices(VertexCoords);
   std::vector<float>().swap(VertexCoords);
-  if (PolygonData.size() > 1) m_Object.Add_Poligons(PolygonData);
+  if (PolygonData.size() > 1) object_.Add_Poligons(PolygonData);
   std::vector<int32_t>().swap(PolygonData);
-  m_Object.Get_Surface(int16_t{0});
-  m_Object.setName(m_Import->ObjectName);
+  object_.Get_Surface(int16_t{0});
+  object_.setName(import_->ObjectName);
   if (!objects) raise(err::kObjectVarNotSet);
-  objects->Add(m_Object.ref());
-  m_Object = host::HostObject();
+  objects->Add(object_.ref());
+  object_ = host::HostObject();
 }
 
-void CImp_PLY::reportLine() { m_Import->showProgressAndYield(m_Import->CharsRead); }
+void CImp_PLY::reportLine() { import_->showProgressAndYield(import_->CharsRead); }
 
 }  // namespace vlm

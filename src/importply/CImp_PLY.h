@@ -125,12 +125,12 @@ class CImp_PLY {
   int32_t VerticesRead = -1;
 
   // Working state of one Load.
-  ImportContext* m_Import = nullptr;
-  host::HostObject m_Object;
-  std::optional<ply::BodyCursor> m_Cursor;
-  bool m_Swap = false;          // binary values need their bytes reversed
-  ply::BatchMarks m_Marks;      // where the records of a decoded batch end
-  std::vector<int32_t> m_Batch; // a batch's polygon entries, before they are appended
+  ImportContext* import_ = nullptr;
+  host::HostObject object_;
+  std::optional<ply::BodyCursor> cursor_;
+  bool swap_ = false;          // binary values need their bytes reversed
+  ply::BatchMarks marks_;      // where the records of a decoded batch end
+  std::vector<int32_t> batch_; // a batch's polygon entries, before they are appended
 };
 
 }  // namespace vlm

@@ -39,7 +39,7 @@ size_t linesToExpect(int64_t declared, int64_t shortestLine, int64_t fileLength,
 
 void CImp_PLY::Read_AsciiBody() {
   for (const Element& element : bodyElements()) {
-    if (m_Import->StopImport) return;
+    if (import_->StopImport) return;
     switch (element.kind) {
       case ElementKind::Vertex: readAsciiVertices(); break;
       case ElementKind::Face: readAsciiFaces(); break;
@@ -50,14 +50,14 @@ void CImp_PLY::Read_AsciiBody() {
 }
 
 bool CImp_PLY::nextBodyLine(std::string_view& line) {
-  line = m_Import->Read_Line();
+  line = import_->Read_Line();
   // The empty text comes back once the end is noticed: the file holds fewer lines than
   // its header declares, and what was read is kept.
-  return !line.empty() || !m_Import->Eof();
+  return !line.empty() || !import_->Eof();
 }
 
 void CImp_PLY::readAsciiVertices() {
-  const ImportContext& file = *m_Import;
+  const ImportContext& file = *import_;
   VertexCoords.reserve(VertexCoords.size() +
                        3 * linesToExpect(int64_t{VertexUpper} - VerticesRead,
                                          kShortestVertexLine, file.Lof(), file.CharsRead));
@@ -74,7 +74,7 @@ void CImp_PLY::readAsciiVertices() {
 }
 
 void CImp_PLY::readAsciiFaces() {
-  const ImportContext& file = *m_Import;
+  const ImportContext& file = *import_;
   const int64_t declared = int64_t{FaceUpper} + 1;
   // Five entries for a quadrilateral's line, so the array never moves while it fills.
   PolygonData.reserve(PolygonData.size() +
@@ -93,7 +93,7 @@ void CImp_PLY::readAsciiFaces() {
 }
 
 void CImp_PLY::skipAsciiLines(int64_t count) {
-  const ImportContext& file = *m_Import;
+  const ImportContext& file = *import_;
   std::string_view line;
   for (int64_t read = 0; !file.Eof() && !file.StopImport && read < count; ++read) {
     if (!nextBodyLine(line)) break;

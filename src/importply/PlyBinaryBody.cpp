@@ -36,14 +36,14 @@ float scaledCoordinate(int32_t code, double value) {
 void CImp_PLY::Read_BinaryBody() {
   // Little-endian values are taken as stored, any other order has its bytes reversed.
   const bool fileBigEndian = DataFormat != 2;
-  m_Swap = fileBigEndian != (std::endian::native == std::endian::big);
-  m_Marks.ends.resize(kBatch);
-  m_Marks.fills.resize(kBatch);
+  swap_ = fileBigEndian != (std::endian::native == std::endian::big);
+  marks_.ends.resize(kBatch);
+  marks_.fills.resize(kBatch);
   // The body begins at the byte after the last character of the header.
-  m_Cursor.emplace(m_Import->file(), int64_t{m_Import->CharsRead});
+  cursor_.emplace(import_->file(), int64_t{import_->CharsRead});
 
   for (const Element& element : bodyElements()) {
-    if (m_Import->StopImport) return;
+    if (import_->StopImport) return;
     switch (element.kind) {
       case ElementKind::Vertex: readBinaryVertices(); break;
       case ElementKind::Face: readBinaryFaces(); break;
@@ -57,23 +57,23 @@ double CImp_PLY::Read_BinaryValue(int32_t code) {
   const uint32_t size = ply::binarySize(code);
   if (size == 0) return 0;  // empty: nothing is read
   char bytes[8];
-  m_Cursor->read(bytes, size);
-  return ply::valueAt(code, m_Swap, bytes);
+  cursor_->read(bytes, size);
+  return ply::valueAt(code, swap_, bytes);
 }
 
-void CImp_PLY::reportRecord() { reportRecordEnd(m_Cursor->offset()); }
+void CImp_PLY::reportRecord() { reportRecordEnd(cursor_->offset()); }
 
 void CImp_PLY::reportRecordEnd(int64_t offset) {
-  m_Import->CharsRead = ply::charsReadAt(offset);
-  m_Import->showProgressWithin(m_Import->CharsRead);
-  m_Import->DoEvents();
+  import_->CharsRead = ply::charsReadAt(offset);
+  import_->showProgressWithin(import_->CharsRead);
+  import_->DoEvents();
 }
 
 size_t CImp_PLY::reportBatch(int64_t base, size_t count, const uint32_t* ends, uint32_t stride) {
   for (size_t i = 0; i < count;) {
     reportRecordEnd(base + (ends != nullptr ? ends[i] : static_cast<int64_t>(i + 1) * stride));
     ++i;
-    if (m_Import->StopImport) return i;
+    if (import_->StopImport) return i;
   }
   return count;
 }
@@ -86,14 +86,14 @@ void CImp_PLY::readBinaryVertices() {
   const ply::VertexLayout layout = ply::VertexLayout::of(VertexProps);
   const int64_t toRead = int64_t{VertexUpper} - VerticesRead;
   VertexCoords.reserve(VertexCoords.size() +
-                       3 * recordsToExpect(toRead, m_Cursor->remaining(), layout.size));
-  while (!m_Cursor->atEnd() && !m_Import->StopImport && VerticesRead < VertexUpper) {
+                       3 * recordsToExpect(toRead, cursor_->remaining(), layout.size));
+  while (!cursor_->atEnd() && !import_->StopImport && VerticesRead < VertexUpper) {
     if (readVertexBatch(layout) == 0) readVertexRecord(layout);
   }
 }
 
 size_t CImp_PLY::readVertexBatch(const ply::VertexLayout& layout) {
-  const std::string_view window = m_Cursor->window();
+  const std::string_view window = cursor_->window();
   const auto count = static_cast<size_t>(
       std::min<int64_t>({static_cast<int64_t>(window.size() / layout.size),
                          int64_t{VertexUpper} - VerticesRead, static_cast<int64_t>(kBatch)}));
@@ -101,10 +101,10 @@ size_t CImp_PLY::readVertexBatch(const ply::VertexLayout& layout) {
   const size_t fill = VertexCoords.size();
   VertexCoords.resize(fill + 3 * count);
   const size_t done =
-      ply::decodeVertices(layout, m_Swap, window.data(), count, VertexCoords.data() + fill);
-  const size_t kept = reportBatch(m_Cursor->offset(), done, nullptr, layout.size);
+      ply::decodeVertices(layout, swap_, window.data(), count, VertexCoords.data() + fill);
+  const size_t kept = reportBatch(cursor_->offset(), done, nullptr, layout.size);
   VertexCoords.resize(fill + 3 * kept);
-  m_Cursor->advance(kept * layout.size);
+  cursor_->advance(kept * layout.size);
   VerticesRead += static_cast<int32_t>(kept);
   return kept;
 }
@@ -116,7 +116,7 @@ void CImp_PLY::readVertexRecord(const ply::VertexLayout& layout) {
     if (p.Axis >= 0 && p.Axis <= 2) values[p.Axis] = value;
   }
   // A record the file does not hold whole is not stored.
-  if (!m_Cursor->atEnd()) {
+  if (!cursor_->atEnd()) {
     float xyz[3] = {0, 0, 0};
     for (int a = 0; a < 3; ++a) {
       if (layout.code[a] >= 0) xyz[a] = scaledCoordinate(layout.code[a], values[a]);
@@ -133,13 +133,13 @@ void CImp_PLY::readBinaryFaces() {
   if (FaceProps.empty()) return;  // as with vertices: records of no bytes
   const ply::FaceLayout layout = ply::FaceLayout::of(FaceProps);
   const int64_t declared = int64_t{FaceUpper} + 1;
-  const size_t expected = recordsToExpect(declared, m_Cursor->remaining(), layout.minSize);
+  const size_t expected = recordsToExpect(declared, cursor_->remaining(), layout.minSize);
   // Room for every polygon the records can hold, so the array never moves while it fills.
   const size_t entries =
       std::min(expected * layout.maxEntriesPerRecord(),
-               layout.maxEntriesIn(static_cast<uint64_t>(m_Cursor->remaining())));
+               layout.maxEntriesIn(static_cast<uint64_t>(cursor_->remaining())));
   PolygonData.reserve(PolygonData.size() + entries + kBatch * layout.maxEntriesPerRecord());
-  for (int64_t read = 0; !m_Cursor->atEnd() && !m_Import->StopImport && read < declared;) {
+  for (int64_t read = 0; !cursor_->atEnd() && !import_->StopImport && read < declared;) {
     size_t records = readFaceBatch(layout, declared - read);
     if (records == 0) {
       readFaceRecord();
@@ -150,20 +150,20 @@ void CImp_PLY::readBinaryFaces() {
 }
 
 size_t CImp_PLY::readFaceBatch(const ply::FaceLayout& layout, int64_t limit) {
-  const std::string_view window = m_Cursor->window();
+  const std::string_view window = cursor_->window();
   const auto count = static_cast<size_t>(std::min<int64_t>(limit, kBatch));
   if (window.size() < layout.minSize) return 0;
   // Decoded into a small buffer that stays in the cache, then appended: the big array is
   // written once, where widening it first for the batch's worst case would clear it too.
-  m_Batch.resize(count * layout.maxEntriesPerRecord());
+  batch_.resize(count * layout.maxEntriesPerRecord());
   size_t fill = 0;
-  const size_t done = ply::decodeFaces(layout, m_Swap, window.data(), window.size(), count,
-                                       m_Batch.data(), fill, m_Marks);
-  const size_t kept = reportBatch(m_Cursor->offset(), done, m_Marks.ends.data(), 0);
+  const size_t done = ply::decodeFaces(layout, swap_, window.data(), window.size(), count,
+                                       batch_.data(), fill, marks_);
+  const size_t kept = reportBatch(cursor_->offset(), done, marks_.ends.data(), 0);
   if (kept > 0) {
-    PolygonData.insert(PolygonData.end(), m_Batch.begin(),
-                       m_Batch.begin() + static_cast<ptrdiff_t>(m_Marks.fills[kept - 1]));
-    m_Cursor->advance(m_Marks.ends[kept - 1]);
+    PolygonData.insert(PolygonData.end(), batch_.begin(),
+                       batch_.begin() + static_cast<ptrdiff_t>(marks_.fills[kept - 1]));
+    cursor_->advance(marks_.ends[kept - 1]);
   }
   return kept;
 }
@@ -176,17 +176,17 @@ void CImp_PLY::readFaceRecord() {
     } else if (const int32_t n = toLong(Read_BinaryValue(p.CountType)); n == 3 || n == 4) {
       double items[4];
       for (int32_t k = 0; k < n; ++k) items[k] = Read_BinaryValue(p.ItemType);
-      if (m_Cursor->atEnd()) break;
+      if (cursor_->atEnd()) break;
       PolygonData.push_back(n);
       for (int32_t k = 0; k < n; ++k) PolygonData.push_back(toLong(items[k]));
-    } else if (n > 0 && !m_Cursor->atEnd()) {
+    } else if (n > 0 && !cursor_->atEnd()) {
       // Other lengths make no polygon; their items are passed over.
-      m_Cursor->skip(static_cast<uint64_t>(n), ply::binarySize(p.ItemType));
+      cursor_->skip(static_cast<uint64_t>(n), ply::binarySize(p.ItemType));
     }
-    if (m_Cursor->atEnd()) break;
+    if (cursor_->atEnd()) break;
   }
   // A record the file does not hold whole adds no polygon.
-  if (m_Cursor->atEnd()) PolygonData.resize(start);
+  if (cursor_->atEnd()) PolygonData.resize(start);
   reportRecord();
 }
 
@@ -199,20 +199,20 @@ void CImp_PLY::skipBinaryElement(const Element& element) {
   if (scalarsOnly) {
     uint32_t size = 0;
     for (const ply::PLYProperty& p : element.props) size += ply::binarySize(p.PropType);
-    if (size > 0 && count > 0 && !m_Cursor->atEnd()) {
-      m_Cursor->skip(static_cast<uint64_t>(count), size);
+    if (size > 0 && count > 0 && !cursor_->atEnd()) {
+      cursor_->skip(static_cast<uint64_t>(count), size);
       reportRecord();
     }
     return;
   }
-  for (int64_t read = 0; !m_Cursor->atEnd() && !m_Import->StopImport && read < count; ++read) {
+  for (int64_t read = 0; !cursor_->atEnd() && !import_->StopImport && read < count; ++read) {
     for (const ply::PLYProperty& p : element.props) {
       if (!p.isList()) {
-        m_Cursor->skip(1, ply::binarySize(p.PropType));
+        cursor_->skip(1, ply::binarySize(p.PropType));
       } else if (const int32_t n = toLong(Read_BinaryValue(p.CountType)); n > 0) {
-        m_Cursor->skip(static_cast<uint64_t>(n), ply::binarySize(p.ItemType));
+        cursor_->skip(static_cast<uint64_t>(n), ply::binarySize(p.ItemType));
       }
-      if (m_Cursor->atEnd()) break;
+      if (cursor_->atEnd()) break;
     }
     reportRecord();
   }

@@ -56,7 +56,7 @@ int32_t countTypeCode(std::string_view word) noexcept {
 }  // namespace ply
 
 std::optional<std::string_view> CImp_PLY::readHeader() {
-  ImportContext& file = *m_Import;
+  ImportContext& file = *import_;
   if (!file.Eof() && file.Read_Line() != "ply") return kFormatError;
 
   std::string current;
@@ -138,7 +138,7 @@ bool CImp_PLY::readElementLine(std::string_view rest) {
 }
 
 std::string CImp_PLY::Read_Properties(int32_t kind) {
-  ImportContext& file = *m_Import;
+  ImportContext& file = *import_;
   std::vector<ply::PLYProperty>& props = kind == 0 ? VertexProps : FaceProps;
   ply::PLYProperty codes;  // the type codes carry over from one property line to the next
   std::string kept;

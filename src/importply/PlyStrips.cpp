@@ -29,10 +29,10 @@ void CImp_PLY::readStrips() {
     lists += p.isList() ? 1 : 0;
   }
   PolygonData.reserve(PolygonData.size() +
-                      4 * lists * static_cast<size_t>(m_Cursor->remaining() / passBytes) +
+                      4 * lists * static_cast<size_t>(cursor_->remaining() / passBytes) +
                       4 * kBatch);
   ply::StripState state;
-  while (!m_Cursor->atEnd() && !m_Import->StopImport) {
+  while (!cursor_->atEnd() && !import_->StopImport) {
     if (!oneList || readStripBatch(state) == 0) readStripPass(state);
   }
 }
@@ -40,17 +40,17 @@ void CImp_PLY::readStrips() {
 size_t CImp_PLY::readStripBatch(ply::StripState& state) {
   const int32_t itemCode = FaceProps[0].ItemType;
   const uint32_t size = ply::binarySize(itemCode);
-  const std::string_view window = m_Cursor->window();
+  const std::string_view window = cursor_->window();
   const size_t count = std::min(window.size() / size, kBatch);
   if (count == 0) return 0;
   const size_t start = PolygonData.size();
   PolygonData.resize(start + 4 * count);
   size_t fill = start;
-  const size_t done = ply::decodeStripItems(itemCode, m_Swap, window.data(), count, state,
-                                            PolygonData.data(), fill, m_Marks.fills);
-  const size_t kept = reportBatch(m_Cursor->offset(), done, nullptr, size);
-  PolygonData.resize(kept > 0 ? m_Marks.fills[kept - 1] : start);
-  m_Cursor->advance(kept * size);
+  const size_t done = ply::decodeStripItems(itemCode, swap_, window.data(), count, state,
+                                            PolygonData.data(), fill, marks_.fills);
+  const size_t kept = reportBatch(cursor_->offset(), done, nullptr, size);
+  PolygonData.resize(kept > 0 ? marks_.fills[kept - 1] : start);
+  cursor_->advance(kept * size);
   return kept;
 }
 
@@ -62,7 +62,7 @@ void CImp_PLY::readStripPass(ply::StripState& state) {
       continue;
     }
     const double value = Read_BinaryValue(p.ItemType);
-    if (m_Cursor->atEnd()) break;  // an index the file does not hold whole
+    if (cursor_->atEnd()) break;  // an index the file does not hold whole
     int32_t triangle[4];
     const size_t added = state.add(toLong(value), triangle);
     PolygonData.insert(PolygonData.end(), triangle, triangle + added);

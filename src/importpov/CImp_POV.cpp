@@ -26,29 +26,29 @@ int32_t stepDepth(int32_t depth, int32_t step) {
 }  // namespace
 
 void CImp_POV::Load(ImportContext& p_Import, CollectionRef& p_colObject3D) {
-  m_Import = &p_Import;
+  import_ = &p_Import;
   p_Import.ReadMode = 0;
   trapAndRaiseAgain(
       [&] {
         p_colObject3D = std::make_shared<Collection>();
         TargetCollection = p_colObject3D;
-        m_Current = host::HostObject();
-        m_CurrentCount = 0;
+        current_ = host::HostObject();
+        currentCount_ = 0;
         BraceDepth = 0;
         p_Import.CharsRead = 0;
         p_Import.Open();
         readLines();
         p_Import.Close();
-        m_Current = host::HostObject();
+        current_ = host::HostObject();
       },
       [&] {
         p_Import.Close();
-        m_Current = host::HostObject();
+        current_ = host::HostObject();
       });
 }
 
 void CImp_POV::readLines() {
-  ImportContext& file = *m_Import;
+  ImportContext& file = *import_;
   while (!file.Eof() && !file.StopImport) {
     readWords(withBlanksForTabs(file.Read_Line()));
     file.showProgressWithinAndYield(file.CharsRead);
@@ -57,15 +57,15 @@ void CImp_POV::readLines() {
 
 std::string_view CImp_POV::withBlanksForTabs(std::string_view line) {
   if (line.find('\t') == std::string_view::npos) return line;
-  m_Line.assign(line);
-  std::replace(m_Line.begin(), m_Line.end(), '\t', ' ');
-  return m_Line;
+  line_.assign(line);
+  std::replace(line_.begin(), line_.end(), '\t', ' ');
+  return line_;
 }
 
 // Once a word of the line is recognised the rest of the line is read word by word;
 // when the first word is not, the line is skipped.
 void CImp_POV::readWords(std::string_view line) {
-  m_BlankAhead = m_CloseAhead = true;
+  blankLeft_ = closeLeft_ = true;
   bool recognised = false;
   do {
     const std::string_view word = Get_Token(line);
@@ -85,8 +85,8 @@ bool CImp_POV::readWord(pov::Keyword keyword, std::string_view& line) {
     case pov::Keyword::SmoothTriangle: Read_SmoothTriangle(line); break;
     case pov::Keyword::VectorStart:
       // Without a ">" left on the line the vector is the zero vector and nothing is read.
-      m_CloseAhead = m_CloseAhead && line.find('>') != std::string_view::npos;
-      if (m_CloseAhead) Get_Vector(line);
+      closeLeft_ = closeLeft_ && line.find('>') != std::string_view::npos;
+      if (closeLeft_) Get_Vector(line);
       break;
     case pov::Keyword::Shape:
     case pov::Keyword::Transform:
@@ -99,13 +99,13 @@ bool CImp_POV::readWord(pov::Keyword keyword, std::string_view& line) {
 // and that brace is counted here, as it never reaches the word loop.
 std::string_view CImp_POV::Get_Token(std::string_view& line) {
   line = trimBlanks(line);
-  const size_t blank = m_BlankAhead ? line.find(' ') : std::string_view::npos;
+  const size_t blank = blankLeft_ ? line.find(' ') : std::string_view::npos;
   if (blank != std::string_view::npos) {
     const std::string_view word = line.substr(0, blank);
     line.remove_prefix(blank + 1);
     return word;
   }
-  m_BlankAhead = false;
+  blankLeft_ = false;
   const size_t brace = line.find('{');
   if (brace != std::string_view::npos) {
     const std::string_view word = trimBlanks(line.substr(0, brace));

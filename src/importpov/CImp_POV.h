@@ -44,7 +44,7 @@ class CImp_POV {
   void addPolygon();
   host::HostObject& currentObject();
 
-  ImportContext* m_Import = nullptr;
+  ImportContext* import_ = nullptr;
   CollectionRef TargetCollection;
   int32_t BraceDepth = 0;
   std::string PendingName;
@@ -53,15 +53,15 @@ class CImp_POV {
 
   // The current object (the collection's last item) with its cached member ids, and
   // the collection's count when it was fetched; fetched again when the count changes.
-  host::HostObject m_Current;
-  int32_t m_CurrentCount = 0;
+  host::HostObject current_;
+  int32_t currentCount_ = 0;
   // A line whose tabs were replaced by blanks (lines without tabs are read in place).
-  std::string m_Line;
+  std::string line_;
   // Whether the rest of the line may still hold a blank or a ">": once a search finds none,
   // the later words of that line do not search again, so a line of braces or of "<" stays
   // linear in its length.
-  bool m_BlankAhead = true;
-  bool m_CloseAhead = true;
+  bool blankLeft_ = true;
+  bool closeLeft_ = true;
 };
 
 }  // namespace vlm

@@ -127,11 +127,11 @@ void CImp_POV::addPolygon() {
 // no object at all, the collection's own error (9, subscript out of range).
 host::HostObject& CImp_POV::currentObject() {
   const int32_t count = TargetCollection->Count();
-  if (count != m_CurrentCount || !m_Current) {
-    m_Current = host::HostObject(TargetCollection->Item(count));
-    m_CurrentCount = count;
+  if (count != currentCount_ || !current_) {
+    current_ = host::HostObject(TargetCollection->Item(count));
+    currentCount_ = count;
   }
-  return m_Current;
+  return current_;
 }
 
 }  // namespace vlm
