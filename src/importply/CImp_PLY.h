@@ -128,9 +128,9 @@ class CImp_PLY {
   ImportContext* import_ = nullptr;
   host::HostObject object_;
   std::optional<ply::BodyCursor> cursor_;
-  bool swap_ = false;          // binary values need their bytes reversed
-  ply::BatchMarks marks_;      // where the records of a decoded batch end
-  std::vector<int32_t> batch_; // a batch's polygon entries, before they are appended
+  bool swap_ = false;           // binary values need their bytes reversed
+  ply::BatchMarks marks_;       // where the records of a decoded batch end
+  std::vector<int32_t> batch_;  // a batch's polygon entries, before they are appended
 };
 
 }  // namespace vlm

@@ -135,9 +135,8 @@ void CImp_PLY::readBinaryFaces() {
   const int64_t declared = int64_t{FaceUpper} + 1;
   const size_t expected = recordsToExpect(declared, cursor_->remaining(), layout.minSize);
   // Room for every polygon the records can hold, so the array never moves while it fills.
-  const size_t entries =
-      std::min(expected * layout.maxEntriesPerRecord(),
-               layout.maxEntriesIn(static_cast<uint64_t>(cursor_->remaining())));
+  const size_t entries = std::min(expected * layout.maxEntriesPerRecord(),
+                                  layout.maxEntriesIn(static_cast<uint64_t>(cursor_->remaining())));
   PolygonData.reserve(PolygonData.size() + entries + kBatch * layout.maxEntriesPerRecord());
   for (int64_t read = 0; !cursor_->atEnd() && !import_->StopImport && read < declared;) {
     size_t records = readFaceBatch(layout, declared - read);
