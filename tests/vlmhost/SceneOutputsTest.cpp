@@ -98,7 +98,7 @@ class SceneOutputs : public vlm::testing::VlmHostFolder {
   }
 };
 
-class EverySample : public SceneOutputs, public ::testing::WithParamInterface<const char*> {};
+class EverySample : public SceneOutputs, public ::testing::WithParamInterface<std::string> {};
 
 // The picture shows the scene framed on the background; the OBJ export imports again with
 // the same counts and, scaled by 0.1 against the OBJ importer's factor of 10, the same
@@ -153,13 +153,20 @@ TEST_P(EverySample, PreviewAndExportsShowAndKeepTheScene) {
 INSTANTIATE_TEST_SUITE_P(Samples, EverySample,
                          ::testing::Values("table.obj", "sample.3ds", "tower_le.ply", "house.dxf",
                                            "gem.inc"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           std::string name = info.param;
-                           return name.substr(0, name.find('.'));
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           return info.param.substr(0, info.param.find('.'));
                          });
 
 // A sample, or a file vlmgen writes in the given format.
-using GltfInput = std::pair<const char*, const char*>;
+struct GltfInput {
+  const char* file;
+  const char* generatedAs;  // nullptr for a sample
+};
+
+void PrintTo(const GltfInput& in, std::ostream* os) {
+  *os << in.file;
+  if (in.generatedAs) *os << " (vlmgen --format " << in.generatedAs << ")";
+}
 
 // The programs the glTF checks run, as configuring found them: "" when all are there, else
 // one line naming what is missing, in place of what node or the shell would print.
@@ -245,7 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
                       GltfInput{"generated.ply", "ply_le"}, GltfInput{"generated.3ds", "3ds"},
                       GltfInput{"generated.dxf", "dxf"}, GltfInput{"generated.inc", "inc"}),
     [](const ::testing::TestParamInfo<GltfInput>& info) {
-      std::string name = info.param.first;
+      std::string name = info.param.file;
       std::replace(name.begin(), name.end(), '.', '_');
       return name;
     });

@@ -161,7 +161,7 @@ TEST_F(VlmHost, RegistrationIsWrittenReportedAndFoundByAHostWithoutThePlugInBesi
 // the thread that reads ahead; on one they are converted as each line is read. The
 // geometry is the same to the last bit either way.
 class Processors : public vlm::testing::VlmHostFolder,
-                   public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+                   public ::testing::WithParamInterface<std::pair<std::string, std::string>> {};
 
 TEST_P(Processors, GiveTheSameGeometry) {
   if (!vlm::secondProcessorAvailable()) GTEST_SKIP() << "one processor: nothing is converted ahead";
@@ -182,6 +182,6 @@ INSTANTIATE_TEST_SUITE_P(TextFormats, Processors,
                          ::testing::Values(std::pair{"obj", ".obj"}, std::pair{"obj_lf", ".obj"},
                                            std::pair{"dxf", ".dxf"}, std::pair{"inc", ".inc"},
                                            std::pair{"ply_ascii", ".ply"}),
-                         [](const auto& info) { return std::string(info.param.first); });
+                         [](const auto& info) { return info.param.first; });
 
 }  // namespace
