@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "shell/Importer.h"
-#include "ui/FormSpec.h"
+#include "ui/FormLayout.h"
 
 namespace vlm {
 

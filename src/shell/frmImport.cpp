@@ -33,7 +33,7 @@ frmImport::~frmImport() {
 
 void frmImport::Show() {
   toolkit_ = &ui::requireToolkit();
-  form_ = toolkit_->createForm(frmImportSpec(), *this);
+  form_ = toolkit_->createForm(frmImportLayout(), *this);
   bar_ = &form_->progressBar(ProgressBar1);
   form_->showModal();
 }

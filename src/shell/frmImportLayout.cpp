@@ -8,12 +8,12 @@ namespace {
 
 using namespace frmImportControls;
 using enum ui::ControlKind;
-using ui::ControlSpec;
+using ui::ControlLayout;
 
 // One control per row: name, kind, text, left/top/width/height in twips, tab index, the
 // frame holding it, start value.
 // clang-format off
-constexpr std::array<ControlSpec, kControlCount> kControls{{
+constexpr std::array<ControlLayout, kControlCount> kControls{{
     {"fraWaveFront",  Frame,         "Options",                 {120,  600, 2295, 1095},    2},
     {"chkNorm",       CheckBox,      "Import Normals",          {120,  240, 2055,  315},    4,
                                                             fraWaveFront, 1},
@@ -32,10 +32,10 @@ constexpr std::array<ControlSpec, kControlCount> kControls{{
 }};
 // clang-format on
 
-constexpr ui::FormSpec kForm{"frmImport", kDialogTitle, 2535, 2610, kControls};
+constexpr ui::FormLayout kForm{"frmImport", kDialogTitle, 2535, 2610, kControls};
 
 }  // namespace
 
-const ui::FormSpec& frmImportSpec() { return kForm; }
+const ui::FormLayout& frmImportLayout() { return kForm; }
 
 }  // namespace vlm

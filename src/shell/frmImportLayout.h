@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "ui/FormSpec.h"
+#include "ui/FormLayout.h"
 
 namespace vlm {
 
@@ -31,6 +31,6 @@ enum Id : ui::ControlId {
 }  // namespace frmImportControls
 
 // Texts, positions in twips, tab order and start states of the dialog.
-const ui::FormSpec& frmImportSpec();
+const ui::FormLayout& frmImportLayout();
 
 }  // namespace vlm

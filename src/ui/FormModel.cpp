@@ -7,7 +7,7 @@ namespace vlm::ui {
 
 namespace {
 
-ControlState stateFromSpec(const ControlSpec& layout, int32_t zOrder) {
+ControlState stateFromLayout(const ControlLayout& layout, int32_t zOrder) {
   ControlState state;
   state.name = std::string(layout.name);
   state.kind = layout.kind;
@@ -22,15 +22,15 @@ ControlState stateFromSpec(const ControlSpec& layout, int32_t zOrder) {
 
 }  // namespace
 
-FormModel::FormModel(const FormSpec& layout)
+FormModel::FormModel(const FormLayout& layout)
     : name_(layout.name),
       caption_(layout.caption),
       clientWidth_(layout.clientWidth),
       clientHeight_(layout.clientHeight),
       topZ_(static_cast<int32_t>(layout.controls.size())) {
   controls_.reserve(layout.controls.size());
-  for (const ControlSpec& c : layout.controls) {
-    controls_.push_back(stateFromSpec(c, static_cast<int32_t>(controls_.size())));
+  for (const ControlLayout& c : layout.controls) {
+    controls_.push_back(stateFromLayout(c, static_cast<int32_t>(controls_.size())));
   }
 }
 

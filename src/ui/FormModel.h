@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/FormSpec.h"
+#include "ui/FormLayout.h"
 #include "ui/Toolkit.h"
 
 namespace vlm::ui {
@@ -36,7 +36,7 @@ struct ControlState {
 
 class FormModel {
  public:
-  explicit FormModel(const FormSpec& layout);
+  explicit FormModel(const FormLayout& layout);
 
   const std::string& name() const noexcept { return name_; }
   const std::string& caption() const noexcept { return caption_; }

@@ -9,7 +9,7 @@ namespace vlm::ui {
 // A form of the headless toolkit: the model plus the owner's events.
 class HeadlessForm final : public Form {
  public:
-  HeadlessForm(HeadlessToolkit& toolkit, const FormSpec& layout, FormEvents& events)
+  HeadlessForm(HeadlessToolkit& toolkit, const FormLayout& layout, FormEvents& events)
       : toolkit_(toolkit), model_(std::make_shared<FormModel>(layout)), events_(events) {
     for (ControlId id = 0; static_cast<size_t>(id) < model_->controlCount(); ++id) {
       const ControlState& c = model_->control(id);
@@ -157,7 +157,7 @@ void HeadlessToolkit::noticeStores() {
 
 // --- Toolkit ------------------------------------------------------------------------------
 
-std::unique_ptr<Form> HeadlessToolkit::createForm(const FormSpec& layout, FormEvents& events) {
+std::unique_ptr<Form> HeadlessToolkit::createForm(const FormLayout& layout, FormEvents& events) {
   return std::make_unique<HeadlessForm>(*this, layout, events);
 }
 

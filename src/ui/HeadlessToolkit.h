@@ -83,7 +83,7 @@ class HeadlessToolkit final : public Toolkit {
   bool hasPendingIdleActions() const noexcept { return !idle_.empty(); }
 
   // --- Toolkit ---
-  std::unique_ptr<Form> createForm(const FormSpec& layout, FormEvents& events) override;
+  std::unique_ptr<Form> createForm(const FormLayout& layout, FormEvents& events) override;
   MsgResult messageBox(std::string_view prompt, MsgIcon icon, MsgButtons buttons,
                        std::string_view title) override;
   void setMousePointer(MousePointer pointer) override { pointer_ = pointer; }

@@ -2,7 +2,7 @@
 //
 // The host program installs one toolkit (headless, or a real window system) with
 // setToolkit(); the slot lives in the shared runtime library, so the plug-in sees the
-// toolkit its host installed. A form owner describes its form (FormSpec.h), receives its
+// toolkit its host installed. A form owner describes its form (FormLayout.h), receives its
 // events through FormEvents, and drives its controls through Form. Property setters
 // raise error 380 ("Invalid property value") for values the control refuses.
 #pragma once
@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "platform/ToolkitSlot.h"
-#include "ui/FormSpec.h"
+#include "ui/FormLayout.h"
 #include "ui/ProgressBar.h"
 
 namespace vlm::ui {
@@ -96,7 +96,7 @@ class Toolkit {
   virtual ~Toolkit() = default;
 
   // Builds (does not yet load or show) a form; `events` must outlive it.
-  virtual std::unique_ptr<Form> createForm(const FormSpec& layout, FormEvents& events) = 0;
+  virtual std::unique_ptr<Form> createForm(const FormLayout& layout, FormEvents& events) = 0;
   // A modal message box; returns the button the user chose.
   virtual MsgResult messageBox(std::string_view prompt, MsgIcon icon, MsgButtons buttons,
                                std::string_view title) = 0;

@@ -24,15 +24,16 @@ constexpr int32_t kBlueish = colorNumber(0, 128, 192);
 // What the exports of the scenes below must be, checked by hand.
 const std::string kData = VLM_EXPORT_DATA "/";
 
-// A flat placed plate; a square with every kind of corner normal, bound to a material;
-// a triangle without area whose key matches no material; an object without geometry
-// whose colour number has bits above the 24 set.
+// A flat placed plate; a square with every kind of corner normal, bound to a material
+// (the two share a name with a blank in it); a triangle without area whose key matches no
+// material; an object without geometry whose colour number has bits above the 24 set.
 TEST(ObjExport, WorldVerticesUnitNormalsNamesAndMaterials) {
   SceneBuilder b;
   b.addMaterial("Brick", colorNumber(170, 60, 40));
-  ObjectRef plate = b.add("Part A", quad({0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}), kBlueish);
+  ObjectRef plate = b.add("Floor tile", quad({0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}), kBlueish);
   SceneBuilder::setPosition(plate, 10, 20, 30.5f);
-  ObjectRef square = b.add("Part A", quad({0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}), 0, "Obj1");
+  ObjectRef square =
+      b.add("Floor tile", quad({0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}), 0, "Obj1");
   SceneBuilder::setPosition(square, -1.5f, 0, 0.1f);
   SceneBuilder::setNormals(square, {0, 0, -10, 3e38f, 0, 0, NAN, 0, 1,  //
                                     -0.0f, -0.0f, 2, INFINITY, 0, 0, 0, 1e-30f, 0});

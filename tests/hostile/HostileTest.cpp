@@ -235,7 +235,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, DamagedFile, ::testing::ValuesIn(inputs()), [](
 });
 
 // A file name (its extension the format) and how the file starts; its last byte fills 50 MB.
-const std::pair<const char*, std::string> kLongLines[] = {
+const std::pair<std::string, std::string> kLongLines[] = {
     {"letters.obj", "x"},
     {"vertex.obj", "v 7"},
     {"face.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1"},
@@ -250,7 +250,7 @@ const std::pair<const char*, std::string> kLongLines[] = {
 };
 
 class LongLine : public HostileImport,
-                 public ::testing::WithParamInterface<std::pair<const char*, std::string>> {};
+                 public ::testing::WithParamInterface<std::pair<std::string, std::string>> {};
 
 TEST_P(LongLine, EndsContainedWithBoundedMemory) {
   const std::string& start = GetParam().second;
@@ -273,6 +273,8 @@ struct Change {
   void (*apply)(const std::string& path);
   const char* failure;  // what the one failure shows; nullptr: no failure is required
 };
+
+void PrintTo(const Change& c, std::ostream* os) { *os << c.name; }
 
 const Change kChanges[] = {
     {"Deleted", [](const std::string& p) { fs::remove(p); }, "File not found"},
@@ -327,6 +329,10 @@ struct Settings {
 };
 
 const Settings kSettings[] = {{"FileIsAFolder", "registry.ini/keep"}, {"FolderIsAFile", ""}};
+
+void PrintTo(const Settings& s, std::ostream* os) {
+  *os << s.name << " (" << (*s.file ? s.file : "the folder") << ")";
+}
 
 class BrokenSettings : public HostileImport, public ::testing::WithParamInterface<Settings> {};
 

@@ -226,6 +226,11 @@ struct EarlyEnd {
   size_t loads;
 };
 
+void PrintTo(const EarlyEnd& c, std::ostream* os) {
+  *os << c.name << ": pick " << (c.pick ? "\"" + std::string(c.pick) + "\"" : "cancelled")
+      << ", Load raises " << c.raise;
+}
+
 const EarlyEnd kEarlyEnds[] = {
     {"LoadFailsWithClassicText", "a.obj", err::kFileNotFound, "File not found", true, 1},
     {"LoadFailsWithItsOwnText", "a.obj", err::k3DS, "Error in Chunk 0x4D4D", true, 1},
@@ -322,11 +327,24 @@ TEST_F(ShellTest, ChosenFolderIsSavedPerFormatAndStartsItsNextDialog) {
 // Cancel or the close box during a run (controls locked, hourglass) asks once. Yes stops
 // the run (the importer yields no more) before the hand-over and leaves the dialog idle;
 // No lets the run complete, which closes the dialog.
-class StopTest : public ShellTest,
-                 public ::testing::WithParamInterface<std::tuple<bool, MsgResult>> {};
+struct StopRequest {
+  const char* name;
+  bool closeBox;  // else the Cancel button
+  MsgResult answer;
+};
+
+const StopRequest kStopRequests[] = {{"CancelThenYes", false, MsgResult::Yes},
+                                     {"CancelThenNo", false, MsgResult::No},
+                                     {"CloseBoxThenYes", true, MsgResult::Yes},
+                                     {"CloseBoxThenNo", true, MsgResult::No}};
+
+void PrintTo(const StopRequest& r, std::ostream* os) { *os << r.name; }
+
+class StopTest : public ShellTest, public ::testing::WithParamInterface<StopRequest> {};
 
 TEST_P(StopTest, AsksOnceAndObeysTheAnswer) {
-  const auto [closeBox, answer] = GetParam();
+  const bool closeBox = GetParam().closeBox;
+  const MsgResult answer = GetParam().answer;
   const bool stops = answer == MsgResult::Yes;
   script.waitForStop = 20;
   scriptImport(kObj, temp.write("a.obj", "data"));
@@ -346,9 +364,8 @@ TEST_P(StopTest, AsksOnceAndObeysTheAnswer) {
             std::tuple(false, ui::MousePointer::Default, true));
 }
 
-INSTANTIATE_TEST_SUITE_P(Requests, StopTest,
-                         ::testing::Combine(::testing::Bool(),
-                                            ::testing::Values(MsgResult::Yes, MsgResult::No)));
+INSTANTIATE_TEST_SUITE_P(Requests, StopTest, ::testing::ValuesIn(kStopRequests),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vlm

@@ -14,7 +14,7 @@ enum Id : ui::ControlId { kBack, kBox, kFront, kTitle, kOk, kClose, kList, kBar,
 
 // Two frames on top of each other (the box lies in the lower one), a label, two buttons,
 // a list without a tab index, a bar and the file dialog; tab order is not listing order.
-inline constexpr std::array<ui::ControlSpec, kCount> kTestControls{{
+inline constexpr std::array<ui::ControlLayout, kCount> kTestControls{{
     {"fraBack", ui::ControlKind::Frame, "Back", {120, 600, 2310, 780}, 3},
     {"chkBox", ui::ControlKind::CheckBox, "Box", {127, 233, 2000, 300}, 0, kBack, 1},
     {"fraFront", ui::ControlKind::Frame, "Front", {120, 600, 2310, 780}, 4},
@@ -25,7 +25,7 @@ inline constexpr std::array<ui::ControlSpec, kCount> kTestControls{{
     {"barProgress", ui::ControlKind::ProgressBar, "", {0, 1800, 2550, 300}},
     {"dlgOpen", ui::ControlKind::CommonDialog, "", {}},
 }};
-inline constexpr ui::FormSpec kTestForm{"frmTest", "Test", 2550, 2100, kTestControls};
+inline constexpr ui::FormLayout kTestForm{"frmTest", "Test", 2550, 2100, kTestControls};
 
 // Records "load", "click <control>", "query", "unload". Close unloads the form; a close
 // is refused while `refuse` is set.

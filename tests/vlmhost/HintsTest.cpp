@@ -48,6 +48,8 @@ struct HintCase {
   std::string expected;  // a piece of the one hint; empty: no hint at all
 };
 
+void PrintTo(const HintCase& c, std::ostream* os) { *os << c.what; }
+
 class Hints : public ::testing::TestWithParam<HintCase> {};
 
 TEST_P(Hints, NameTheCauseOnlyWhenTheImportFellShort) {

@@ -4,6 +4,7 @@
 // the Khronos validator and Assimp.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -97,7 +98,7 @@ class SceneOutputs : public vlm::testing::VlmHostFolder {
   }
 };
 
-class EverySample : public SceneOutputs, public ::testing::WithParamInterface<const char*> {};
+class EverySample : public SceneOutputs, public ::testing::WithParamInterface<std::string> {};
 
 // The picture shows the scene framed on the background; the OBJ export imports again with
 // the same counts and, scaled by 0.1 against the OBJ importer's factor of 10, the same
@@ -152,19 +153,43 @@ TEST_P(EverySample, PreviewAndExportsShowAndKeepTheScene) {
 INSTANTIATE_TEST_SUITE_P(Samples, EverySample,
                          ::testing::Values("table.obj", "sample.3ds", "tower_le.ply", "house.dxf",
                                            "gem.inc"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           std::string name = info.param;
-                           return name.substr(0, name.find('.'));
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           return info.param.substr(0, info.param.find('.'));
                          });
 
 // A sample, or a file vlmgen writes in the given format.
-using GltfInput = std::pair<const char*, const char*>;
+struct GltfInput {
+  const char* file;
+  const char* generatedAs;  // nullptr for a sample
+};
+
+void PrintTo(const GltfInput& in, std::ostream* os) {
+  *os << in.file;
+  if (in.generatedAs) *os << " (vlmgen --format " << in.generatedAs << ")";
+}
+
+// The programs the glTF checks run, as configuring found them: "" when all are there, else
+// one line naming what is missing, in place of what node or the shell would print.
+std::string missingGltfTools() {
+  std::string missing;
+  const auto need = [&](bool there, const char* what) {
+    if (!there) missing += (missing.empty() ? "" : ", ") + std::string(what);
+  };
+  need(fs::is_regular_file(fs::path(VLM_GLTF_VALIDATOR) / "package.json"), "glTF validator");
+  need(access(VLM_NODE, X_OK) == 0, "node");
+  need(access(VLM_ASSIMP, X_OK) == 0, "assimp");
+  return missing.empty() ? "" : missing + " not found: run `make test-tools`, then configure again";
+}
 
 class GltfExports : public SceneOutputs, public ::testing::WithParamInterface<GltfInput> {
  protected:
+  void SetUp() override {
+    if (const std::string missing = missingGltfTools(); !missing.empty()) GTEST_FAIL() << missing;
+  }
+
   // The meshes, materials and triangles `assimp info` reads from `file`.
   std::string assimpCounts(const std::string& file) {
-    const std::string out = vlm::test::runIn(folder_, {"assimp", "info", file, "-r"}).out;
+    const std::string out = vlm::test::runIn(folder_, {VLM_ASSIMP, "info", file, "-r"}).out;
     std::smatch n;
     std::regex_search(
         out, n, std::regex("Meshes: +(\\d+)[\\s\\S]*Materials: +(\\d+)[\\s\\S]*Faces: +(\\d+)"));
@@ -189,7 +214,7 @@ TEST_P(GltfExports, ValidReadAlikeByAssimpAndBackThroughObj) {
   ASSERT_EQ(run({"--export", "b.gltf", input}).status, 0);
   ASSERT_EQ(run({"--export", "c.gltf", "--embed", input}).status, 0);
   const Outcome checked = vlm::test::runIn(
-      folder_, {"node", VLM_GLTF_CHECK, VLM_GLTF_VALIDATOR, "a.glb", "b.gltf", "c.gltf"});
+      folder_, {VLM_NODE, VLM_GLTF_CHECK, VLM_GLTF_VALIDATOR, "a.glb", "b.gltf", "c.gltf"});
   EXPECT_EQ(checked.out,
             "a.glb: 0 errors, 0 warnings\nb.gltf: 0 errors, 0 warnings\n"
             "c.gltf: 0 errors, 0 warnings\n")
@@ -212,7 +237,7 @@ TEST_P(GltfExports, ValidReadAlikeByAssimpAndBackThroughObj) {
   for (const char* exported : {"a.glb", "b.gltf", "c.gltf"})
     EXPECT_EQ(assimpCounts(exported), counts) << exported;
 
-  ASSERT_EQ(vlm::test::runIn(folder_, {"assimp", "export", "a.glb", "back.obj"}).status, 0);
+  ASSERT_EQ(vlm::test::runIn(folder_, {VLM_ASSIMP, "export", "a.glb", "back.obj"}).status, 0);
   const Json back = importReport(path("back.obj"));
   EXPECT_EQ(triangleCount(back), triangleCount(report));
   expectNear(sceneBox(back), sceneBox(report));
@@ -227,7 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
                       GltfInput{"generated.ply", "ply_le"}, GltfInput{"generated.3ds", "3ds"},
                       GltfInput{"generated.dxf", "dxf"}, GltfInput{"generated.inc", "inc"}),
     [](const ::testing::TestParamInfo<GltfInput>& info) {
-      std::string name = info.param.first;
+      std::string name = info.param.file;
       std::replace(name.begin(), name.end(), '.', '_');
       return name;
     });

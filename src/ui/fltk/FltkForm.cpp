@@ -25,7 +25,7 @@ Fl_Group* groupOf(ControlId container, Fl_Window& window, const std::vector<Fl_W
 
 }  // namespace
 
-FltkForm::FltkForm(FltkToolkit& toolkit, const FormSpec& layout, FormEvents& events)
+FltkForm::FltkForm(FltkToolkit& toolkit, const FormLayout& layout, FormEvents& events)
     : toolkit_(toolkit), model_(layout), events_(events) {
   build(layout);
 }
@@ -37,7 +37,7 @@ FltkForm::~FltkForm() {
 
 // --- Building ----------------------------------------------------------------------------
 
-void FltkForm::build(const FormSpec& layout) {
+void FltkForm::build(const FormLayout& layout) {
   const int width = fltk::toPixels(layout.clientWidth);
   const int height = fltk::toPixels(layout.clientHeight);
   Fl_Group::current(nullptr);  // widgets are placed explicitly, in tab order

@@ -23,7 +23,7 @@ class FltkToolkit;
 
 class FltkForm final : public Form {
  public:
-  FltkForm(FltkToolkit& toolkit, const FormSpec& layout, FormEvents& events);
+  FltkForm(FltkToolkit& toolkit, const FormLayout& layout, FormEvents& events);
   ~FltkForm() override;
   FltkForm(const FltkForm&) = delete;
   FltkForm& operator=(const FltkForm&) = delete;
@@ -73,7 +73,7 @@ class FltkForm final : public Form {
     ControlId id;
   };
 
-  void build(const FormSpec& layout);
+  void build(const FormLayout& layout);
   void bind(ControlId id);
   static void widgetCallback(Fl_Widget* widget, void* binding);
   static void closeBoxCallback(Fl_Widget* window, void* form);

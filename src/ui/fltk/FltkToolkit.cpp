@@ -36,7 +36,7 @@ FltkToolkit::FltkToolkit() = default;
 
 FltkToolkit::~FltkToolkit() { Fl::flush(); }
 
-std::unique_ptr<Form> FltkToolkit::createForm(const FormSpec& layout, FormEvents& events) {
+std::unique_ptr<Form> FltkToolkit::createForm(const FormLayout& layout, FormEvents& events) {
   return std::make_unique<FltkForm>(*this, layout, events);
 }
 

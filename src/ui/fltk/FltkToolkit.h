@@ -71,7 +71,7 @@ class FltkToolkit final : public Toolkit {
   FltkToolkit& operator=(const FltkToolkit&) = delete;
 
   // The form must be destroyed before the toolkit.
-  std::unique_ptr<Form> createForm(const FormSpec& layout, FormEvents& events) override;
+  std::unique_ptr<Form> createForm(const FormLayout& layout, FormEvents& events) override;
   MsgResult messageBox(std::string_view prompt, MsgIcon icon, MsgButtons buttons,
                        std::string_view title) override;
   void setMousePointer(MousePointer pointer) override;

@@ -11,7 +11,7 @@
 
 namespace vlm::ui {
 
-// A control is named by its position in FormSpec::controls.
+// A control is named by its position in FormLayout::controls.
 using ControlId = int32_t;
 inline constexpr ControlId kNoControl = -1;
 
@@ -35,7 +35,7 @@ struct TwipsRect {
   int32_t height = 0;
 };
 
-struct ControlSpec {
+struct ControlLayout {
   std::string_view name;  // "cmbFormat"
   ControlKind kind = ControlKind::Label;
   std::string_view text;             // caption; empty for lists, progress bars and dialogs
@@ -46,12 +46,12 @@ struct ControlSpec {
 };
 
 // Controls listed earlier lie below controls listed later (their start z-order).
-struct FormSpec {
+struct FormLayout {
   std::string_view name;     // "frmImport"
   std::string_view caption;  // the window title
   int32_t clientWidth = 0;   // twips
   int32_t clientHeight = 0;  // twips
-  std::span<const ControlSpec> controls;
+  std::span<const ControlLayout> controls;
 };
 
 }  // namespace vlm::ui
