@@ -8,7 +8,12 @@ peer's, and whether each target is met. A missed target is reported, not an erro
 exit status is 0 unless the programs cannot be found or a file cannot be generated.
 
     bench/run.py [--build DIR] [--data DIR] [--runs N] [--scale X] [--formats obj,3ds]
+                 [--baseline DIR] [--one-thread] [--busy] [--cpus LIST]
                  [--tunables glibc.malloc.hugetlb=1] [--report FILE] [--raw FILE]
+
+--baseline runs another build's vlmhost beside ours ("base"), --one-thread ours with
+VLM_THREADS=1 ("ours-1t"); --busy keeps one processor busy with `yes` throughout, as a
+user's other work would; --cpus runs every program under `taskset -c LIST`.
 
 Standard library only (Debian's python3-minimal is enough).
 """
@@ -17,6 +22,7 @@ import json
 import os
 import platform
 import re
+import shutil
 import statistics
 import subprocess
 import sys
@@ -43,7 +49,7 @@ PROGRAMS = {
     "read": ("peer_scanff", ["--read"], ["3ds"]),
 }
 # Programs that bound a reader rather than read the format: no peak memory to compare.
-BOUNDS = {"read"}
+BOUNDS = {"read", "base", "ours-1t"}
 
 # (format, peer, highest ratio of our median load time to the peer's)
 TIME_TARGETS = [
@@ -53,6 +59,9 @@ TIME_TARGETS = [
     ("dxf", "assimp", 0.45), ("dxf", "scan-ff", 1.0), ("inc", "scan-ff", 1.0),
 ]
 MAX_RSS_TIMES_FILE = 2.0
+# Ours against another build of ours, and against itself on one thread (same run).
+BASELINE_LIMIT = 1.15
+ONE_THREAD_LIMIT = 1.0
 
 
 def parse_args():
@@ -70,6 +79,12 @@ def parse_args():
     p.add_argument("--tunables", default=os.environ.get("BENCH_TUNABLES", ""),
                    help="GLIBC_TUNABLES for every program alike (default: none for any)")
     p.add_argument("--seed", type=int, default=1)
+    p.add_argument("--baseline", help="another build folder whose vlmhost runs as \"base\"")
+    p.add_argument("--one-thread", action="store_true",
+                   help="also run ours with VLM_THREADS=1 (\"ours-1t\")")
+    p.add_argument("--busy", action="store_true",
+                   help="keep one processor busy (yes > /dev/null) while measuring")
+    p.add_argument("--cpus", help="run every program under taskset -c CPUS")
     p.add_argument("--report", help="also write the report here (default BUILD/bench-report.md)")
     p.add_argument("--raw", help="write one line per run (TSV) here")
     a = p.parse_args()
@@ -184,13 +199,27 @@ def program_env(args):
     return env
 
 
+def add_variants(args):
+    """The programs of this run: PROGRAMS, with the baseline and one-thread variants of ours."""
+    if args.baseline:
+        PROGRAMS["base"] = (os.path.join(os.path.abspath(args.baseline), "bin", "vlmhost"),
+                            ["--stats"], list(FORMATS))
+    if args.one_thread:
+        PROGRAMS["ours-1t"] = ("vlmhost", ["--stats"], list(FORMATS))
+
+
+def binary_path(args, binary):
+    return binary if os.path.isabs(binary) else os.path.join(args.build, "bin", binary)
+
+
 def programs_for(fmt, args):
     names = []
     for name, (binary, _, fmts) in PROGRAMS.items():
-        if fmt not in fmts or (name != "ours" and args.peers and name not in args.peers):
+        ours = name in ("ours", "ours-1t", "base")
+        if fmt not in fmts or (not ours and args.peers and name not in args.peers):
             continue
-        if not os.access(os.path.join(args.build, "bin", binary), os.X_OK):
-            if name == "ours":
+        if not os.access(binary_path(args, binary), os.X_OK):
+            if ours:
                 sys.exit("bench: %s not built in %s" % (binary, args.build))
             log("bench: %s not built (its package is missing?), skipped" % binary)
             continue
@@ -201,8 +230,11 @@ def programs_for(fmt, args):
 def measure(args, manifest):
     """Returns {(format, program): [run, ...]} with run = dict(ok, load_s, rss_kb, kv, err)."""
     env = program_env(args)
+    one_thread_env = dict(env, VLM_THREADS="1")
+    prefix = [shutil.which("taskset") or "/usr/bin/taskset", "-c", args.cpus] if args.cpus else []
     results = {}
     raw = open(args.raw, "w") if args.raw else None
+    busy = subprocess.Popen(["yes"], stdout=subprocess.DEVNULL) if args.busy else None
     for fmt in args.formats:
         path = manifest[fmt]["path"]
         names = programs_for(fmt, args)
@@ -211,8 +243,8 @@ def measure(args, manifest):
             order = names[r % len(names):] + names[:r % len(names)]  # rotate: no fixed slot
             for name in order:
                 binary, extra, _ = PROGRAMS[name]
-                argv = [os.path.join(args.build, "bin", binary)] + extra + [path]
-                code, out, err, rss = run_once(argv, env)
+                argv = prefix + [binary_path(args, binary)] + extra + [path]
+                code, out, err, rss = run_once(argv, one_thread_env if name == "ours-1t" else env)
                 kv = key_values(out)
                 ok = code == 0 and "load_s" in kv
                 run = {"ok": ok, "load_s": float(kv["load_s"]) if ok else None, "rss_kb": rss,
@@ -225,6 +257,9 @@ def measure(args, manifest):
                                                             rss, out.strip()))
     if raw:
         raw.close()
+    if busy:
+        busy.kill()
+        busy.wait()
     return results
 
 
@@ -309,7 +344,11 @@ def status(value, limit):
 def target_table(args, manifest, sums):
     lines = ["| format | target | ours | reference | ratio | limit | status |",
              "|---|---|---:|---:|---:|---:|---|"]
-    for fmt, peer, limit in TIME_TARGETS:
+    # On one processor the earlier build had no second one to gain from: no slower than it.
+    one_processor = args.cpus is not None and re.fullmatch(r"\d+", args.cpus) is not None
+    variants = [(fmt, "base", 1.0 if one_processor else BASELINE_LIMIT) for fmt in FORMATS] + \
+        [(fmt, "ours-1t", ONE_THREAD_LIMIT) for fmt in FORMATS]
+    for fmt, peer, limit in TIME_TARGETS + variants:
         if fmt not in args.formats or (fmt, peer) not in sums:
             continue
         ours, other = sums.get((fmt, "ours")), sums[(fmt, peer)]
@@ -343,9 +382,11 @@ def report(args, manifest, results, started, load_before):
     head = [
         "Machine: %s" % machine(args),
         "Run: %s; runs per program and file: %d, interleaved; medians; load average %s before, "
-        "%s after; "
+        "%s after;%s%s "
         "GLIBC_TUNABLES: %s; peak RSS from %s" % (
             started, args.runs, load_before, "%.2f" % os.getloadavg()[0],
+            " one processor kept busy;" if args.busy else "",
+            " every program on processors %s;" % args.cpus if args.cpus else "",
             args.tunables or "none", "GNU time" if os.access(GNU_TIME, os.X_OK) else
             "wait4 (includes the driver's own size: install the time package)"),
         "",
@@ -360,6 +401,7 @@ def report(args, manifest, results, started, load_before):
 
 def main():
     args = parse_args()
+    add_variants(args)
     vlmgen = os.path.join(args.build, "bin", "vlmgen")
     if not os.access(vlmgen, os.X_OK):
         sys.exit("bench: %s not found; build first (bench/make-bench.sh)" % vlmgen)
