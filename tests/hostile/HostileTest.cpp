@@ -234,8 +234,16 @@ INSTANTIATE_TEST_SUITE_P(Inputs, DamagedFile, ::testing::ValuesIn(inputs()), [](
   return name;
 });
 
-// A file name (its extension the format) and how the file starts; its last byte fills 50 MB.
-const std::pair<std::string, std::string> kLongLines[] = {
+// A file name (its extension the format) and how the file starts; its last byte, or the
+// words given after it, fill 50 MB. A line of words that each look for something the line
+// no longer holds (a blank, a ">") must not look through the rest of it every time.
+struct LongLineCase {
+  std::string name, start, fill = {};
+};
+
+void PrintTo(const LongLineCase& c, std::ostream* os) { *os << c.name; }
+
+const LongLineCase kLongLines[] = {
     {"letters.obj", "x"},
     {"vertex.obj", "v 7"},
     {"face.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1"},
@@ -243,26 +251,29 @@ const std::pair<std::string, std::string> kLongLines[] = {
     {"value.dxf", "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\n3DFACE\r\n 10\r\n5"},
     {"token.inc", "q"},
     {"vector.inc", "#declare M = mesh { triangle { <3"},
+    {"vectors.inc", "#declare M = mesh {", " <"},
+    {"braces.inc", "#declare M = mesh {"},
     {"header.ply", "ply\nc"},
     {"body.ply", "ply\nformat ascii 1.0\nelement vertex 1\nproperty float x\nend_header\n4"},
     // An object name without its zero byte, in a chunk claiming the largest length.
     {"name.3ds", std::string("MM\x12\0\0\0==\x0c\0\0\0\0@\xff\xff\xff\x7fn", 19)},
 };
 
-class LongLine : public HostileImport,
-                 public ::testing::WithParamInterface<std::pair<std::string, std::string>> {};
+class LongLine : public HostileImport, public ::testing::WithParamInterface<LongLineCase> {};
 
 TEST_P(LongLine, EndsContainedWithBoundedMemory) {
-  const std::string& start = GetParam().second;
-  const std::string bytes = start + std::string(size_t{50} << 20, start.back());
-  const std::string path = dir.write(GetParam().first, bytes);
+  const auto& [name, start, fill] = GetParam();
+  const std::string unit = fill.empty() ? start.substr(start.size() - 1) : fill;
+  std::string bytes = start;
+  while (bytes.size() < start.size() + (size_t{50} << 20)) bytes += unit;
+  const std::string path = dir.write(name, bytes);
   const size_t before = peakMemory();
   expectContained(importPath(path), bytes.size());
   EXPECT_LT(peakMemory() - before, 6 * bytes.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, LongLine, ::testing::ValuesIn(kLongLines), [](const auto& info) {
-  return std::filesystem::path(info.param.first).stem().string();
+  return std::filesystem::path(info.param.name).stem().string();
 });
 
 
