@@ -108,7 +108,7 @@ void CVLMObject::addGeometryMembers(SharedMembers& t) {
     expectMethod(kind);
     expectArgs(args, 3);
     const int32_t corners[] = {args[0].toLong(), args[1].toLong(), args[2].toLong()};
-    if (!o.mesh_.appendPolygon(corners)) ++o.invalidPolygons_;
+    o.invalidPolygons_ += o.mesh_.appendTriangleTriples(corners);
     return {};
   });
   addShared<CVLMObject>(t, "Set_PoligonNormal",
@@ -169,7 +169,7 @@ void CVLMObject::makeSurface(std::span<Variant> args) {
   surfaces_.emplace_back(first, last);
   const auto [begin, end] = mesh_.triangleRange(first, last);
   if (begin >= end) return;
-  if (!smoother_) smoother_ = std::make_unique<SurfaceSmoother>(mesh_, begin, end);
+  if (!smoother_) smoother_ = std::make_unique<SurfaceSmoother>(mesh_);
   smoother_->smooth(mesh_, begin, end);
 }
 
