@@ -181,11 +181,10 @@ void CVLMObject::attach(std::string key, const std::shared_ptr<CVLMObject>& pare
   smoother_.reset();  // the import is done with this object's surfaces
 }
 
-// This object and every object below it, each once (children may be shared or linked
-// into a cycle): breadth first, with a set of those met, so a parent of a million
-// children costs a million steps and no deep recursion.
+// This object and every object below it, breadth first: a parent of a million children
+// costs a million steps and no deep recursion. The objects form a tree (an object joins
+// the scene once, under a parent already in it), so each is met once.
 std::vector<CVLMObject*> CVLMObject::family() {
-  // A tree: an object joins the scene once, under a parent already in it.
   std::vector<CVLMObject*> members{this};
   for (size_t next = 0; next < members.size(); ++next) {
     for (const std::weak_ptr<CVLMObject>& child : members[next]->children_) {
