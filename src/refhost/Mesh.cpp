@@ -7,20 +7,13 @@
 
 namespace vlm::refhost {
 
-void Bounds::include(const float* xyz) noexcept {
-  // A NaN coordinate has no place in a box.
-  if (std::isnan(xyz[0]) || std::isnan(xyz[1]) || std::isnan(xyz[2])) return;
-  for (int axis = 0; axis < 3; ++axis) {
-    if (empty || xyz[axis] < min[axis]) min[axis] = xyz[axis];
-    if (empty || xyz[axis] > max[axis]) max[axis] = xyz[axis];
-  }
-  empty = false;
-}
-
 void Bounds::include(const Bounds& other) noexcept {
   if (other.empty) return;
-  include(other.min.data());
-  include(other.max.data());
+  for (size_t axis = 0; axis < 3; ++axis) {
+    if (empty || other.min[axis] < min[axis]) min[axis] = other.min[axis];
+    if (empty || other.max[axis] > max[axis]) max[axis] = other.max[axis];
+  }
+  empty = false;
 }
 
 std::array<float, 3> Bounds::center() const noexcept {
@@ -46,7 +39,7 @@ class TriangleBlock {
  public:
   explicit TriangleBlock(std::vector<int32_t>& corners) : corners_(corners) {}
   void add(int32_t a, int32_t b, int32_t c) {
-    if (size_ + 3 > kSize) flush();
+    if (size_ == block_.size()) flush();
     block_[size_] = a, block_[size_ + 1] = b, block_[size_ + 2] = c;
     size_ += 3;
   }
@@ -56,9 +49,8 @@ class TriangleBlock {
   }
 
  private:
-  static constexpr size_t kSize = 3 * 1024;
   std::vector<int32_t>& corners_;
-  std::array<int32_t, kSize> block_;
+  std::array<int32_t, 3 * 1024> block_;
   size_t size_ = 0;
 };
 
@@ -155,9 +147,9 @@ std::pair<int32_t, int32_t> Mesh::triangleRange(int64_t first, int64_t last) con
   return {static_cast<int32_t>(begin), static_cast<int32_t>(end)};
 }
 
-// Bounds::include for every vertex, in one pass that keeps the running box in locals: a
-// value replaces the bound only when it lies strictly beyond it, the first vertex's values
-// included, as include would.
+// One pass that keeps the running box in locals. A value replaces a bound only when it
+// lies strictly beyond it, so of -0 and +0 the first met stays. A vertex with a NaN
+// coordinate has no place in a box.
 Bounds Mesh::bounds() const noexcept {
   constexpr float kInf = std::numeric_limits<float>::infinity();
   std::array<float, 3> low{kInf, kInf, kInf}, high{-kInf, -kInf, -kInf};

@@ -30,7 +30,7 @@ struct Bounds {
   std::array<float, 3> max{};
   bool empty = true;
 
-  void include(const float* xyz) noexcept;
+  // Grows to hold `other` too; where bounds tie (-0 and +0), this box's stays.
   void include(const Bounds& other) noexcept;
   std::array<float, 3> center() const noexcept;
 };

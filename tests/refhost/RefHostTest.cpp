@@ -6,10 +6,13 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <numbers>
 #include <numeric>
+#include <optional>
+#include <span>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -120,6 +123,37 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
       std::tuple(object->mesh().vertexCount(), object->normalRecords(), object->invalidNormals(),
                  object->mesh().normalsOf(0), object->mesh().normalsOf(1)),
       std::tuple(5, int64_t{6}, int64_t{4}, first, second));
+}
+
+// A vertex with a NaN in any coordinate stays out of the box, and of -0 and +0 the first
+// met stays; the boxes of two parts of the vertices join into the box of them all.
+TEST(Mesh, BoxesLeaveOutVerticesWithANaNAndKeepTheFirstOfTiedZeros) {
+  const float nan = std::nanf(""), inf = std::numeric_limits<float>::infinity();
+  using Box = std::optional<std::array<Vec, 2>>;  // min and max; none for an empty box
+  // clang-format off
+  const struct { std::vector<float> coords; Box box; } cases[] = {
+      {{}, std::nullopt},
+      {{nan, 1, 2}, std::nullopt}, {{1, nan, 2}, std::nullopt}, {{1, 2, nan}, std::nullopt},
+      {{nan, 9, 9, 1, 2, 3, 9, nan, 9, -9, -9, nan, 0, 5, 1}, {{Vec{0, 2, 1}, Vec{1, 5, 3}}}},
+      {{-0.0f, 0, 1, 0, -0.0f, -1}, {{Vec{-0.0f, 0, -1}, Vec{-0.0f, 0, 1}}}},
+      {{inf, -inf, 0, 1, 1, 1}, {{Vec{1, -inf, 0}, Vec{inf, 1, 1}}}}};
+  // clang-format on
+  auto is = [](const Bounds& b, const Box& box) {  // bit for bit
+    if (!box) return b.empty;
+    return !b.empty && std::memcmp(b.min.data(), (*box)[0].data(), sizeof(Vec)) == 0 &&
+           std::memcmp(b.max.data(), (*box)[1].data(), sizeof(Vec)) == 0;
+  };
+  for (const auto& c : cases) {
+    Mesh whole, first, second;
+    const size_t half = c.coords.size() / 6 * 3;
+    whole.appendVertices(c.coords);
+    first.appendVertices(std::span(c.coords).first(half));
+    second.appendVertices(std::span(c.coords).subspan(half));
+    Bounds joined = first.bounds();
+    joined.include(second.bounds());
+    EXPECT_TRUE(is(whole.bounds(), c.box)) << testing::PrintToString(c.coords);
+    EXPECT_TRUE(is(joined, c.box)) << testing::PrintToString(c.coords);
+  }
 }
 
 TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
@@ -280,6 +314,28 @@ struct Op {
   std::array<int, 3> ids{};  // 'n': normalOf each corner
 };
 
+std::shared_ptr<CVLMObject> strip(float apart) {
+  return meshObject({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1, 2, 0, 1, apart, 0, 0, 0, -1, 0, -1, 0, 1},
+                    {3, 0, 1, 2, 3, 1, 3, 2, 3, 1, 4, 3, 3, 5, 6, 7});
+}
+
+// Makes the calls of `op`; 'v' adds triangle 4 on vertices 8, 9 and 10 of its own.
+void perform(const std::shared_ptr<CVLMObject>& object, const Op& op) {
+  if (op.kind == 's') {
+    call(object, "Get_Surface", {Variant(op.a), Variant(op.b - 1)});
+  } else if (op.kind == 'n') {
+    std::vector<float> record = {static_cast<float>(op.a)};
+    for (int id : op.ids)
+      for (float x : normalOf(id)) record.push_back(x);
+    call(object, "Set_PoligonNormals", {Variant(&record).byRef()});
+  } else {
+    std::vector<float> more = {0, 0, 0, 0, 0, 1, 1, 0, 0};
+    std::vector<int32_t> added = {3, 8, 9, 10};
+    call(object, "Add_Vertices", {Variant(&more).byRef()});
+    call(object, "Add_Poligons", {Variant(&added).byRef()});
+  }
+}
+
 TEST(Mesh, EveryCornerReadsWhatTheLastRunOrNormalRecordGaveIt) {
   // clang-format off
   const std::vector<Op> cases[] = {
@@ -294,32 +350,29 @@ TEST(Mesh, EveryCornerReadsWhatTheLastRunOrNormalRecordGaveIt) {
       {{'n', 0, 0, {-3, -3, -3}}, {'n', 1, 0, {-2, -3, -3}}},  // -0 is not +0
       {{'n', 1, 0, {1, 3, 2}}, {'n', 1, 0, {0, 0, 0}}},
       {{'n', 0, 0, {0, 1, 2}}, {'n', 1, 0, {1, 3, 2}}, {'s', 3, 4}}, {{'n', 3, 0, {5, 6, 7}}, {'s', 3, 4}},
-      {{'s', 0, 1}, {'v'}, {'s', 4, 5}}, {{'n', 0, 0, {0, 1, 2}}, {'v'}, {'n', 4, 0, {8, 9, 10}}}};
+      {{'s', 0, 1}, {'v'}, {'s', 4, 5}}, {{'n', 0, 0, {0, 1, 2}}, {'v'}, {'n', 4, 0, {8, 9, 10}}},
+      // Nine values per triangle, then a triangle added: it reads zero until given some.
+      {{'n', 0, 0, {-1, 1, 2}}, {'v'}}, {{'n', 0, 0, {-1, 1, 2}}, {'v'}, {'s', 4, 5}},
+      {{'n', 0, 0, {-1, 1, 2}}, {'v'}, {'n', 4, 0, {8, 9, 10}}}};
   // clang-format on
   for (const float apart : {0.0f, 5.0f}) {
     for (const std::vector<Op>& ops : cases) {
       SCOPED_TRACE(testing::Message() << "case " << (&ops - cases) << " apart " << apart);
-      auto object =
-          meshObject({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1, 2, 0, 1, apart, 0, 0, 0, -1, 0, -1, 0, 1},
-                     {3, 0, 1, 2, 3, 1, 3, 2, 3, 1, 4, 3, 3, 5, 6, 7});
-      std::vector<float> expected(36, 0.0f), more = {0, 0, 0, 0, 0, 1, 1, 0, 0};
+      auto object = strip(apart);
+      std::vector<float> expected(36, 0.0f);
       std::vector<bool> exact(4, false);  // set by a record, not smoothed: bit for bit
-      std::vector<int32_t> added = {3, 8, 9, 10};
       for (const Op& op : ops) {
+        perform(object, op);
         if (op.kind == 's') {
-          call(object, "Get_Surface", {Variant(op.a), Variant(op.b - 1)});
           smoothedRun(object->mesh(), op.a, op.b, expected);
           std::fill(exact.begin() + op.a, exact.begin() + op.b, false);
         } else if (op.kind == 'n') {
-          std::vector<float> record = {static_cast<float>(op.a)};
-          for (int id : op.ids)
-            for (float x : normalOf(id)) record.push_back(x);
-          call(object, "Set_PoligonNormals", {Variant(&record).byRef()});
-          std::copy(record.begin() + 1, record.end(), expected.begin() + 9 * op.a);
+          for (size_t k = 0; k < 3; ++k) {
+            const Vec n = normalOf(op.ids[k]);
+            std::copy(n.begin(), n.end(), expected.begin() + 9 * op.a + 3 * k);
+          }
           exact[op.a] = true;
         } else {
-          call(object, "Add_Vertices", {Variant(&more).byRef()});
-          call(object, "Add_Poligons", {Variant(&added).byRef()});
           expected.resize(45, 0.0f);
           exact.push_back(false);
         }
@@ -335,6 +388,33 @@ TEST(Mesh, EveryCornerReadsWhatTheLastRunOrNormalRecordGaveIt) {
       }
     }
   }
+}
+
+// Corner normals stay one per vertex, in whatever order the triangles get them, until a
+// vertex would need two; nine values per triangle take over then.
+TEST(Mesh, NormalsStayOnePerVertexUntilAVertexWouldNeedTwo) {
+  // clang-format off
+  const struct { std::vector<Op> ops; bool shared; } cases[] = {
+      {{{'n', 3, 0, {5, 6, 7}}, {'n', 2, 0, {1, 4, 3}}, {'n', 1, 0, {1, 3, 2}}, {'n', 0, 0, {0, 1, 2}}}, true},
+      {{{'s', 3, 4}, {'s', 2, 3}}, true},  // a run just before an earlier one, no vertex in common
+      {{{'s', 0, 2}, {'s', 1, 3}}, false},  // a run overlapping an earlier one
+      {{{'s', 0, 1}, {'s', 1, 2}}, false},  // a run sharing vertices with an earlier one
+      {{{'n', 0, 0, {0, 1, 2}}, {'n', 1, 0, {1, 3, 4}}}, false},  // vertex 2 given a second normal
+      {{{'n', 0, 0, {0, 0, 0}}, {'n', 0, 0, {0, 1, 0}}}, false},  // and triangle 0 again
+      {{{'n', 3, 0, {5, 6, 7}}, {'n', 2, 0, {-1, 4, 3}}}, false}};  // a zero normal
+  // clang-format on
+  for (const float apart : {0.0f, 5.0f}) {
+    for (const auto& c : cases) {
+      auto object = strip(apart);
+      for (const Op& op : c.ops) perform(object, op);
+      EXPECT_EQ(object->mesh().hasSharedNormals(), c.shared)
+          << "case " << (&c - cases) << " apart " << apart;
+    }
+  }
+  auto smoothed = strip(5);
+  perform(smoothed, {'s', 0, 4});
+  call(smoothed, "SmoothNormalsAdaptive", {Variant(180.0)});
+  EXPECT_FALSE(smoothed->mesh().hasSharedNormals());
 }
 
 // A triangle with three vertices of its own, as the importers make them.
