@@ -182,8 +182,9 @@ void SurfaceSmoother::smooth(Mesh& mesh, int32_t begin, int32_t end) {
 bool SurfaceSmoother::canShare(const Mesh& mesh, int32_t begin, int32_t end) {
   if (!mesh.canShareNormals(begin, end)) return false;
   const int32_t* corners = mesh.triangles().data();
+  const bool earlierNormals = mesh.hasSharedNormals();  // none for the first run, the usual one
   for (size_t c = 3 * static_cast<size_t>(begin); c < 3 * static_cast<size_t>(end); ++c) {
-    if (mesh.hasSharedNormal(corners[c])) return false;
+    if (earlierNormals && mesh.hasSharedNormal(corners[c])) return false;
     // unit() gives zero exactly when this square is zero or not finite.
     const float* s = groupSum(corners[c]);
     const float square = s[0] * s[0] + s[1] * s[1] + s[2] * s[2];
