@@ -108,7 +108,7 @@ void CVLMObject::addGeometryMembers(SharedMembers& t) {
     expectMethod(kind);
     expectArgs(args, 3);
     const int32_t corners[] = {args[0].toLong(), args[1].toLong(), args[2].toLong()};
-    if (!o.mesh_.appendPolygon(corners)) ++o.invalidPolygons_;
+    o.invalidPolygons_ += o.mesh_.appendTriangleTriples(corners);
     return {};
   });
   addShared<CVLMObject>(t, "Set_PoligonNormal",
@@ -169,7 +169,7 @@ void CVLMObject::makeSurface(std::span<Variant> args) {
   surfaces_.emplace_back(first, last);
   const auto [begin, end] = mesh_.triangleRange(first, last);
   if (begin >= end) return;
-  if (!smoother_) smoother_ = std::make_unique<SurfaceSmoother>(mesh_, begin, end);
+  if (!smoother_) smoother_ = std::make_unique<SurfaceSmoother>(mesh_);
   smoother_->smooth(mesh_, begin, end);
 }
 
@@ -181,11 +181,10 @@ void CVLMObject::attach(std::string key, const std::shared_ptr<CVLMObject>& pare
   smoother_.reset();  // the import is done with this object's surfaces
 }
 
-// This object and every object below it, each once (children may be shared or linked
-// into a cycle): breadth first, with a set of those met, so a parent of a million
-// children costs a million steps and no deep recursion.
+// This object and every object below it, breadth first: a parent of a million children
+// costs a million steps and no deep recursion. The objects form a tree (an object joins
+// the scene once, under a parent already in it), so each is met once.
 std::vector<CVLMObject*> CVLMObject::family() {
-  // A tree: an object joins the scene once, under a parent already in it.
   std::vector<CVLMObject*> members{this};
   for (size_t next = 0; next < members.size(); ++next) {
     for (const std::weak_ptr<CVLMObject>& child : members[next]->children_) {

@@ -19,27 +19,18 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
 
-#include "platform/FaultAhead.h"
-#include "platform/LargeArrays.h"
-
 namespace vlm::refhost {
-
-// Where Mesh::appendPolygonRecords splits a polygon list between two processors: the
-// record in the middle of a long list made of triangles alone or quads alone; 0 for a
-// short list, or one seen to hold records of more than one kind.
-size_t polygonListSplit(std::span<const int32_t> records) noexcept;
 
 struct Bounds {
   std::array<float, 3> min{};
   std::array<float, 3> max{};
   bool empty = true;
 
-  void include(const float* xyz) noexcept;
+  // Grows to hold `other` too; where bounds tie (-0 and +0), this box's stays.
   void include(const Bounds& other) noexcept;
   std::array<float, 3> center() const noexcept;
 };
@@ -53,29 +44,26 @@ class Mesh {
   int64_t invalidNumbers() const noexcept { return static_cast<int64_t>(invalidSlots_.size()); }
 
   // Flat x, y, z per vertex and flat index triples per stored triangle.
-  const LargeVector<float>& vertices() const noexcept { return coords_; }
-  const LargeVector<int32_t>& triangles() const noexcept { return corners_; }
+  const std::vector<float>& vertices() const noexcept { return coords_; }
+  const std::vector<int32_t>& triangles() const noexcept { return corners_; }
   // Whether any triangle has corner normals; the others read as zero.
   bool hasCornerNormals() const noexcept { return !normals_.empty() || !sharedRuns_.empty(); }
   // The nine corner normal values of a stored triangle, zero where none were set.
   std::array<float, 9> normalsOf(int32_t triangle) const noexcept;
 
-  void reserveVertices(size_t count) { coords_.reserve(coords_.size() + 3 * count); }
   void appendVertices(std::span<const float> coords);
   void appendVertex(float x, float y, float z);
 
-  // Uses the next `numbers` polygon numbers (1 for a triangle, 2 for a quad split in
-  // two) for a polygon with these corners. It is stored when every corner names an
-  // existing vertex; returns whether it was.
-  bool appendPolygon(std::span<const int32_t> corners);
-
-  // appendPolygon for each record of a polygon list (corner count 0, 3 or 4, then the
-  // corners), in one pass. At a malformed record (another count, or one cut short by the
-  // list's end) everything the call added is taken back and `malformed` is called with
-  // the record's index, to throw. Returns the number of invalid polygons.
+  // A polygon takes the next polygon numbers (1 for a triangle, 2 for a quad split in
+  // two), and it is stored when every corner names an existing vertex.
+  //
+  // The records of a polygon list (corner count 0, 3 or 4, then the corners), in one
+  // pass. At a malformed record (another count, or one cut short by the list's end)
+  // everything the call added is taken back and `malformed` is called with the record's
+  // index, to throw. Returns the number of invalid polygons (a quad counts once).
   int64_t appendPolygonRecords(std::span<const int32_t> records,
                                const std::function<void(size_t)>& malformed);
-  // appendPolygon for each triple of corners. Returns the number of invalid triangles.
+  // A triangle for each triple of corners. Returns the number of invalid triangles.
   int64_t appendTriangleTriples(std::span<const int32_t> triples);
 
   // The stored triangle with this polygon number, or -1 (out of range or invalid).
@@ -105,14 +93,6 @@ class Mesh {
     if (static_cast<double>(number) != polygon) return -1;
     return triangleOf(number);
   }
-  // Normal records (a polygon number and nine values each) for a mesh without corner
-  // normals yet, set in the shared form by two processors at once. That is done when
-  // the records are many, name their triangles in ascending order without a repeat and
-  // give each vertex one normal, none zero: one by one they would then all be shared,
-  // with the same result. Returns how many name no triangle; nullopt, having changed
-  // nothing, for any other records, which are then set one by one.
-  std::optional<int64_t> shareNormalRecords(std::span<const float> records);
-
   // Shared normals, for smoothing. Whether the triangles [begin, end) may be a shared
   // run: no normal was set per triangle and no earlier run overlaps them. The caller
   // also checks that none of their vertices has a shared normal yet.
@@ -124,41 +104,30 @@ class Mesh {
   // The first shared run may hand over all vertex normals at once: three per vertex,
   // zero for the vertices outside the run.
   bool hasSharedNormals() const noexcept { return !vertexNormals_.empty(); }
-  void adoptSharedNormals(LargeVector<float>&& normals, int32_t begin, int32_t end);
+  void adoptSharedNormals(std::vector<float>&& normals, int32_t begin, int32_t end);
 
   Bounds bounds() const noexcept;
   // Adds `offset` to every vertex.
   void translate(const std::array<float, 3>& offset) noexcept;
 
  private:
-  // The polygons `next` yields (it sets their corners and count, 3 or 4, and returns
-  // false after the last), at most `triangles` triangles, stored straight into room
-  // made for them all. The second half of the room for `expected` triangles is faulted in
-  // on a second processor meanwhile, and no more: the room may be more than they fill.
+  // Stores the polygons `next` yields (it sets their corners and count, 3 or 4, and returns
+  // false after the last); returns how many were invalid.
   template <class Next>
-  int64_t appendPolygonsFrom(size_t triangles, size_t expected, Next next);
-  // Everything added since the mesh held `triangles`, `numbers` and `invalid` is let go.
-  void takeBack(size_t triangles, int64_t numbers, size_t invalid);
-  bool cornersExist(std::span<const int32_t> corners) const noexcept;
-  void appendTriangle(int32_t a, int32_t b, int32_t c);
+  int64_t appendPolygons(Next next);
   int64_t invalidBelow(int64_t polygon) const noexcept;
   int32_t storedTriangleOf(int64_t polygon) const noexcept;
   bool isShared(int32_t triangle) const noexcept;
   bool coverTriangle(int32_t triangle);
-  struct SharedRecords;
-  // shareNormalRecords for the records of one half, into `held` (three per vertex, zero
-  // where none is set yet), marking in `given` the stretches of vertices given normals.
-  SharedRecords shareRecordsInto(std::span<const float> records, float* held,
-                                 uint8_t* given) const noexcept;
   void copySharedNormals(int32_t triangle, float* out) const noexcept;
   void unshareNormals();
 
-  LargeVector<float> coords_;
-  LargeVector<int32_t> corners_;
-  FaultAhead coordsAhead_;  // pages faulted in ahead of the one-at-a-time appends
-  FaultAhead cornersAhead_;
-  LargeVector<float> normals_;        // nine per triangle, or empty
-  LargeVector<float> vertexNormals_;  // three per vertex of the shared runs, zero elsewhere
+  std::vector<float> coords_;
+  std::vector<int32_t> corners_;
+  // Nine per triangle up to the last triangle given normals this way, or empty; the
+  // triangles after it read as zero.
+  std::vector<float> normals_;
+  std::vector<float> vertexNormals_;  // three per vertex of the shared runs, zero elsewhere
   std::vector<std::pair<int32_t, int32_t>> sharedRuns_;  // triangle ranges, ascending
   std::vector<int64_t> invalidSlots_;                    // ascending
   int64_t polygonNumbers_ = 0;

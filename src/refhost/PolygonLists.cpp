@@ -1,10 +1,8 @@
 #include "refhost/PolygonLists.h"
 
-#include <optional>
 #include <string>
 
 #include "platform/Error.h"
-#include "platform/Prefetch.h"
 #include "refhost/HostErrors.h"
 
 namespace vlm::refhost {
@@ -49,10 +47,8 @@ int64_t setNormalRecords(Mesh& mesh, std::span<const float> records) {
               " values is not made of ten-value records",
           kHostSource);
   }
-  if (const std::optional<int64_t> invalid = mesh.shareNormalRecords(records)) return *invalid;
   int64_t invalid = 0;
   for (size_t at = 0; at < records.size(); at += 10) {
-    prefetchAhead(&records[at]);
     if (!setPolygonNormal(mesh, records[at], records.subspan(at + 1).first<9>())) ++invalid;
   }
   return invalid;

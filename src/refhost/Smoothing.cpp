@@ -5,17 +5,14 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <numbers>
 #include <numeric>
-#include <system_error>
-#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-#include "platform/Prefetch.h"
-#include "platform/Processors.h"
 #include "refhost/Vec3.h"
 
 namespace vlm::refhost {
@@ -96,8 +93,9 @@ PositionGroups::PositionGroups(std::span<const float> coords) {
   const int shift = 64 - std::countr_zero(slots / kSlotsPerGroup);
   // The first group probed comes from the hash's high bits, the best mixed.
   auto home = [shift](uint64_t hash) { return static_cast<size_t>(hash >> shift); };
-  LargeVector<uint8_t> tags(slots, 0);
-  LargeVector<uint32_t> vertexAt(slots);  // not zeroed: read only where a tag is set
+  std::vector<uint8_t> tags(slots, 0);
+  // Not zeroed: read only where a tag is set.
+  const auto vertexAt = std::make_unique_for_overwrite<uint32_t[]>(slots);
   // The vertex that stands for the position of vertex `v`, or -1 when the position is
   // new: `v` then takes a free slot and stands for it.
   auto place = [&](size_t v) -> int64_t {
@@ -123,7 +121,6 @@ PositionGroups::PositionGroups(std::span<const float> coords) {
   constexpr size_t kAhead = 16;
   for (size_t v = 0; v < count; ++v) {
     if (v + kAhead < count) {
-      prefetchAhead(coords.data() + 3 * v);
       const size_t ahead = home(positionHash(coords.data() + 3 * (v + kAhead)));
       __builtin_prefetch(&tags[kSlotsPerGroup * ahead]);
       __builtin_prefetch(&vertexAt[kSlotsPerGroup * ahead], 1);  // a group's vertices: one line
@@ -135,7 +132,7 @@ PositionGroups::PositionGroups(std::span<const float> coords) {
       continue;
     }
     if (group_.empty()) {    // the first repeat: every vertex before it was its own group
-      group_.resize(count);  // not zeroed: every entry is written
+      group_.resize(count);
       std::iota(group_.begin(), group_.begin() + static_cast<std::ptrdiff_t>(v), 0);
     }
     group_[v] = group_[static_cast<size_t>(first)];
@@ -144,77 +141,23 @@ PositionGroups::PositionGroups(std::span<const float> coords) {
 
 namespace {
 
-// Runs of fewer triangles are not worth a thread.
-constexpr int32_t kSumAsideFrom = int32_t{1} << 16;
-// Nor passes over fewer corners or vertices.
-constexpr size_t kSplitFrom = size_t{3} << 16;
-// Vertices looked at for a repeated position before the guess that none repeats.
-constexpr size_t kRepeatProbe = 256;
-
-// Adds each triangle's cross product to the sums of its corners' groups, in triangle
-// order: whichever thread does it, the sums come out the same to the bit.
-template <class GroupOf>
-void addCrosses(const Mesh& mesh, int32_t begin, int32_t end, float* sums, GroupOf groupOf) {
+// Adds each triangle's cross product to the sums of its corners' groups.
+void addCrosses(const Mesh& mesh, const PositionGroups& groups, int32_t begin, int32_t end,
+                float* sums) {
   const int32_t* corners = mesh.triangles().data();
   for (int32_t t = begin; t < end; ++t) {
     const Vec cross = faceCross(mesh, t);
     for (int k = 0; k < 3; ++k) {
-      add(sums + 3 * static_cast<size_t>(groupOf(corners[3 * t + k])), cross);
+      add(sums + 3 * static_cast<size_t>(groups.groupOf(corners[3 * t + k])), cross);
     }
   }
 }
 
-// Whether a position repeats among the first vertices. A triangle soup, one vertex per
-// corner, shows it within its first triangles; the guess is not worth making then.
-bool repeatsEarly(std::span<const float> coords) {
-  const size_t count = std::min(coords.size() / 3, kRepeatProbe);
-  std::vector<std::array<uint32_t, 3>> keys(count);
-  for (size_t v = 0; v < count; ++v) {
-    keys[v] = {keyBits(coords[3 * v]), keyBits(coords[3 * v + 1]), keyBits(coords[3 * v + 2])};
-  }
-  std::sort(keys.begin(), keys.end());
-  return std::adjacent_find(keys.begin(), keys.end()) != keys.end();
-}
-
 }  // namespace
 
-SurfaceSmoother::SurfaceSmoother(const Mesh& mesh, int32_t begin, int32_t end) {
-  if (end - begin >= kSumAsideFrom && secondProcessorAvailable() &&
-      !repeatsEarly(mesh.vertices())) {
-    groupWhileSumming(mesh, begin, end);
-  } else {
-    groups_ = PositionGroups(mesh.vertices());
-  }
-}
-
-void SurfaceSmoother::groupWhileSumming(const Mesh& mesh, int32_t begin, int32_t end) {
-  LargeVector<float> guess;
-  bool summed = false;
-  try {
-    std::jthread summer([&] {
-      try {
-        guess.assign(3 * static_cast<size_t>(mesh.vertexCount()), 0.0f);
-        addCrosses(mesh, begin, end, guess.data(), [](int32_t vertex) { return vertex; });
-        summed = true;
-      } catch (...) {  // no room for the guess: the run is summed by group after all
-      }
-    });
-    groups_ = PositionGroups(mesh.vertices());
-  } catch (const std::system_error&) {  // no thread: group on this one
-    groups_ = PositionGroups(mesh.vertices());
-  }
-  if (summed && groups_.groupCount() == mesh.vertexCount()) {
-    sums_ = std::move(guess);
-    summedRun_ = {begin, end};
-  }
-}
-
 void SurfaceSmoother::smooth(Mesh& mesh, int32_t begin, int32_t end) {
-  if (std::exchange(summedRun_, std::nullopt) != std::pair{begin, end}) {
-    if (sums_.empty()) sums_.assign(3 * static_cast<size_t>(groups_.groupCount()), 0.0f);
-    addCrosses(mesh, begin, end, sums_.data(),
-               [this](int32_t vertex) { return groups_.groupOf(vertex); });
-  }
+  if (sums_.empty()) sums_.assign(3 * static_cast<size_t>(groups_.groupCount()), 0.0f);
+  addCrosses(mesh, groups_, begin, end, sums_.data());
   const int32_t* corners = mesh.triangles().data();
   if (canShare(mesh, begin, end)) {
     if (!mesh.hasSharedNormals() && groups_.groupCount() == mesh.vertexCount()) {
@@ -235,27 +178,19 @@ void SurfaceSmoother::smooth(Mesh& mesh, int32_t begin, int32_t end) {
 
 // Every corner's normal is its group's sum then, so each vertex can hold one, unless a
 // vertex already holds one from an earlier run or a sum is zero (its corners take their
-// own face's normal instead). The corners are only read, in two halves side by side.
+// own face's normal instead).
 bool SurfaceSmoother::canShare(const Mesh& mesh, int32_t begin, int32_t end) {
   if (!mesh.canShareNormals(begin, end)) return false;
-  const int32_t* corners = mesh.triangles().data() + 3 * static_cast<size_t>(begin);
-  const bool earlierNormals = mesh.hasSharedNormals();
-  auto shareable = [&](size_t first, size_t last) {
-    for (size_t c = first; c < last; ++c) {
-      prefetchAhead(corners + c);
-      if (earlierNormals && mesh.hasSharedNormal(corners[c])) return false;
-      // unit() gives zero exactly when this square is zero or not finite.
-      const float* s = groupSum(corners[c]);
-      const float square = s[0] * s[0] + s[1] * s[1] + s[2] * s[2];
-      if (!(square > 0) || !std::isfinite(square)) return false;
-    }
-    return true;
-  };
-  bool halves[2] = {true, true};
-  inTwoHalves(3 * static_cast<size_t>(end - begin), kSplitFrom, [&](size_t first, size_t last) {
-    halves[first == 0 ? 0 : 1] = shareable(first, last);
-  });
-  return halves[0] && halves[1];
+  const int32_t* corners = mesh.triangles().data();
+  const bool earlierNormals = mesh.hasSharedNormals();  // none for the first run, the usual one
+  for (size_t c = 3 * static_cast<size_t>(begin); c < 3 * static_cast<size_t>(end); ++c) {
+    if (earlierNormals && mesh.hasSharedNormal(corners[c])) return false;
+    // unit() gives zero exactly when this square is zero or not finite.
+    const float* s = groupSum(corners[c]);
+    const float square = s[0] * s[0] + s[1] * s[1] + s[2] * s[2];
+    if (!(square > 0) || !std::isfinite(square)) return false;
+  }
+  return true;
 }
 
 void SurfaceSmoother::share(Mesh& mesh, int32_t begin, int32_t end) {
@@ -271,15 +206,12 @@ void SurfaceSmoother::share(Mesh& mesh, int32_t begin, int32_t end) {
 // sums, scaled to unit length, are the vertex normals: the mesh takes them as they are.
 // Untouched groups stay zero, as vertices outside the run must.
 void SurfaceSmoother::handOverSums(Mesh& mesh, int32_t begin, int32_t end) {
-  inTwoHalves(sums_.size() / 3, kSplitFrom, [this](size_t first, size_t last) {
-    for (size_t g = 3 * first; g < 3 * last; g += 3) {
-      prefetchAhead(&sums_[g]);
-      const Vec sum{sums_[g], sums_[g + 1], sums_[g + 2]};
-      if (isZero(sum)) continue;
-      const Vec normal = unit(sum);
-      std::memcpy(&sums_[g], normal.data(), sizeof normal);
-    }
-  });
+  for (size_t g = 0; g < sums_.size(); g += 3) {
+    const Vec sum{sums_[g], sums_[g + 1], sums_[g + 2]};
+    if (isZero(sum)) continue;
+    const Vec normal = unit(sum);
+    std::memcpy(&sums_[g], normal.data(), sizeof normal);
+  }
   mesh.adoptSharedNormals(std::move(sums_), begin, end);
   sums_.clear();  // the next run starts from fresh zero sums
 }

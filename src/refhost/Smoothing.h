@@ -6,9 +6,7 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
-#include <utility>
 #include <vector>
 
 #include "refhost/Mesh.h"
@@ -29,7 +27,7 @@ class PositionGroups {
   int32_t groupCount() const noexcept { return groupCount_; }
 
  private:
-  LargeVector<int32_t> group_;  // empty while every vertex is its own group
+  std::vector<int32_t> group_;  // empty while every vertex is its own group
   int32_t groupCount_ = 0;
 };
 
@@ -37,30 +35,22 @@ class PositionGroups {
 // area-weighted average of the face normals of the run's triangles at its position,
 // scaled to unit length. Built for one vertex list; build a new one when it changes.
 // The cost of a run is linear in the run, however many runs an object has.
-//
-// With a second processor, a large first run is summed there while the positions are
-// grouped, on the guess that no position repeats (as in the indexed meshes of binary
-// files): the groups are then the vertices themselves. When one does repeat, the guess is
-// dropped and the run is summed by group as usual.
 class SurfaceSmoother {
  public:
-  // `begin` and `end`: the first run to be smoothed.
-  SurfaceSmoother(const Mesh& mesh, int32_t begin, int32_t end);
+  explicit SurfaceSmoother(const Mesh& mesh) : groups_(mesh.vertices()) {}
   void smooth(Mesh& mesh, int32_t begin, int32_t end);
 
  private:
   float* groupSum(int32_t vertex) noexcept {
     return &sums_[3 * static_cast<size_t>(groups_.groupOf(vertex))];
   }
-  void groupWhileSumming(const Mesh& mesh, int32_t begin, int32_t end);
   bool canShare(const Mesh& mesh, int32_t begin, int32_t end);
   void share(Mesh& mesh, int32_t begin, int32_t end);
   void handOverSums(Mesh& mesh, int32_t begin, int32_t end);
   void writeEachCorner(Mesh& mesh, int32_t begin, int32_t end);
 
   PositionGroups groups_;
-  LargeVector<float> sums_;  // three per group, all zero between runs; empty before the first
-  std::optional<std::pair<int32_t, int32_t>> summedRun_;  // a run already in sums_
+  std::vector<float> sums_;  // three per group, all zero between runs; empty before the first
 };
 
 // Every corner gets the area-weighted average of the face normals at its position whose

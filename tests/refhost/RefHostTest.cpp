@@ -6,10 +6,13 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <numbers>
 #include <numeric>
+#include <optional>
+#include <span>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -19,7 +22,6 @@
 
 #include "platform/Dispatch.h"
 #include "platform/ObjectRegistry.h"
-#include "platform/Processors.h"
 #include "refhost/CVLMObject.h"
 #include "refhost/CallRecorder.h"
 #include "refhost/Members.h"
@@ -28,7 +30,6 @@
 #include "refhost/Smoothing.h"
 #include "refhost/ValidUtf8.h"
 #include "support/ErrorOf.h"
-#include "support/OneProcessor.h"
 
 namespace vlm::refhost {
 namespace {
@@ -124,52 +125,35 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
       std::tuple(5, int64_t{6}, int64_t{4}, first, second));
 }
 
-// A long list of triangles alone, or quads alone, is read by two processors; whatever it
-// holds, the mesh gets what one processor gives. The changes keep the list splitting.
-TEST(Mesh, LongPolygonListsReadTheSameOnTwoProcessorsAsOnOne) {
-  constexpr int32_t kVertices = 1000, kPolygons = 70000;
-  using Records = std::vector<int32_t>;
-  auto list = [](int32_t corners) {  // polygon p: corners 7p, 7p + 1, ...
-    Records r;
-    for (int32_t p = 0; p < kPolygons; ++p)
-      for (int32_t k = -1; k < corners; ++k) r.push_back(k < 0 ? corners : (7 * p + k) % kVertices);
-    return r;
-  };
-  const size_t split = 4 * kPolygons / 2;  // of the triangles
+// A vertex with a NaN in any coordinate stays out of the box, and of -0 and +0 the first
+// met stays; the boxes of two parts of the vertices join into the box of them all.
+TEST(Mesh, BoxesLeaveOutVerticesWithANaNAndKeepTheFirstOfTiedZeros) {
+  const float nan = std::nanf(""), inf = std::numeric_limits<float>::infinity();
+  using Box = std::optional<std::array<Vec, 2>>;  // min and max; none for an empty box
   // clang-format off
-  const struct { const char* what; int32_t corners; std::function<void(Records&)> change; } cases[] = {
-      {"triangles", 3, [](Records&) {}}, {"quads", 4, [](Records&) {}},
-      {"invalid polygons in the first half", 3, [](Records& r) { r[6] = -1, r[401] = kVertices; }},
-      {"invalid polygons in the second half", 4, [](Records& r) { r[5 * kPolygons - 3] = kVertices; }},
-      {"the first half ending a value past the middle, at a corner 3", 3, [&](Records& r) {
-         std::ranges::copy(Records{0, 3, 1, 2, 3, 3, 3, 3, 3, 3, 1, 2, 3, 0, 0, 0}, &r[split - 8]); }},
-      {"a quad passing the end of the first half's room", 3, [&](Records& r) {
-         std::ranges::copy(Records{4, 1, 2, 3, 4, 4, 5, 6, 7, 8, 0, 0}, &r[400]);
-         std::ranges::copy(Records{4, 1, 2, 3, 4, 0, 0, 0}, &r[split - 8]); }},
-      {"malformed in the first half", 3, [](Records& r) { r[800] = 5; }},
-      {"malformed in the second half", 3, [&](Records& r) { r[split + 404] = 2; }}};
+  const struct { std::vector<float> coords; Box box; } cases[] = {
+      {{}, std::nullopt},
+      {{nan, 1, 2}, std::nullopt}, {{1, nan, 2}, std::nullopt}, {{1, 2, nan}, std::nullopt},
+      {{nan, 9, 9, 1, 2, 3, 9, nan, 9, -9, -9, nan, 0, 5, 1}, {{Vec{0, 2, 1}, Vec{1, 5, 3}}}},
+      {{-0.0f, 0, 1, 0, -0.0f, -1}, {{Vec{-0.0f, 0, -1}, Vec{-0.0f, 0, 1}}}},
+      {{inf, -inf, 0, 1, 1, 1}, {{Vec{1, -inf, 0}, Vec{inf, 1, 1}}}}};
   // clang-format on
+  auto is = [](const Bounds& b, const Box& box) {  // bit for bit
+    if (!box) return b.empty;
+    return !b.empty && std::memcmp(b.min.data(), (*box)[0].data(), sizeof(Vec)) == 0 &&
+           std::memcmp(b.max.data(), (*box)[1].data(), sizeof(Vec)) == 0;
+  };
   for (const auto& c : cases) {
-    Records records = list(c.corners);
-    c.change(records);
-    EXPECT_EQ(polygonListSplit(records), split / 4 * (c.corners + 1)) << c.what;
-    auto read = [&] {
-      Mesh mesh;
-      mesh.appendVertices(std::vector<float>(3 * kVertices, 1.0f));
-      mesh.appendPolygonRecords(Records{3, 0, 1, 2, 3, 0, 1, kVertices}, [](size_t) {});
-      int64_t bad = -1;  // the malformed record
-      const int64_t invalid = mesh.appendPolygonRecords(records, [&](size_t at) { bad = at; });
-      Records t(mesh.triangles().begin(), mesh.triangles().end());
-      for (int64_t n = 0; n < mesh.polygonNumbers(); ++n) t.push_back(mesh.triangleOf(n));
-      return std::tuple(bad, invalid, t);  // triangles, then each number's triangle
-    };
-    const auto two = read();
-    const test::OneProcessor pinned;
-    EXPECT_TRUE(read() == two) << c.what;
+    Mesh whole, first, second;
+    const size_t half = c.coords.size() / 6 * 3;
+    whole.appendVertices(c.coords);
+    first.appendVertices(std::span(c.coords).first(half));
+    second.appendVertices(std::span(c.coords).subspan(half));
+    Bounds joined = first.bounds();
+    joined.include(second.bounds());
+    EXPECT_TRUE(is(whole.bounds(), c.box)) << testing::PrintToString(c.coords);
+    EXPECT_TRUE(is(joined, c.box)) << testing::PrintToString(c.coords);
   }
-  Records mixed = list(3);  // short, or seen to hold both kinds: read on one processor
-  mixed.insert(mixed.begin() + 3 * split / 2, {4, 1, 2, 3, 4});
-  EXPECT_EQ(polygonListSplit(mixed) + polygonListSplit(std::span(mixed).first(40000)), 0u);
 }
 
 TEST(Mesh, SurfaceRunsAreRecordedAsAskedAndSmoothTheirStoredTrianglesOnly) {
@@ -213,23 +197,16 @@ std::pair<std::vector<float>, std::vector<int32_t>> bumpyGrid(int32_t side) {
 }
 
 // A large surface smooths the same whether its corners share vertices or not, also when a
-// position repeats only far into an indexed vertex list: with two processors the first
-// run is summed aside on the guess that no position repeats, and that guess must be
-// dropped there. A bumpy grid of 79,202 triangles, plus triangle 0 again on vertices of
-// its own at the end.
+// position repeats only far into an indexed vertex list. A bumpy grid of 79,202
+// triangles, plus triangle 0 again on vertices of its own at the end.
 TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
   constexpr int32_t kSide = 200;
   const auto [grid, triangles] = bumpyGrid(kSide);
-  // With `first` triangles at the end smoothed first, as a run of their own.
-  auto smoothed = [](std::vector<float> coords, const std::vector<int32_t>& corners,
-                     int32_t first = 0) {
+  auto smoothed = [](std::vector<float> coords, const std::vector<int32_t>& corners) {
     Mesh mesh;
     mesh.appendVertices(coords);
     EXPECT_EQ(mesh.appendTriangleTriples(corners), 0);
-    const int32_t count = mesh.triangleCount(), split = count - first;
-    SurfaceSmoother smoother(mesh, first == 0 ? 0 : split, count);
-    smoother.smooth(mesh, first == 0 ? 0 : split, count);
-    if (first != 0) smoother.smooth(mesh, 0, split);
+    SurfaceSmoother(mesh).smooth(mesh, 0, mesh.triangleCount());
     std::vector<std::array<float, 9>> normals;
     for (int32_t t = 0; t < mesh.triangleCount(); ++t) normals.push_back(mesh.normalsOf(t));
     return normals;
@@ -262,76 +239,6 @@ TEST(Mesh, LargeSurfacesSmoothAlikeIndexedOrOneVertexPerCorner) {
   const auto late = smoothed(lateRepeat, repeated);
   EXPECT_EQ(late, smoothed(repeatedSoup, soupCorners));
   EXPECT_NE(late[0], indexed[0]);  // triangle 0 counts twice at its corners now
-
-  // A later run meeting an earlier one's vertices near its end, where a second processor
-  // checks the corners, leaves the earlier normals alone as on one processor.
-  const auto twoRuns = smoothed(grid, triangles, 100);
-  const test::OneProcessor pinned;
-  EXPECT_TRUE(twoRuns == smoothed(grid, triangles, 100));
-}
-
-// Many normal records are shared by two processors at once when one by one they would all
-// be shared, and left to the one-by-one way otherwise; every corner reads the same as on
-// one processor. A grid of 134,162 triangles whose records give each vertex one normal.
-TEST(Mesh, ManyNormalRecordsReadTheSameOnTwoProcessorsAsOnOne) {
-  const auto [grid, triangles] = bumpyGrid(260);
-  const auto count = static_cast<int32_t>(triangles.size() / 3), half = count / 2;
-  using Records = std::vector<float>;
-  // Record `slot` for triangle `t`, with each vertex's one normal.
-  auto put = [&](Records& r, int32_t slot, int32_t t) {
-    r[10 * static_cast<size_t>(slot)] = static_cast<float>(t);
-    for (size_t k = 0; k < 3; ++k) {
-      const int32_t v = triangles[3 * static_cast<size_t>(t) + k];
-      std::ranges::copy(Vec{0.5f, float(v % 97) + 0.5f, 1}, &r[10 * size_t(slot) + 1 + 3 * k]);
-    }
-  };
-  // Corner 1 of the second half's first triangle: a vertex the records of both halves name.
-  const int32_t meeting = triangles[3 * static_cast<size_t>(half) + 1];
-  // clang-format off
-  const struct {
-    const char* what;
-    std::function<void(Records&)> change;
-    bool halves;
-  } cases[] = {
-      {"in order", [](Records&) {}, true},
-      {"some naming no triangle", [&](Records& r) { r[0] = -1, r[10 * (count - 1)] = 2.5f; }, true},
-      {"the second half starting later",
-       [&](Records& r) { for (int32_t t = half; t < half + 7; ++t) r[10 * t] = 1e9f; }, true},
-      {"the first rows' triangles named by none (their vertices hold none)",
-       [&](Records& r) { for (int32_t t = 0; t < 4000; ++t) r[10 * t] = -1; }, true},
-      {"the second half naming none", [&](Records& r) { for (int32_t t = half; t < count; ++t) r[10 * t] = -1; }, true},
-      {"the second half naming the first's triangles again",
-       [&](Records& r) { for (int32_t t = half; t < count; ++t) put(r, t, t - 100); }, false},
-      {"a vertex given another normal in the second half", [&](Records& r) {
-         for (size_t at = 3 * static_cast<size_t>(half); at < triangles.size(); ++at)
-           if (triangles[at] == meeting) r[at / 3 * 10 + 1 + at % 3 * 3] = 0.75f;
-       }, false},
-      {"out of order", [&](Records& r) { put(r, count - 2, count - 1), put(r, count - 1, count - 2); }, false},
-      {"a zero normal", [](Records& r) { std::fill(&r[51], &r[54], 0.0f); }, false}};
-  // clang-format on
-  for (const auto& c : cases) {
-    Records records(10 * static_cast<size_t>(count));
-    for (int32_t t = 0; t < count; ++t) put(records, t, t);
-    c.change(records);
-    auto normalsAfter = [&](bool viaHalves) {
-      Mesh mesh;
-      mesh.appendVertices(grid);
-      mesh.appendTriangleTriples(triangles);
-      const int64_t invalid = viaHalves ? mesh.shareNormalRecords(records).value_or(-1)
-                                        : setNormalRecords(mesh, records);
-      std::vector<std::array<float, 9>> normals;
-      for (int32_t t = 0; t < count; ++t) normals.push_back(mesh.normalsOf(t));
-      std::vector<bool> held;  // a vertex that no record named holds none
-      for (int32_t v = 0; v < mesh.vertexCount(); ++v) held.push_back(mesh.hasSharedNormal(v));
-      return std::tuple(invalid, normals, held);
-    };
-    const auto two = normalsAfter(false);
-    const auto halves = normalsAfter(true);
-    EXPECT_EQ(std::get<0>(halves) != -1, c.halves && secondProcessorAvailable()) << c.what;
-    EXPECT_TRUE(std::get<0>(halves) == -1 || halves == two) << c.what;
-    const test::OneProcessor pinned;
-    EXPECT_EQ(normalsAfter(false), two) << c.what;
-  }
 }
 
 // Groups are numbered in order of first appearance, as a map of exact positions (-0 equal
@@ -407,6 +314,28 @@ struct Op {
   std::array<int, 3> ids{};  // 'n': normalOf each corner
 };
 
+std::shared_ptr<CVLMObject> strip(float apart) {
+  return meshObject({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1, 2, 0, 1, apart, 0, 0, 0, -1, 0, -1, 0, 1},
+                    {3, 0, 1, 2, 3, 1, 3, 2, 3, 1, 4, 3, 3, 5, 6, 7});
+}
+
+// Makes the calls of `op`; 'v' adds triangle 4 on vertices 8, 9 and 10 of its own.
+void perform(const std::shared_ptr<CVLMObject>& object, const Op& op) {
+  if (op.kind == 's') {
+    call(object, "Get_Surface", {Variant(op.a), Variant(op.b - 1)});
+  } else if (op.kind == 'n') {
+    std::vector<float> record = {static_cast<float>(op.a)};
+    for (int id : op.ids)
+      for (float x : normalOf(id)) record.push_back(x);
+    call(object, "Set_PoligonNormals", {Variant(&record).byRef()});
+  } else {
+    std::vector<float> more = {0, 0, 0, 0, 0, 1, 1, 0, 0};
+    std::vector<int32_t> added = {3, 8, 9, 10};
+    call(object, "Add_Vertices", {Variant(&more).byRef()});
+    call(object, "Add_Poligons", {Variant(&added).byRef()});
+  }
+}
+
 TEST(Mesh, EveryCornerReadsWhatTheLastRunOrNormalRecordGaveIt) {
   // clang-format off
   const std::vector<Op> cases[] = {
@@ -421,32 +350,29 @@ TEST(Mesh, EveryCornerReadsWhatTheLastRunOrNormalRecordGaveIt) {
       {{'n', 0, 0, {-3, -3, -3}}, {'n', 1, 0, {-2, -3, -3}}},  // -0 is not +0
       {{'n', 1, 0, {1, 3, 2}}, {'n', 1, 0, {0, 0, 0}}},
       {{'n', 0, 0, {0, 1, 2}}, {'n', 1, 0, {1, 3, 2}}, {'s', 3, 4}}, {{'n', 3, 0, {5, 6, 7}}, {'s', 3, 4}},
-      {{'s', 0, 1}, {'v'}, {'s', 4, 5}}, {{'n', 0, 0, {0, 1, 2}}, {'v'}, {'n', 4, 0, {8, 9, 10}}}};
+      {{'s', 0, 1}, {'v'}, {'s', 4, 5}}, {{'n', 0, 0, {0, 1, 2}}, {'v'}, {'n', 4, 0, {8, 9, 10}}},
+      // Nine values per triangle, then a triangle added: it reads zero until given some.
+      {{'n', 0, 0, {-1, 1, 2}}, {'v'}}, {{'n', 0, 0, {-1, 1, 2}}, {'v'}, {'s', 4, 5}},
+      {{'n', 0, 0, {-1, 1, 2}}, {'v'}, {'n', 4, 0, {8, 9, 10}}}};
   // clang-format on
   for (const float apart : {0.0f, 5.0f}) {
     for (const std::vector<Op>& ops : cases) {
       SCOPED_TRACE(testing::Message() << "case " << (&ops - cases) << " apart " << apart);
-      auto object =
-          meshObject({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1, 2, 0, 1, apart, 0, 0, 0, -1, 0, -1, 0, 1},
-                     {3, 0, 1, 2, 3, 1, 3, 2, 3, 1, 4, 3, 3, 5, 6, 7});
-      std::vector<float> expected(36, 0.0f), more = {0, 0, 0, 0, 0, 1, 1, 0, 0};
+      auto object = strip(apart);
+      std::vector<float> expected(36, 0.0f);
       std::vector<bool> exact(4, false);  // set by a record, not smoothed: bit for bit
-      std::vector<int32_t> added = {3, 8, 9, 10};
       for (const Op& op : ops) {
+        perform(object, op);
         if (op.kind == 's') {
-          call(object, "Get_Surface", {Variant(op.a), Variant(op.b - 1)});
           smoothedRun(object->mesh(), op.a, op.b, expected);
           std::fill(exact.begin() + op.a, exact.begin() + op.b, false);
         } else if (op.kind == 'n') {
-          std::vector<float> record = {static_cast<float>(op.a)};
-          for (int id : op.ids)
-            for (float x : normalOf(id)) record.push_back(x);
-          call(object, "Set_PoligonNormals", {Variant(&record).byRef()});
-          std::copy(record.begin() + 1, record.end(), expected.begin() + 9 * op.a);
+          for (size_t k = 0; k < 3; ++k) {
+            const Vec n = normalOf(op.ids[k]);
+            std::copy(n.begin(), n.end(), expected.begin() + 9 * op.a + 3 * k);
+          }
           exact[op.a] = true;
         } else {
-          call(object, "Add_Vertices", {Variant(&more).byRef()});
-          call(object, "Add_Poligons", {Variant(&added).byRef()});
           expected.resize(45, 0.0f);
           exact.push_back(false);
         }
@@ -462,6 +388,33 @@ TEST(Mesh, EveryCornerReadsWhatTheLastRunOrNormalRecordGaveIt) {
       }
     }
   }
+}
+
+// Corner normals stay one per vertex, in whatever order the triangles get them, until a
+// vertex would need two; nine values per triangle take over then.
+TEST(Mesh, NormalsStayOnePerVertexUntilAVertexWouldNeedTwo) {
+  // clang-format off
+  const struct { std::vector<Op> ops; bool shared; } cases[] = {
+      {{{'n', 3, 0, {5, 6, 7}}, {'n', 2, 0, {1, 4, 3}}, {'n', 1, 0, {1, 3, 2}}, {'n', 0, 0, {0, 1, 2}}}, true},
+      {{{'s', 3, 4}, {'s', 2, 3}}, true},  // a run just before an earlier one, no vertex in common
+      {{{'s', 0, 2}, {'s', 1, 3}}, false},  // a run overlapping an earlier one
+      {{{'s', 0, 1}, {'s', 1, 2}}, false},  // a run sharing vertices with an earlier one
+      {{{'n', 0, 0, {0, 1, 2}}, {'n', 1, 0, {1, 3, 4}}}, false},  // vertex 2 given a second normal
+      {{{'n', 0, 0, {0, 0, 0}}, {'n', 0, 0, {0, 1, 0}}}, false},  // and triangle 0 again
+      {{{'n', 3, 0, {5, 6, 7}}, {'n', 2, 0, {-1, 4, 3}}}, false}};  // a zero normal
+  // clang-format on
+  for (const float apart : {0.0f, 5.0f}) {
+    for (const auto& c : cases) {
+      auto object = strip(apart);
+      for (const Op& op : c.ops) perform(object, op);
+      EXPECT_EQ(object->mesh().hasSharedNormals(), c.shared)
+          << "case " << (&c - cases) << " apart " << apart;
+    }
+  }
+  auto smoothed = strip(5);
+  perform(smoothed, {'s', 0, 4});
+  call(smoothed, "SmoothNormalsAdaptive", {Variant(180.0)});
+  EXPECT_FALSE(smoothed->mesh().hasSharedNormals());
 }
 
 // A triangle with three vertices of its own, as the importers make them.
