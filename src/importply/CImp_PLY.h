@@ -131,6 +131,7 @@ class CImp_PLY {
   bool swap_ = false;           // binary values need their bytes reversed
   ply::BatchMarks marks_;       // where the records of a decoded batch end
   std::vector<int32_t> batch_;  // a batch's polygon entries, before they are appended
+  std::vector<float> coordBatch_;  // a batch's coordinates, before they are appended
 };
 
 }  // namespace vlm

@@ -98,12 +98,13 @@ size_t CImp_PLY::readVertexBatch(const ply::VertexLayout& layout) {
       std::min<int64_t>({static_cast<int64_t>(window.size() / layout.size),
                          int64_t{VertexUpper} - VerticesRead, static_cast<int64_t>(kBatch)}));
   if (count == 0) return 0;
-  const size_t fill = VertexCoords.size();
-  VertexCoords.resize(fill + 3 * count);
-  const size_t done =
-      ply::decodeVertices(layout, swap_, window.data(), count, VertexCoords.data() + fill);
+  // Decoded into a small buffer that stays in the cache, then appended, as faces are: the
+  // big array is written once, where widening it for the batch first would clear it too.
+  coordBatch_.resize(3 * count);
+  const size_t done = ply::decodeVertices(layout, swap_, window.data(), count, coordBatch_.data());
   const size_t kept = reportBatch(cursor_->offset(), done, nullptr, layout.size);
-  VertexCoords.resize(fill + 3 * kept);
+  VertexCoords.insert(VertexCoords.end(), coordBatch_.begin(),
+                      coordBatch_.begin() + static_cast<ptrdiff_t>(3 * kept));
   cursor_->advance(kept * layout.size);
   VerticesRead += static_cast<int32_t>(kept);
   return kept;
