@@ -67,8 +67,7 @@ test-sanitize: test-tools
 	ctest --test-dir $(BUILD)-sanitize --output-on-failure -j $(JOBS)
 
 # Line and branch coverage of src/ by the whole suite: a gcc --coverage build in
-# $(COVERAGE) (counters updated atomically: the file table's helper thread runs the same
-# code as the importing one), the tests, then Debian's gcovr (branches that only throw or that the
+# $(COVERAGE), the tests, then Debian's gcovr (branches that only throw or that the
 # compiler made up left out): a table per folder here, every file line by line in
 # $(COVERAGE)/html/index.html.
 COVERAGE ?= build-coverage
@@ -76,7 +75,7 @@ COVERAGE ?= build-coverage
 coverage: test-tools
 	@$(MAKE) --no-print-directory deps DEBIAN_PACKAGES="gcovr"
 	cmake -S . -B $(COVERAGE) -DCMAKE_BUILD_TYPE=Debug -DVLM_WERROR=ON \
-	  "-DCMAKE_CXX_FLAGS=--coverage -fprofile-update=atomic" -DCMAKE_EXE_LINKER_FLAGS=--coverage \
+	  -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage \
 	  -DCMAKE_SHARED_LINKER_FLAGS=--coverage
 	cmake --build $(COVERAGE) -j $(JOBS)
 	find $(COVERAGE) -name '*.gcda' -delete

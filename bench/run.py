@@ -8,12 +8,12 @@ peer's, and whether each target is met. A missed target is reported, not an erro
 exit status is 0 unless the programs cannot be found or a file cannot be generated.
 
     bench/run.py [--build DIR] [--data DIR] [--runs N] [--scale X] [--formats obj,3ds]
-                 [--baseline DIR] [--one-thread] [--busy] [--cpus LIST]
+                 [--baseline DIR] [--busy] [--cpus LIST]
                  [--tunables glibc.malloc.hugetlb=1] [--report FILE] [--raw FILE]
 
---baseline runs another build's vlmhost beside ours ("base"), --one-thread ours with
-VLM_THREADS=1 ("ours-1t"); --busy keeps one processor busy with `yes` throughout, as a
-user's other work would; --cpus runs every program under `taskset -c LIST`.
+--baseline runs another build's vlmhost beside ours ("base"); --busy keeps one processor
+busy with `yes` throughout, as a user's other work would; --cpus runs every program under
+`taskset -c LIST`.
 
 Standard library only (Debian's python3-minimal is enough).
 """
@@ -49,7 +49,7 @@ PROGRAMS = {
     "read": ("peer_scanff", ["--read"], ["3ds"]),
 }
 # Programs that bound a reader rather than read the format: no peak memory to compare.
-BOUNDS = {"read", "base", "ours-1t"}
+BOUNDS = {"read", "base"}
 
 # (format, peer, highest ratio of our median load time to the peer's)
 TIME_TARGETS = [
@@ -59,9 +59,8 @@ TIME_TARGETS = [
     ("dxf", "assimp", 0.45), ("dxf", "scan-ff", 1.0), ("inc", "scan-ff", 1.0),
 ]
 MAX_RSS_TIMES_FILE = 2.0
-# Ours against another build of ours, and against itself on one thread (same run).
+# Ours against another build of ours (same run).
 BASELINE_LIMIT = 1.15
-ONE_THREAD_LIMIT = 1.0
 
 
 def parse_args():
@@ -80,8 +79,6 @@ def parse_args():
                    help="GLIBC_TUNABLES for every program alike (default: none for any)")
     p.add_argument("--seed", type=int, default=1)
     p.add_argument("--baseline", help="another build folder whose vlmhost runs as \"base\"")
-    p.add_argument("--one-thread", action="store_true",
-                   help="also run ours with VLM_THREADS=1 (\"ours-1t\")")
     p.add_argument("--busy", action="store_true",
                    help="keep one processor busy (yes > /dev/null) while measuring")
     p.add_argument("--cpus", help="run every program under taskset -c CPUS")
@@ -200,12 +197,10 @@ def program_env(args):
 
 
 def add_variants(args):
-    """The programs of this run: PROGRAMS, with the baseline and one-thread variants of ours."""
+    """The programs of this run: PROGRAMS, with another build of ours as the baseline."""
     if args.baseline:
         PROGRAMS["base"] = (os.path.join(os.path.abspath(args.baseline), "bin", "vlmhost"),
                             ["--stats"], list(FORMATS))
-    if args.one_thread:
-        PROGRAMS["ours-1t"] = ("vlmhost", ["--stats"], list(FORMATS))
 
 
 def binary_path(args, binary):
@@ -215,7 +210,7 @@ def binary_path(args, binary):
 def programs_for(fmt, args):
     names = []
     for name, (binary, _, fmts) in PROGRAMS.items():
-        ours = name in ("ours", "ours-1t", "base")
+        ours = name in ("ours", "base")
         if fmt not in fmts or (not ours and args.peers and name not in args.peers):
             continue
         if not os.access(binary_path(args, binary), os.X_OK):
@@ -230,7 +225,6 @@ def programs_for(fmt, args):
 def measure(args, manifest):
     """Returns {(format, program): [run, ...]} with run = dict(ok, load_s, rss_kb, kv, err)."""
     env = program_env(args)
-    one_thread_env = dict(env, VLM_THREADS="1")
     prefix = [shutil.which("taskset") or "/usr/bin/taskset", "-c", args.cpus] if args.cpus else []
     results = {}
     raw = open(args.raw, "w") if args.raw else None
@@ -244,7 +238,7 @@ def measure(args, manifest):
             for name in order:
                 binary, extra, _ = PROGRAMS[name]
                 argv = prefix + [binary_path(args, binary)] + extra + [path]
-                code, out, err, rss = run_once(argv, one_thread_env if name == "ours-1t" else env)
+                code, out, err, rss = run_once(argv, env)
                 kv = key_values(out)
                 ok = code == 0 and "load_s" in kv
                 run = {"ok": ok, "load_s": float(kv["load_s"]) if ok else None, "rss_kb": rss,
@@ -346,8 +340,7 @@ def target_table(args, manifest, sums):
              "|---|---|---:|---:|---:|---:|---|"]
     # On one processor the earlier build had no second one to gain from: no slower than it.
     one_processor = args.cpus is not None and re.fullmatch(r"\d+", args.cpus) is not None
-    variants = [(fmt, "base", 1.0 if one_processor else BASELINE_LIMIT) for fmt in FORMATS] + \
-        [(fmt, "ours-1t", ONE_THREAD_LIMIT) for fmt in FORMATS]
+    variants = [(fmt, "base", 1.0 if one_processor else BASELINE_LIMIT) for fmt in FORMATS]
     for fmt, peer, limit in TIME_TARGETS + variants:
         if fmt not in args.formats or (fmt, peer) not in sums:
             continue

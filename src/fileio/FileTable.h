@@ -4,8 +4,7 @@
 // small positional reads (a 3DS chunk header, a name byte by byte) and the line reader's
 // sequential access cost a memcpy, not a system call. Blocks are read with pread rather
 // than mapped: a file that another process truncates while we read it only comes up
-// short, it cannot fault. A file of more than two blocks has its next block read ahead on
-// a helper thread where one may run (ReadAhead.h).
+// short, it cannot fault.
 //
 // End of file follows the classic rule: it is noticed only when a read attempt finds no
 // byte (or too few) left; a read that takes the last byte does not yet mark it. Once
@@ -20,7 +19,6 @@
 #include <string>
 #include <string_view>
 
-#include "fileio/ReadAhead.h"
 #include "platform/Error.h"
 
 namespace vlm {
@@ -87,7 +85,6 @@ class NumberedFile {
   size_t blockLength_ = 0;         // valid bytes in block_
   int64_t position_ = 0;           // next byte of sequential access
   bool eof_ = false;
-  std::unique_ptr<ReadAhead> ahead_;  // for a file of several blocks
 };
 
 class FileTable {

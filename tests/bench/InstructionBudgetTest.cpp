@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -65,12 +64,9 @@ TEST_P(InstructionBudget, ImportStaysWithinBudget) {
   TempFolder folder;
   const Generated g = generate(folder.path(), format, kMegabytes);
   const fs::path profile = folder.path() / "callgrind.out";
-  // One thread, so the count does not depend on which thread read a block.
-  ::setenv("VLM_THREADS", "1", 1);
   const Outcome o = run(folder.path(),
                         {"valgrind", "--tool=callgrind", "--callgrind-out-file=" + profile.string(),
                          VLMHOST_PATH, "--stats", g.file.string()});
-  ::unsetenv("VLM_THREADS");
   ASSERT_EQ(o.status, 0) << o.err;
   // A reader that stops early would be cheap: the whole file must have been imported.
   const auto stats = keyValues(o.out);

@@ -1,16 +1,12 @@
 // The file table, numbers read from text and the growth of arrays a file fills.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
-#include <optional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -19,7 +15,6 @@
 #include "fileio/FileGrowth.h"
 #include "fileio/FileTable.h"
 #include "fileio/Numbers.h"
-#include "fileio/ReadAhead.h"
 #include "fileio/ShortDecimal.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
@@ -99,63 +94,26 @@ TEST(FileTable, ReadsGiveTheFileBytesAndMarkTheEndOnlyWhenTheyRunPastIt) {
 }
 
 // Read through from the start in pieces of many sizes, then from places before and after,
-// a file of several blocks gives every byte where it lies: with the next block read by the
-// helper thread, and with VLM_THREADS=1, without one.
-TEST(FileTable, SequentialReadingGivesEveryByteWithOrWithoutTheHelper) {
+// a file of several blocks gives every byte where it lies.
+TEST(FileTable, SequentialReadingGivesEveryByteWhereItLies) {
   test::TempDir temp;
   const size_t size = 4 * kBlock + 4321;
   const std::string bytes = pattern(0, size);
-  const std::string path = temp.write("big", bytes);
-  for (const bool helper : {true, false}) {
-    SCOPED_TRACE(helper ? "helper" : "VLM_THREADS=1");
-    if (helper) {
-      ::unsetenv("VLM_THREADS");
-    } else {
-      ::setenv("VLM_THREADS", "1", 1);
-    }
-    FileTable table;
-    table.Open(1, path);
-    NumberedFile& file = table.file(1);
-    std::string all;
-    for (size_t step = 1; !file.peek().empty(); step = step * 7 % 65521 + 1) {
-      const std::string_view rest = file.peek();
-      const size_t taken = std::min(step, rest.size());
-      all.append(rest.substr(0, taken));
-      file.consume(taken);
-    }
-    EXPECT_TRUE(all == bytes) << "the bytes read in order differ from the file";
-    for (const size_t offset : {kBlock + 5, 3 * kBlock - 2, 0ul, 2 * kBlock, size - 1}) {
-      file.seek(static_cast<int64_t>(offset));
-      EXPECT_EQ(file.peek().substr(0, 9), std::string_view(bytes).substr(offset, 9)) << offset;
-    }
+  FileTable table;
+  table.Open(1, temp.write("big", bytes));
+  NumberedFile& file = table.file(1);
+  std::string all;
+  for (size_t step = 1; !file.peek().empty(); step = step * 7 % 65521 + 1) {
+    const std::string_view rest = file.peek();
+    const size_t taken = std::min(step, rest.size());
+    all.append(rest.substr(0, taken));
+    file.consume(taken);
   }
-  ::unsetenv("VLM_THREADS");
-}
-
-// The helper reads only what it was asked for, hands a block over once, and may be left
-// with a read under way: its owner waits for it and joins it.
-TEST(ReadAhead, HandsOverTheBlockAskedForOnceOrLeavesItToTheCaller) {
-  test::TempDir temp;
-  const std::string bytes = pattern(0, 3 * 4096);
-  const int fd = ::open(temp.write("three", bytes).c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_GE(fd, 0);
-  {
-    ReadAhead ahead(fd, 4096);
-    auto block = std::make_unique<char[]>(4096);
-    EXPECT_EQ(ahead.take(0, block), std::nullopt) << "nothing was asked for";
-    ahead.ask(4096);
-    EXPECT_EQ(ahead.take(0, block), std::nullopt) << "another block was asked for";
-    // Taken at once, the block may not have been begun: then the caller reads it.
-    if (const std::optional<size_t> got = ahead.take(4096, block)) {
-      EXPECT_EQ(std::string_view(block.get(), *got), std::string_view(bytes).substr(4096, 4096));
-    }
-    EXPECT_EQ(ahead.take(4096, block), std::nullopt) << "handed over twice";
-    ahead.ask(8192);  // left to the destructor, read or not
+  EXPECT_TRUE(all == bytes) << "the bytes read in order differ from the file";
+  for (const size_t offset : {kBlock + 5, 3 * kBlock - 2, size_t{0}, 2 * kBlock, size - 1}) {
+    file.seek(static_cast<int64_t>(offset));
+    EXPECT_EQ(file.peek().substr(0, 9), std::string_view(bytes).substr(offset, 9)) << offset;
   }
-  ::close(fd);
-  ::setenv("VLM_THREADS", "1", 1);
-  EXPECT_FALSE(helperThreadWanted());
-  ::unsetenv("VLM_THREADS");
 }
 
 // Open failures carry the classic numbers; so do file numbers and positions out of range.

@@ -2,7 +2,6 @@
 // plug-in through dlopen; what it prints where, its exit status and what it saves.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -155,32 +154,5 @@ TEST_F(VlmHost, RegistrationIsWrittenReportedAndFoundByAHostWithoutThePlugInBesi
   EXPECT_EQ(lost.status, 1);
   EXPECT_NE(lost.err.find("cannot find the plug-in"), std::string::npos) << lost.err;
 }
-
-// With a helper thread reading the next block of a file of several blocks, and with
-// VLM_THREADS=1 without one, the geometry is the same to the last bit.
-class HelperThread : public vlm::testing::VlmHostFolder,
-                     public ::testing::WithParamInterface<std::pair<std::string, std::string>> {};
-
-TEST_P(HelperThread, LeavesTheGeometryAsItIs) {
-  const auto& [format, extension] = GetParam();
-  const std::string file = (folder_ / "generated").string() + extension;
-  const std::vector<std::string> generate{VLMGEN_PATH, "--format", format, "--mb", "3.5", file};
-  ASSERT_EQ(vlm::test::runIn(folder_, generate).status, 0);
-  const std::vector<std::string> args{"--geometry", file};
-  const Outcome two = run(args);
-  ::setenv("VLM_THREADS", "1", 1);
-  const Outcome one = run(args);
-  ::unsetenv("VLM_THREADS");
-  ASSERT_EQ(two.status, 0) << two.err;
-  EXPECT_GT(two.out.size(), size_t{1} << 20);
-  EXPECT_TRUE(two.out == one.out) << "the geometry differs";
-}
-
-INSTANTIATE_TEST_SUITE_P(Formats, HelperThread,
-                         ::testing::Values(std::pair{"obj", ".obj"}, std::pair{"obj_lf", ".obj"},
-                                           std::pair{"dxf", ".dxf"}, std::pair{"inc", ".inc"},
-                                           std::pair{"ply_ascii", ".ply"},
-                                           std::pair{"ply_le", ".ply"}, std::pair{"3ds", ".3ds"}),
-                         [](const auto& info) { return info.param.first; });
 
 }  // namespace
