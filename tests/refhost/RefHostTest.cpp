@@ -396,6 +396,7 @@ TEST(Mesh, NormalsStayOnePerVertexUntilAVertexWouldNeedTwo) {
   // clang-format off
   const struct { std::vector<Op> ops; bool shared; } cases[] = {
       {{{'n', 3, 0, {5, 6, 7}}, {'n', 2, 0, {1, 4, 3}}, {'n', 1, 0, {1, 3, 2}}, {'n', 0, 0, {0, 1, 2}}}, true},
+      {{{'s', 0, 1}}, true},  // a flat triangle alone: its sums lie on one axis
       {{{'s', 3, 4}, {'s', 2, 3}}, true},  // a run just before an earlier one, no vertex in common
       {{{'s', 0, 2}, {'s', 1, 3}}, false},  // a run overlapping an earlier one
       {{{'s', 0, 1}, {'s', 1, 2}}, false},  // a run sharing vertices with an earlier one
@@ -415,6 +416,29 @@ TEST(Mesh, NormalsStayOnePerVertexUntilAVertexWouldNeedTwo) {
   perform(smoothed, {'s', 0, 4});
   call(smoothed, "SmoothNormalsAdaptive", {Variant(180.0)});
   EXPECT_FALSE(smoothed->mesh().hasSharedNormals());
+  // Triangles of vertices of their own in the planes x = 0, 1, ...: smoothed, their sums
+  // lie on the x axis. Records from the last triangle to the first, more of them than
+  // separate runs are kept: each joins the run after it.
+  constexpr int32_t kTriangles = 1100;
+  std::vector<float> coords, records;
+  std::vector<int32_t> polygons;
+  for (int32_t t = 0; t < kTriangles; ++t) {
+    const auto x = static_cast<float>(t);
+    coords.insert(coords.end(), {x, 0, 0, x, 1, 0, x, 0, 1});
+    polygons.insert(polygons.end(), {3, 3 * t, 3 * t + 1, 3 * t + 2});
+  }
+  for (int32_t t = kTriangles - 1; t >= 0; --t) {
+    records.push_back(static_cast<float>(t));
+    for (int k = 0; k < 3; ++k) records.insert(records.end(), {1, 0, 0});
+  }
+  auto descending = meshObject(coords, polygons);
+  call(descending, "Set_PoligonNormals", {Variant(&records).byRef()});
+  EXPECT_TRUE(descending->mesh().hasSharedNormals());
+  EXPECT_EQ(descending->mesh().normalsOf(kTriangles - 1),
+            (std::array<float, 9>{1, 0, 0, 1, 0, 0, 1, 0, 0}));
+  auto planes = meshObject(coords, polygons);
+  call(planes, "Get_Surface", {Variant(int16_t{0})});
+  EXPECT_TRUE(planes->mesh().hasSharedNormals());
 }
 
 // A triangle with three vertices of its own, as the importers make them.
