@@ -94,13 +94,17 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
   // A malformed record after good and invalid ones takes back all its list added, and
   // only that; the message names the record.
   auto grown = meshObject(kSquare, {3, 0, 1, 2});
-  std::vector<int32_t> cutShort = {3, 2, 3, 0, 3, 0, 1, 9, 4, 0, 1, 2};
-  EXPECT_EQ(
-      test::errorPartsOf([&] { call(grown, "Add_Poligons", {Variant(&cutShort).byRef()}); }),
-      test::ErrorParts(5, "Velmo", "Polygon record at index 8 is cut short by the list's end"));
-  EXPECT_EQ(std::tuple(grown->mesh().triangles().size(), grown->mesh().polygonNumbers(),
-                       grown->mesh().invalidNumbers(), grown->invalidPolygons()),
-            std::tuple(size_t{3}, int64_t{1}, int64_t{0}, int64_t{0}));
+  const std::pair<std::vector<int32_t>, std::string> malformed[] = {
+      {{3, 2, 3, 0, 3, 0, 1, 9, 4, 0, 1, 2}, "index 8 is cut short by the list's end"},
+      {{3, 2, 3, 0, 4, 0, 1, 9, 2, 5, 0, 1, 2, 3, 4},
+       "index 9 has 5 corners; a polygon has 3 or 4"}};
+  for (auto [list, message] : malformed) {
+    EXPECT_EQ(test::errorPartsOf([&] { call(grown, "Add_Poligons", {Variant(&list).byRef()}); }),
+              test::ErrorParts(5, "Velmo", "Polygon record at " + message));
+    EXPECT_EQ(std::tuple(grown->mesh().triangles().size(), grown->mesh().polygonNumbers(),
+                         grown->mesh().invalidNumbers(), grown->invalidPolygons()),
+              std::tuple(size_t{3}, int64_t{1}, int64_t{0}, int64_t{0}));
+  }
   // Lists of the wrong length fail. The triples make numbers 0 and 2 triangles 0 and 1 (a
   // vertex twice), and 1 invalid; normals for no stored polygon are only counted.
   std::vector<float> two = {1, 2}, nine(9, 1.0f), records;
@@ -112,7 +116,9 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
   auto object = meshObject(kSquare);
   call(object, "Add_Poligons", {Variant(&triples).byRef(), Variant(int16_t{3})});
   EXPECT_EQ(errorOf([&] { call(object, "Add_Vertices", {Variant(&two).byRef()}); }), 5);
-  EXPECT_EQ(errorOf([&] { call(object, "Set_PoligonNormals", {Variant(&nine).byRef()}); }), 5);
+  EXPECT_EQ(
+      test::errorPartsOf([&] { call(object, "Set_PoligonNormals", {Variant(&nine).byRef()}); }),
+      test::ErrorParts(5, "Velmo", "Normal list of 9 values is not made of ten-value records"));
   call(object, "Set_PoligonNormals", {Variant(&records).byRef()});
   std::vector<Variant> single = {Variant(0)};
   std::array<float, 9> first, second;
