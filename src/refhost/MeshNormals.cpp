@@ -101,7 +101,7 @@ bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normal
     }
   }
   if (!coverTriangle(triangle)) return false;
-  if (vertexNormals_.size() < coords_.size()) vertexNormals_.resize(coords_.size(), 0.0f);
+  vertexNormals_.resize(coords_.size(), 0.0f);  // vertices only ever grow
   for (size_t k = 0; k < 3; ++k) {
     std::copy_n(&normals[3 * k], 3, &vertexNormals_[3 * static_cast<size_t>(t[k])]);
   }
@@ -138,7 +138,7 @@ bool Mesh::coverTriangle(int32_t triangle) {
 }
 
 void Mesh::setSharedNormal(int32_t vertex, const std::array<float, 3>& normal) {
-  if (vertexNormals_.size() < coords_.size()) vertexNormals_.resize(coords_.size(), 0.0f);
+  vertexNormals_.resize(coords_.size(), 0.0f);
   std::copy(normal.begin(), normal.end(),
             vertexNormals_.begin() + 3 * static_cast<ptrdiff_t>(vertex));
 }

@@ -131,7 +131,7 @@ PositionGroups::PositionGroups(std::span<const float> coords) {
       ++groupCount_;
       continue;
     }
-    if (group_.empty()) {    // the first repeat: every vertex before it was its own group
+    if (group_.empty()) {  // the first repeat: every vertex before it was its own group
       group_.resize(count);
       std::iota(group_.begin(), group_.begin() + static_cast<std::ptrdiff_t>(v), 0);
     }

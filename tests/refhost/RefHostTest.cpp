@@ -94,13 +94,17 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
   // A malformed record after good and invalid ones takes back all its list added, and
   // only that; the message names the record.
   auto grown = meshObject(kSquare, {3, 0, 1, 2});
-  std::vector<int32_t> cutShort = {3, 2, 3, 0, 3, 0, 1, 9, 4, 0, 1, 2};
-  EXPECT_EQ(
-      test::errorPartsOf([&] { call(grown, "Add_Poligons", {Variant(&cutShort).byRef()}); }),
-      test::ErrorParts(5, "Velmo", "Polygon record at index 8 is cut short by the list's end"));
-  EXPECT_EQ(std::tuple(grown->mesh().triangles().size(), grown->mesh().polygonNumbers(),
-                       grown->mesh().invalidNumbers(), grown->invalidPolygons()),
-            std::tuple(size_t{3}, int64_t{1}, int64_t{0}, int64_t{0}));
+  const std::pair<std::vector<int32_t>, std::string> malformed[] = {
+      {{3, 2, 3, 0, 3, 0, 1, 9, 4, 0, 1, 2}, "index 8 is cut short by the list's end"},
+      {{3, 2, 3, 0, 4, 0, 1, 9, 2, 5, 0, 1, 2, 3, 4},
+       "index 9 has 5 corners; a polygon has 3 or 4"}};
+  for (auto [list, message] : malformed) {
+    EXPECT_EQ(test::errorPartsOf([&] { call(grown, "Add_Poligons", {Variant(&list).byRef()}); }),
+              test::ErrorParts(5, "Velmo", "Polygon record at " + message));
+    EXPECT_EQ(std::tuple(grown->mesh().triangles().size(), grown->mesh().polygonNumbers(),
+                         grown->mesh().invalidNumbers(), grown->invalidPolygons()),
+              std::tuple(size_t{3}, int64_t{1}, int64_t{0}, int64_t{0}));
+  }
   // Lists of the wrong length fail. The triples make numbers 0 and 2 triangles 0 and 1 (a
   // vertex twice), and 1 invalid; normals for no stored polygon are only counted.
   std::vector<float> two = {1, 2}, nine(9, 1.0f), records;
@@ -112,7 +116,9 @@ TEST(Mesh, PolygonListsGiveTrianglesAndInvalidPolygonsStillUseTheirNumbers) {
   auto object = meshObject(kSquare);
   call(object, "Add_Poligons", {Variant(&triples).byRef(), Variant(int16_t{3})});
   EXPECT_EQ(errorOf([&] { call(object, "Add_Vertices", {Variant(&two).byRef()}); }), 5);
-  EXPECT_EQ(errorOf([&] { call(object, "Set_PoligonNormals", {Variant(&nine).byRef()}); }), 5);
+  EXPECT_EQ(
+      test::errorPartsOf([&] { call(object, "Set_PoligonNormals", {Variant(&nine).byRef()}); }),
+      test::ErrorParts(5, "Velmo", "Normal list of 9 values is not made of ten-value records"));
   call(object, "Set_PoligonNormals", {Variant(&records).byRef()});
   std::vector<Variant> single = {Variant(0)};
   std::array<float, 9> first, second;
@@ -396,6 +402,7 @@ TEST(Mesh, NormalsStayOnePerVertexUntilAVertexWouldNeedTwo) {
   // clang-format off
   const struct { std::vector<Op> ops; bool shared; } cases[] = {
       {{{'n', 3, 0, {5, 6, 7}}, {'n', 2, 0, {1, 4, 3}}, {'n', 1, 0, {1, 3, 2}}, {'n', 0, 0, {0, 1, 2}}}, true},
+      {{{'s', 0, 1}}, true},  // a flat triangle alone: its sums lie on one axis
       {{{'s', 3, 4}, {'s', 2, 3}}, true},  // a run just before an earlier one, no vertex in common
       {{{'s', 0, 2}, {'s', 1, 3}}, false},  // a run overlapping an earlier one
       {{{'s', 0, 1}, {'s', 1, 2}}, false},  // a run sharing vertices with an earlier one
@@ -415,6 +422,29 @@ TEST(Mesh, NormalsStayOnePerVertexUntilAVertexWouldNeedTwo) {
   perform(smoothed, {'s', 0, 4});
   call(smoothed, "SmoothNormalsAdaptive", {Variant(180.0)});
   EXPECT_FALSE(smoothed->mesh().hasSharedNormals());
+  // Triangles of vertices of their own in the planes x = 0, 1, ...: smoothed, their sums
+  // lie on the x axis. Records from the last triangle to the first, more of them than
+  // separate runs are kept: each joins the run after it.
+  constexpr int32_t kTriangles = 1100;
+  std::vector<float> coords, records;
+  std::vector<int32_t> polygons;
+  for (int32_t t = 0; t < kTriangles; ++t) {
+    const auto x = static_cast<float>(t);
+    coords.insert(coords.end(), {x, 0, 0, x, 1, 0, x, 0, 1});
+    polygons.insert(polygons.end(), {3, 3 * t, 3 * t + 1, 3 * t + 2});
+  }
+  for (int32_t t = kTriangles - 1; t >= 0; --t) {
+    records.push_back(static_cast<float>(t));
+    for (int k = 0; k < 3; ++k) records.insert(records.end(), {1, 0, 0});
+  }
+  auto descending = meshObject(coords, polygons);
+  call(descending, "Set_PoligonNormals", {Variant(&records).byRef()});
+  EXPECT_TRUE(descending->mesh().hasSharedNormals());
+  EXPECT_EQ(descending->mesh().normalsOf(kTriangles - 1),
+            (std::array<float, 9>{1, 0, 0, 1, 0, 0, 1, 0, 0}));
+  auto planes = meshObject(coords, polygons);
+  call(planes, "Get_Surface", {Variant(int16_t{0})});
+  EXPECT_TRUE(planes->mesh().hasSharedNormals());
 }
 
 // A triangle with three vertices of its own, as the importers make them.
