@@ -58,7 +58,7 @@ test: test-tools build
 # Rewrites the golden scenes' expectations (tests/data) from what the build gives today;
 # review the diff against the inputs before committing it.
 golden: build
-	tests/golden/update.sh $(BUILD) $(FILES)
+	tools/golden_update.sh $(BUILD) $(FILES)
 
 # Every test under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 test-sanitize: test-tools

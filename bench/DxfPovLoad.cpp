@@ -1,5 +1,5 @@
 // Times CImp_DXF (.dxf) or CImp_POV (.inc) on one file against the reference host, in the
-// benchmark kit's runner protocol: prints "load_s=... meshes=... verts=... faces=...".
+// shared peer benchmark's runner protocol: prints "load_s=... meshes=... verts=... faces=...".
 //
 //   dxfpov_load FILE                 one Load of FILE, the importer chosen by extension
 //   dxfpov_load --add-vertex N       ns per Add_Vertex call through the host wrapper, into

@@ -1,4 +1,4 @@
-// Times CImp_3DS on one file, in the benchmark kit's runner protocol: prints
+// Times CImp_3DS on one file, in the shared peer benchmark's runner protocol: prints
 // "load_s=... meshes=... verts=... faces=... materials=...".
 //
 //   load_3ds FILE             one Load of FILE into the reference host (which copies the

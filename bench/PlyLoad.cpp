@@ -1,4 +1,4 @@
-// Times CImp_PLY on one file, in the benchmark kit's runner protocol: prints
+// Times CImp_PLY on one file, in the shared peer benchmark's runner protocol: prints
 // "load_s=... cpu_s=... meshes=... verts=... faces=...". cpu_s is the processor time of the
 // Load, which other programs on a shared machine do not inflate.
 //

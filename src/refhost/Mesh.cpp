@@ -26,6 +26,7 @@ void Mesh::appendVertices(std::span<const float> coords) {
 }
 
 void Mesh::appendVertex(float x, float y, float z) {
+  roomFor(coords_, 3);
   coords_.push_back(x);
   coords_.push_back(y);
   coords_.push_back(z);
@@ -53,13 +54,6 @@ class TriangleBlock {
   std::array<int32_t, 3 * 1024> block_;
   size_t size_ = 0;
 };
-
-// Room for `more` elements, at least doubling: many calls that each add a few stay linear.
-void reserveMore(std::vector<int32_t>& array, size_t more) {
-  if (array.size() + more > array.capacity()) {
-    array.reserve(std::max(array.size() + more, 2 * array.capacity()));
-  }
-}
 
 }  // namespace
 
@@ -91,7 +85,7 @@ int64_t Mesh::appendPolygons(Next next) {
 }
 
 int64_t Mesh::appendTriangleTriples(std::span<const int32_t> triples) {
-  reserveMore(corners_, triples.size());
+  roomFor(corners_, triples.size());
   size_t at = 0;
   return appendPolygons([&](const int32_t*& c, size_t& count) {
     if (triples.size() - at < 3) return false;
@@ -105,7 +99,7 @@ int64_t Mesh::appendPolygonRecords(std::span<const int32_t> records,
   const size_t corners = corners_.size(), invalidBefore = invalidSlots_.size();
   const int64_t numbers = polygonNumbers_;
   // The most corners the values can hold: six for every five, as quads.
-  reserveMore(corners_, records.size() / 5 * 6 + 3);
+  roomFor(corners_, records.size() / 5 * 6 + 3);
   size_t at = 0;
   const int64_t invalid = appendPolygons([&](const int32_t*& c, size_t& count) {
     // A record of no corners holds no polygon and takes no number.

@@ -25,6 +25,18 @@
 
 namespace vlm::refhost {
 
+// Makes room for `more` elements after those of `array`, for lists that grow a few elements
+// a call. Full, the list grows fourfold rather than twofold: each move writes its elements
+// into fresh memory again, and fourfold growth writes a third more than the final list
+// instead of as much again. Room not yet written takes no memory.
+template <class T>
+void roomFor(std::vector<T>& array, size_t more) {
+  if (array.size() + more > array.capacity()) {
+    array.reserve(array.size() + more > 4 * array.capacity() ? array.size() + more
+                                                             : 4 * array.capacity());
+  }
+}
+
 struct Bounds {
   std::array<float, 3> min{};
   std::array<float, 3> max{};

@@ -49,6 +49,7 @@ void Mesh::copySharedNormals(int32_t triangle, float* out) const noexcept {
 std::span<float, 9> Mesh::cornerNormalsOf(int32_t triangle) {
   if (normals_.size() < 3 * corners_.size()) {
     const bool first = normals_.empty();
+    roomFor(normals_, 3 * corners_.size() - normals_.size());
     normals_.resize(3 * corners_.size(), 0.0f);
     if (first) unshareNormals();
   }
@@ -101,7 +102,8 @@ bool Mesh::shareCornerNormals(int32_t triangle, std::span<const float, 9> normal
     }
   }
   if (!coverTriangle(triangle)) return false;
-  vertexNormals_.resize(coords_.size(), 0.0f);  // vertices only ever grow
+  roomFor(vertexNormals_, coords_.size() - vertexNormals_.size());  // vertices only ever grow
+  vertexNormals_.resize(coords_.size(), 0.0f);
   for (size_t k = 0; k < 3; ++k) {
     std::copy_n(&normals[3 * k], 3, &vertexNormals_[3 * static_cast<size_t>(t[k])]);
   }
@@ -138,6 +140,7 @@ bool Mesh::coverTriangle(int32_t triangle) {
 }
 
 void Mesh::setSharedNormal(int32_t vertex, const std::array<float, 3>& normal) {
+  roomFor(vertexNormals_, coords_.size() - vertexNormals_.size());
   vertexNormals_.resize(coords_.size(), 0.0f);
   std::copy(normal.begin(), normal.end(),
             vertexNormals_.begin() + 3 * static_cast<ptrdiff_t>(vertex));

@@ -93,29 +93,6 @@ TEST(FileTable, ReadsGiveTheFileBytesAndMarkTheEndOnlyWhenTheyRunPastIt) {
   EXPECT_EQ(table.Seek(1), 9);
 }
 
-// Read through from the start in pieces of many sizes, then from places before and after,
-// a file of several blocks gives every byte where it lies.
-TEST(FileTable, SequentialReadingGivesEveryByteWhereItLies) {
-  test::TempDir temp;
-  const size_t size = 4 * kBlock + 4321;
-  const std::string bytes = pattern(0, size);
-  FileTable table;
-  table.Open(1, temp.write("big", bytes));
-  NumberedFile& file = table.file(1);
-  std::string all;
-  for (size_t step = 1; !file.peek().empty(); step = step * 7 % 65521 + 1) {
-    const std::string_view rest = file.peek();
-    const size_t taken = std::min(step, rest.size());
-    all.append(rest.substr(0, taken));
-    file.consume(taken);
-  }
-  EXPECT_TRUE(all == bytes) << "the bytes read in order differ from the file";
-  for (const size_t offset : {kBlock + 5, 3 * kBlock - 2, size_t{0}, 2 * kBlock, size - 1}) {
-    file.seek(static_cast<int64_t>(offset));
-    EXPECT_EQ(file.peek().substr(0, 9), std::string_view(bytes).substr(offset, 9)) << offset;
-  }
-}
-
 // Open failures carry the classic numbers; so do file numbers and positions out of range.
 TEST(FileTable, BadPathsNumbersAndPositionsAreRefused) {
   test::TempDir temp;

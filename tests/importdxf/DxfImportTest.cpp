@@ -69,13 +69,6 @@ TEST_F(DxfImport, FailureIsRaisedAgainUnchangedAfterClosingTheFileAndAddsNothing
   EXPECT_EQ(objects->Count(), 0);
 }
 
-// Whatever mode the context came with, the importer reads whole lines.
-TEST_F(DxfImport, ReadsWholeLines) {
-  readModeBefore = 1;
-  load(kSample);
-  EXPECT_EQ(import->ReadMode, 0);
-}
-
 // The name is the file's, without its folder and extension, blanks made underscores.
 TEST_F(DxfImport, ObjectIsNamedAfterTheFile) {
   load(kSample, "my big model.dxf");

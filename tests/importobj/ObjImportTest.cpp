@@ -125,16 +125,5 @@ TEST(ObjFaces, IndicesTakeVertexAndNormalOfEveryCornerForm) {
   }
 }
 
-// Corners are cut off a line one by one, blanks around them trimmed, and a line with
-// fewer corners gives zeros for the rest.
-TEST(ObjFaces, CornersAreCutOffTheLineOneByOne) {
-  std::string_view line = " 1//2  3 4//5 ";
-  int32_t v[4], n[4];
-  for (int k = 0; k < 4; ++k) Get_FaceIndices(line, v[k], n[k]);
-  EXPECT_EQ(std::vector(v, v + 4), std::vector({1, 3, 4, 0}));
-  EXPECT_EQ(std::vector(n, n + 4), std::vector({2, 0, 5, 0}));
-  EXPECT_EQ(line, "");
-}
-
 }  // namespace
 }  // namespace vlm::test

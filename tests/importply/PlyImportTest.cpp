@@ -169,15 +169,6 @@ TEST_F(PlyImport, SecondLoadDoesNotHandOverTheFirstFilesData) {
   EXPECT_THAT(polygons(), IsEmpty());
 }
 
-TEST_F(PlyImport, ImporterReadsInCharacterLineMode) {
-  // The header is split at any line end only in character mode, whatever mode the
-  // context came with.
-  readModeBefore = 0;
-  load(plyData("header_comments_crlf_blank_lines.ply"));
-  EXPECT_EQ(import->ReadMode, 1);
-  EXPECT_EQ(polygons().size(), 5u);
-}
-
 TEST_F(PlyImport, FailuresReachTheCallerWithTheFileClosed) {
   const struct {
     const char* file;
@@ -196,19 +187,6 @@ TEST_F(PlyImport, FailuresReachTheCallerWithTheFileClosed) {
             ErrorParts(1234, "Velmo", "host refused"));
   EXPECT_EQ(objectCount(), 0);
   EXPECT_EQ(fileTable().find(1), nullptr);
-}
-
-TEST_F(PlyImport, RefusedFileIsClosedAndAddsNothing) {
-  load(plyData("list_in_vertex.ply"));
-  EXPECT_EQ(toolkit.messages().size(), 1u);
-  EXPECT_EQ(objectCount(), 0);
-  EXPECT_EQ(fileTable().find(1), nullptr);
-}
-
-TEST_F(PlyImport, MissingFileIsFileNotFound) {
-  CImp_PLY importer;
-  EXPECT_EQ(errorOf([&] { loadPath(importer, dir.file("absent.ply")); }), err::kFileNotFound);
-  EXPECT_EQ(objects->Count(), 0);
 }
 
 TEST_F(PlyImport, HeaderProgressFollowsEveryLineAndTheHeldLine) {

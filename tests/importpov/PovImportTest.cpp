@@ -34,14 +34,6 @@ TEST_F(PovImport, LoadPutsANewCollectionInItsArgument) {
   EXPECT_EQ(objects->Count(), 1);
 }
 
-// Whatever mode the context came with, the importer reads whole lines.
-TEST_F(PovImport, ReadsWholeLines) {
-  readModeBefore = 1;
-  load(kMeshA);
-  EXPECT_EQ(import->ReadMode, 0);
-  EXPECT_EQ(objects->Count(), 1);
-}
-
 // Failures are raised again unchanged after closing file 1; the objects made stay.
 TEST_F(PovImport, FailureClosesTheFileAndKeepsTheObjectsMade) {
   EXPECT_EQ(loadError(crlf({"mesh {", kTriangle, "}"})), err::kSubscript);

@@ -214,23 +214,6 @@ TEST_F(FltkTest, MessageBoxesShowTheirPartsAndGiveOnlyWhatTheyOffer) {
             std::pair(MsgResult::Ok, MsgResult::Yes));
 }
 
-// Each in a fresh process, as FLTK keeps the first display it opened.
-TEST(FltkToolkitOpen, MissingOrUnreachableDisplayIsNamed) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  for (const std::string display : {":4711", ""}) {
-    const auto open = [&] {
-      ::setenv("DISPLAY", display.c_str(), 1);
-      std::string whyNot;
-      const bool opened = FltkToolkit::open(whyNot) != nullptr;
-      std::fprintf(stderr, "%d %s\n", opened, whyNot.c_str());
-      std::_Exit(0);
-    };
-    EXPECT_EXIT(open(), ::testing::ExitedWithCode(0),
-                display.empty() ? "^0 no X display: DISPLAY is not set\n$"
-                                : "^0 no X display: cannot open display ':4711'\n$");
-  }
-}
-
 // "description|pattern" pairs become FLTK's lines, every letter of a pattern in both
 // cases, as FLTK's own matcher takes them.
 TEST(FltkFilter, BecomesOneCaseBlindLinePerPair) {

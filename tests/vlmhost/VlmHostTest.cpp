@@ -56,7 +56,7 @@ struct ProgramRun {
 void PrintTo(const ProgramRun& run, std::ostream* out) { *out << run.what; }
 
 // The runs of the table, "\n" in a field read as a line end, "<examples>" as the samples'
-// folder.
+// folder, "<data>" as tests/data.
 std::vector<ProgramRun> programRuns() {
   std::ifstream in(std::string(VLM_TEST_DATA_DIR) + "/vlmhost/runs.tsv");
   std::vector<ProgramRun> runs;
@@ -67,6 +67,7 @@ std::vector<ProgramRun> programRuns() {
     for (std::string field; std::getline(row, field, '\t');) {
       for (size_t at; (at = field.find("\\n")) != std::string::npos;) field.replace(at, 2, "\n");
       if (field.starts_with("<examples>")) field.replace(0, 10, kExamples);
+      if (field.starts_with("<data>")) field.replace(0, 6, VLM_TEST_DATA_DIR);
       fields.push_back(field);
     }
     runs.push_back({fields.at(0), std::stoi(fields.at(1)), std::stoul(fields.at(2)), fields.at(3),

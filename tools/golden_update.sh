@@ -4,10 +4,10 @@
 # each sample of examples/ (or only for the FILEs named), and NAME.trace where one exists
 # (touch NAME.trace to start one). Check each changed
 # expectation by hand against its input before committing it.
-# Usage: tests/golden/update.sh BUILD_DIR [FILE...]
+# Usage: tools/golden_update.sh BUILD_DIR [FILE...]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-vlmhost="$(cd "${1:?usage: update.sh BUILD_DIR [FILE...]}" && pwd)/bin/vlmhost"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+vlmhost="$(cd "${1:?usage: golden_update.sh BUILD_DIR [FILE...]}" && pwd)/bin/vlmhost"
 shift
 config="$(mktemp -d)"
 trap 'rm -rf "$config"' EXIT
@@ -28,7 +28,7 @@ for input in "${inputs[@]}"; do
   rm -rf "${config:?}"/*
   (cd "$dir" && XDG_CONFIG_HOME="$config" "$vlmhost" "${args[@]}" "$name" \
       >"$config/out" 2>"$config/err" </dev/null) || true
-  python3 "$root/tests/golden/pretty.py" <"$config/out" >"$expect/$stem.scene.json"
+  python3 "$root/tools/golden_pretty.py" <"$config/out" >"$expect/$stem.scene.json"
   [ -f "$expect/$stem.trace" ] && cp "$config/err" "$expect/$stem.trace"
   echo "wrote ${expect#"$root"/}/$stem.scene.json"
 done
