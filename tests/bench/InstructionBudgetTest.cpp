@@ -1,10 +1,8 @@
 // Instruction-count guard: each importer reads a 5 MB vlmgen file through vlmhost under
 // callgrind, and the instructions counted must stay within the budget kept in
 // instruction_budgets.txt. Counting instructions, not seconds, makes the guard
-// independent of the machine's load. The import is kept to one processor: work handed to a
-// second thread would be counted or not depending on the order the threads ran in, and the
-// one-processor import must not get slower anyway. It is skipped without valgrind, in builds that are
-// not optimised, and under the sanitizers.
+// independent of the machine's load. It is skipped without valgrind, in builds that are not
+// optimised, and under the sanitizers.
 #include <gtest/gtest.h>
 
 #include <cstdio>
