@@ -272,12 +272,18 @@ TEST(BitmapFont, GlyphsAndClipping) {
     EXPECT_EQ(&glyph == &glyphOf('?'), c == '?') << c;
   }
   for (const char c : {'\x1F', '\x7F', '\xE9'}) EXPECT_EQ(&glyphOf(c), &glyphOf('?')) << int{c};
-  Image image{16, 16, std::vector<uint8_t>(16 * 16 * 3, 0)};
-  drawText(image, -3, -2, "M", 1, {255, 255, 255});
-  for (int i = 0; i < 16 * 16; ++i) {
-    const int x = i % 16, y = i / 16;  // M's columns 3 and 4, rows 2 to 7, then blank
-    const bool set = x < 2 && y < 6 && (glyphOf('M')[static_cast<size_t>(x + 3)] >> (y + 2)) & 1;
-    EXPECT_EQ(image.rgb[3 * i], set ? 255 : 0) << x << "," << y;
+  // At scale 1 cut at the top left, M's columns 3 and 4, rows 2 to 7, then blank; at scale
+  // 2, each of its bits two pixels wide and high.
+  for (const int scale : {1, 2}) {
+    Image image{16, 16, std::vector<uint8_t>(16 * 16 * 3, 0)};
+    const int left = scale == 1 ? 3 : 0, top = scale == 1 ? 2 : 0;
+    drawText(image, -left, -top, "M", scale, {255, 255, 255});
+    for (int i = 0; i < 16 * 16; ++i) {
+      const int column = i % 16 / scale + left, row = i / 16 / scale + top;
+      const bool set = column < kGlyphWidth && row < kGlyphHeight &&
+                       (glyphOf('M')[static_cast<size_t>(column)] >> row) & 1;
+      EXPECT_EQ(image.rgb[3 * i], set ? 255 : 0) << scale << ": " << i % 16 << "," << i / 16;
+    }
   }
 }
 

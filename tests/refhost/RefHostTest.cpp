@@ -670,7 +670,9 @@ TEST_F(Recording, ResultsAreNumberedAsMetAndTargetOrInjectedFailuresAreRecorded)
   recorder.registerReferenceClasses();
   ObjectRef list = get(recorder.wrapScene(target.dispatch()), "ListObjects").toObject();
   ObjectRef made = createObject("Velmo.CVLMObject");
-  call(list, "Add", {Variant(made)});
+  std::vector<Variant> added = {Variant(made).byRef()};  // the object comes back as passed
+  invokeByName(*list, "Add", InvokeKind::Method, added);
+  EXPECT_EQ(added[0].toObject(), made);
   EXPECT_EQ(&target.object(1), CallRecorder::unwrap(made).get());
   EXPECT_EQ(CallRecorder::receiverName(get(list, "Item", {Variant(1)}).toObject()), "object#2");
   std::vector<int32_t> fiveCorners = {5, 0, 1, 2, 3, 4};

@@ -19,7 +19,7 @@ char upper(char c) noexcept {
 void appendCaseBlind(std::string& out, std::string_view pattern) {
   for (size_t i = 0; i < pattern.size(); ++i) {
     const char c = pattern[i];
-    if (c == '\\' && i + 1 < pattern.size()) {
+    if (c == '\\') {  // with the character it escapes, if any
       out += pattern.substr(i, 2);
       ++i;
     } else if (c == '[') {
