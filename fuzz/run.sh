@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang and libFuzzer and runs each of them.
 #
 #   fuzz/run.sh            every target for FUZZ_SECONDS (default 60) seconds
-#   fuzz/run.sh smoke      every target for 10 seconds, two side by side (CI: the build and
+#   fuzz/run.sh smoke      every target for 5 seconds, two side by side (CI: the build and
 #                          a short run)
 #   fuzz/run.sh build      build only
 #   fuzz/run.sh 3ds ply    the named targets only (obj dxf 3ds inc ply numbers settings)
@@ -33,7 +33,7 @@ build_only=0
 smoke=0
 for arg in "$@"; do
   case "$arg" in
-    smoke) seconds=10 smoke=1 ;;
+    smoke) seconds=5 smoke=1 ;;
     build) build_only=1 ;;
     obj|dxf|3ds|inc|ply|numbers|settings) targets+=("$arg") ;;
     *) echo "fuzz/run.sh: unknown argument '$arg'" >&2; exit 2 ;;
