@@ -49,11 +49,14 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Our own checks treat warnings as errors; a user's build (another compiler, -O3) does not.
-# The test tools come first so that configuring finds them (make takes the two in order).
-test: CMAKE_FLAGS += -DVLM_WERROR=ON
-test: test-tools build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+# Our own checks treat warnings as errors; a user's build (another compiler, -O3) does not,
+# so the tests build in a folder of their own and never change the warnings of $(BUILD).
+# The test tools come first so that configuring finds them.
+TEST_BUILD ?= $(BUILD)-test
+test: test-tools
+	cmake -S . -B $(TEST_BUILD) $(CMAKE_FLAGS) -DVLM_WERROR=ON
+	cmake --build $(TEST_BUILD) -j $(JOBS)
+	ctest --test-dir $(TEST_BUILD) --output-on-failure -j $(JOBS)
 
 # Rewrites the golden scenes' expectations (tests/data) from what the build gives today;
 # review the diff against the inputs before committing it.
@@ -133,4 +136,4 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD)

@@ -90,8 +90,41 @@ void defineOutputOptions(CLI::App& app, Options& o) {
   app.add_flag("--embed", o.embed,
                help("Put the buffer of a .gltf export inside it (base64) instead of a .bin "
                     "beside it",
-                    "vlmhost --export gem.gltf --embed gem.inc"))
-      ->needs(exportFile);
+                    "vlmhost --export gem.gltf --embed gem.inc"));
+}
+
+// --crlf and --file-units: the file as its own program meant it.
+void defineFileOptions(CLI::App& app, Options& o) {
+  app.add_flag("--crlf", o.crlf,
+               help("Hand each DXF and POV-Ray FILE to the plug-in as a copy whose lines end in "
+                    "CR LF (their importers read lines ending in CR or CR LF only); the copy is "
+                    "removed after the import",
+                    "vlmhost --crlf --export house.glb house_from_linux.dxf"));
+  app.add_flag("--file-units", o.fileUnits,
+               help("Undo the factor of 10 of the OBJ and PLY importers for each such FILE, in "
+                    "the report, exports, pictures and the view",
+                    "vlmhost --file-units --export bunny.glb bunny.ply"));
+}
+
+// --export-each, --to and --jobs: a folder of files converted one by one.
+void defineFolderOptions(CLI::App& app, Options& o) {
+  CLI::Option* each =
+      app.add_option("--export-each", o.exportEach,
+                     help("Convert each FILE on its own into this folder (FILE may be a folder: "
+                          "searched with its subfolders for the five formats); DXF and POV-Ray "
+                          "files with LF line ends are read as with --crlf",
+                          "vlmhost --export-each out/ --to glb models/"));
+  app.add_option("--to", o.eachType,
+                 help("Kind of the --export-each outputs (default glb)",
+                      "vlmhost --export-each out/ --to obj models/"))
+      ->check(CLI::IsMember({"glb", "gltf", "obj", "ply"}, CLI::ignore_case))
+      ->needs(each);
+  app.add_option("--jobs", o.jobs,
+                 help("Imports run at once by --export-each, each in a process of its own "
+                      "(default: the processors this program may use)",
+                      "vlmhost --export-each out/ --jobs 1 models/"))
+      ->check(CLI::Range(1u, 256u))
+      ->needs(each);
 }
 
 void defineProgramOptions(CLI::App& app, Options& o) {
@@ -124,8 +157,15 @@ void defineProgramOptions(CLI::App& app, Options& o) {
 // Options that do not go together: --embed without a .gltf export (only a .gltf holds its
 // buffer); with --gui, what the person at the window chooses instead of the scripted user.
 std::string optionClash(const Options& o) {
-  if (o.embed && exporter::exportFormat(o.exportFile) != exporter::ExportFormat::Gltf)
-    return "--embed needs --export FILE.gltf";
+  const bool gltf = exporter::exportFormat(o.exportFile) == exporter::ExportFormat::Gltf ||
+                    (!o.exportEach.empty() && o.eachType == "gltf");
+  if (o.embed && !gltf) return "--embed needs --export FILE.gltf or --to gltf";
+  if (!o.exportEach.empty()) {
+    if (!o.exportFile.empty() || !o.preview.empty() || o.gui || o.view || o.trace || o.stats)
+      return "--export-each writes one output per FILE: --export, --preview, --gui, --view, "
+             "--trace and --stats do not go with it";
+    if (o.files.empty()) return "--export-each needs a FILE or a folder to convert";
+  }
   if (!o.gui) return {};
   if (o.files.size() > 1) return "--gui takes at most one FILE";
   if (o.noNormals || o.noSmooth || o.noAutoSmooth || o.cancelAfter > 0) {
@@ -160,11 +200,18 @@ ParseResult parseOptions(int argc, char** argv) {
   defineReportOptions(app, options);
   defineDialogOptions(app, options);
   defineOutputOptions(app, options);
+  defineFileOptions(app, options);
+  defineFolderOptions(app, options);
   defineProgramOptions(app, options);
   app.footer(
-      "Exit status: 0 when every import brought objects, 1 when one did not (or a file or the "
-      "plug-in could not be used), 2 for a usage error.");
+      "Exit status: 0 when every import brought triangles, 1 when one did not (or a file or "
+      "the plug-in could not be used), 2 for a usage error.");
   ParseResult result;
+  if (argc <= 1) {  // nothing asked: the usage, as for any other usage error
+    result.exitCode = 2;
+    result.output = "Usage: vlmhost [OPTIONS] FILE...  (vlmhost --help lists every option)\n";
+    return result;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

@@ -33,6 +33,11 @@ struct Options {
   std::string exportFile;  // --export: the scene as .gltf, .glb, .obj or .ply, or ""
   float exportScale = 1.0f;  // --export-scale: every exported position times this
   bool embed = false;        // --embed: a .gltf export holds its buffer itself
+  bool crlf = false;       // --crlf: DXF and POV-Ray files reach the plug-in with CR LF line ends
+  bool fileUnits = false;  // --file-units: OBJ and PLY objects scaled back to the file's units
+  std::string exportEach;  // --export-each: one output per FILE in this folder, or ""
+  std::string eachType = "glb";  // --to: the kind of those outputs, glb, gltf, obj or ply
+  unsigned jobs = 0;             // --jobs: imports at once in --export-each; 0: processors
   std::string startFolder;               // where vlmhost started; output names start there
 };
 

@@ -30,7 +30,10 @@ struct ImportRecord {
   double seconds = 0;  // inside ExecutePlugIn
   size_t firstObject = 0;  // the scene objects it added: [firstObject, endObject)
   size_t endObject = 0;
+  int64_t triangles = 0;  // of those objects
+  bool crlf = false;      // the plug-in read a copy with CR LF line ends
   std::vector<ui::MessageRecord> messages;
+  std::vector<std::string> hints;  // why it brought less than expected, where looked for
 };
 
 // One line per message box: message "VLMImport" (exclamation, ok): File not found ...

@@ -75,8 +75,10 @@ std::optional<double> writeSceneOutputs(const Options& options,
                                         const refhost::ReferenceScene& scene,
                                         const std::vector<ImportRecord>& imports) {
   if (options.preview.empty() && options.exportFile.empty()) return {};
-  if (scene.objectCount() == 0) {
-    std::cerr << "vlmhost: note: the scene has no objects: nothing to preview or export\n";
+  int64_t triangles = 0;
+  for (const ImportRecord& record : imports) triangles += record.triangles;
+  if (triangles == 0) {
+    std::cerr << "vlmhost: the scene has no triangles: no picture or export written\n";
     return {};
   }
   const std::string source = sourceNames(imports);

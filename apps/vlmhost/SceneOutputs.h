@@ -1,6 +1,6 @@
 // What vlmhost keeps of an imported scene besides its report: --preview's PNG picture
-// and --export's glTF, OBJ or PLY file, written after the imports when the scene has
-// objects.
+// and --export's glTF, OBJ or PLY file, written after the imports when they brought
+// triangles.
 //
 // Output names are taken relative to the folder vlmhost started in, since an import may
 // change the current folder (the 3DS importer moves to the plug-in's own folder).

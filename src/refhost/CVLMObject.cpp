@@ -211,4 +211,13 @@ void CVLMObject::center() {
   }
 }
 
+void CVLMObject::scale(float factor) {
+  mesh_.scale(factor);
+  verticesChanged();
+  for (size_t axis = 0; axis < 3; ++axis) {
+    position_[axis] *= factor;
+    centerOffset_[axis] *= factor;
+  }
+}
+
 }  // namespace vlm::refhost

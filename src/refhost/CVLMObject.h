@@ -61,6 +61,9 @@ class CVLMObject : public DispatchObject, public std::enable_shared_from_this<CV
   // Moves the object and its children so that their common bounding-box centre is at
   // the origin, adding the distance moved to their positions.
   void center();
+  // Multiplies the stored vertices, the position and the centre offset by `factor`: the
+  // object as the host would hold it had the file been read in other units.
+  void scale(float factor);
 
  private:
   static const SharedMembers& members();

@@ -168,4 +168,8 @@ void Mesh::translate(const std::array<float, 3>& offset) noexcept {
   }
 }
 
+void Mesh::scale(float factor) noexcept {
+  for (float& c : coords_) c *= factor;
+}
+
 }  // namespace vlm::refhost

@@ -121,6 +121,8 @@ class Mesh {
   Bounds bounds() const noexcept;
   // Adds `offset` to every vertex.
   void translate(const std::array<float, 3>& offset) noexcept;
+  // Multiplies every vertex coordinate by `factor`.
+  void scale(float factor) noexcept;
 
  private:
   // Stores the polygons `next` yields (it sets their corners and count, 3 or 4, and returns

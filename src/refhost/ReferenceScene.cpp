@@ -40,4 +40,8 @@ const CVLMMaterial& ReferenceScene::defaultMaterial() const noexcept {
 
 int32_t ReferenceScene::importBatches() const noexcept { return scene_->importBatches(); }
 
+void ReferenceScene::scaleObjects(size_t first, size_t end, float factor) {
+  for (size_t i = first; i < end; ++i) scene_->objects().objects().at(i)->scale(factor);
+}
+
 }  // namespace vlm::refhost

@@ -51,6 +51,8 @@ class ReferenceScene {
   const CVLMMaterial& material(size_t index) const;
   const CVLMMaterial& defaultMaterial() const noexcept;
   int32_t importBatches() const noexcept;  // how often Prepare_Import was called
+  // Scales the objects [first, end) (see CVLMObject::scale).
+  void scaleObjects(size_t first, size_t end, float factor);
 
   // The report as a JSON document (keys in the order above).
   nlohmann::ordered_json toJson(bool geometry) const;

@@ -111,10 +111,13 @@ TEST_F(VlmHost, HelpListsEveryOptionWithAnExample) {
   for (const char* option : {"--format", "--json", "--geometry", "--trace", "--stats", "--quiet",
                              "--no-normals", "--no-smooth", "--no-autosmooth", "--cancel-after",
                              "--preview", "--size", "--export", "--export-scale", "--embed",
+                             "--crlf", "--file-units", "--export-each", "--to", "--jobs",
                              "--gui", "--view", "--plugin", "--register",
                              "--unregister", "--version"}) {
-    const size_t at = o.out.find(std::string(option) + " ");
-    ASSERT_NE(at, std::string::npos) << option;
+    std::smatch line;  // the option's own line: "  --name ..." or "  -q,--name ..."
+    ASSERT_TRUE(std::regex_search(o.out, line, std::regex("\n  (-[a-z],)?" + std::string(option) + " ")))
+        << option;
+    const size_t at = static_cast<size_t>(line.position(0)) + 1;
     const size_t example = o.out.find("e.g. vlmhost", at);
     ASSERT_NE(example, std::string::npos) << option;
     EXPECT_LT(lineCount(o.out.substr(at, example - at)), 3u) << option;
@@ -124,7 +127,7 @@ TEST_F(VlmHost, HelpListsEveryOptionWithAnExample) {
 // The dialog's closing step saves the format (picked by the extension in any letter case)
 // and, after an import, the full path of the file's folder.
 TEST_F(VlmHost, TheDialogSavesTheFormatAndFolderAfterEachRun) {
-  run({});
+  run({"--quiet"});
   EXPECT_NE(settingsText().find("FileFormat=int16:0"), std::string::npos) << settingsText();
   run({"Model.DXF"});
   EXPECT_NE(settingsText().find("FileFormat=int16:1"), std::string::npos) << settingsText();

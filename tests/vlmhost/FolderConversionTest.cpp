@@ -1,0 +1,117 @@
+// vlmhost converting files one by one (--export-each), reading LF-only files through a CR
+// LF copy (--crlf) and giving OBJ and PLY files their own units back (--file-units).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+#include "vlmhost/VlmHostRun.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+using vlm::testing::Outcome;
+using vlm::testing::slurp;
+
+const std::string kExamples = VLM_EXAMPLES_DIR;
+
+std::string withoutCr(std::string text) {
+  std::erase(text, '\r');
+  return text;
+}
+
+class FolderConversion : public vlm::testing::VlmHostFolder {
+ protected:
+  void copy(const std::string& sample, const std::string& name) {
+    fs::create_directories((folder_ / name).parent_path());
+    fs::copy_file(kExamples + "/" + sample, folder_ / name);
+  }
+};
+
+// A folder of real and broken files: every input gets its own output or its reason, names
+// with a space or outside ASCII stay, and inputs of one stem do not overwrite each other.
+TEST_F(FolderConversion, EachInputGetsItsOwnOutputOrItsReason) {
+  copy("table.obj", "in/a table.obj");
+  copy("tower_le.ply", "in/sub/a table.ply");
+  copy("sample.3ds", "in/sub/\xc3\xa9t\xc3\xa9.3ds");
+  dir_.write("in/house_lf.dxf", withoutCr(slurp(kExamples + "/house.dxf")));
+  dir_.write("in/notes.obj", "just words\n");
+  dir_.write("in/readme.txt", "not a model\n");
+  fs::create_symlink(folder_ / "nowhere.obj", folder_ / "gone.obj");
+  const Outcome o = run({"--export-each", "converted", "--to", "glb", "--json", "--jobs", "2", "in",
+                         "gone.obj"});
+  EXPECT_EQ(o.status, 1) << o.err;
+  EXPECT_NE(o.err.find("6 files: 4 converted, 1 without triangles, 1 failed; 1 read with CR LF "
+                       "line ends\n"),
+            std::string::npos)
+      << o.err;
+  std::map<std::string, Json> byFile;
+  for (const Json& r : Json::parse(o.out)) byFile[r["file"]] = r;
+  const std::map<std::string, std::pair<std::string, std::string>> expected = {
+      {"in/a table.obj", {"converted", "a table.glb"}},
+      {"in/house_lf.dxf", {"converted", "house_lf.glb"}},
+      {"in/notes.obj", {"no triangles", ""}},
+      {"in/sub/a table.ply", {"converted", "a table-2.glb"}},
+      {"in/sub/\xc3\xa9t\xc3\xa9.3ds", {"converted", "\xc3\xa9t\xc3\xa9.glb"}},
+      {"gone.obj", {"failed", ""}}};
+  ASSERT_EQ(byFile.size(), expected.size()) << o.out;
+  for (const auto& [file, want] : expected) {
+    const Json& r = byFile[file];
+    EXPECT_EQ(r["status"], want.first) << file;
+    if (want.second.empty()) {
+      EXPECT_TRUE(r["output"].is_null()) << file;
+      EXPECT_NE(r["message"], "") << file;
+    } else {
+      EXPECT_EQ(r["output"], (fs::absolute(folder_ / "converted") / want.second).string()) << file;
+      EXPECT_GT(r["triangles"].get<int>(), 0) << file;
+      EXPECT_TRUE(fs::is_regular_file(folder_ / "converted" / want.second)) << file;
+    }
+    EXPECT_EQ(r["crlf"], file == "in/house_lf.dxf") << file;
+  }
+  EXPECT_EQ(byFile["in/a table.obj"]["triangles"], 72);
+  EXPECT_NE(o.err.find("vlmhost: gone.obj: cannot read 'gone.obj'"), std::string::npos) << o.err;
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_ / "converted"), fs::directory_iterator()), 4);
+}
+
+// The OBJ importer multiplies by 10; --file-units gives the file's own coordinates back.
+TEST_F(FolderConversion, FileUnitsGiveTheFilesOwnCoordinates) {
+  const Json scene = Json::parse(run({"--geometry", "--file-units", kExamples + "/table.obj"}).out);
+  std::vector<float> fromFile;
+  std::istringstream lines(slurp(kExamples + "/table.obj"));
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string word;
+    float x, y, z;
+    if (words >> word && word == "v" && words >> x >> y >> z) fromFile.insert(fromFile.end(), {x, y, z});
+  }
+  std::vector<float> imported;
+  for (const Json& object : scene["objects"]) {  // stored relative to the object's position
+    const Json& vertices = object["vertices"];
+    for (size_t i = 0; i < vertices.size(); ++i)
+      imported.push_back(vertices[i].get<float>() + object["position"][i % 3].get<float>());
+  }
+  ASSERT_EQ(imported.size(), fromFile.size());
+  for (size_t i = 0; i < imported.size(); ++i) EXPECT_NEAR(imported[i], fromFile[i], 1e-5f) << i;
+}
+
+// An LF-only DXF read through its CR LF copy gives the scene of the CR LF file; the copy
+// is gone afterwards and the dialog remembers the file's own folder.
+TEST_F(FolderConversion, CrLfCopyReadsLikeTheOriginalAndLeavesNothing) {
+  dir_.write("house.dxf", withoutCr(slurp(kExamples + "/house.dxf")));
+  fs::create_directory(folder_ / "tmp");
+  const Outcome o = vlm::test::runIn(folder_, {"env", "TMPDIR=" + (folder_ / "tmp").string(),
+                                               VLMHOST_PATH, "--json", "--crlf", "house.dxf"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(slurp(folder_ / "config/vlmimport/registry.ini").find("Path=text:" + folder_.string() + "/\n"),
+            std::string::npos);
+  Json original = Json::parse(run({"--json", kExamples + "/house.dxf"}).out);
+  Json copied = Json::parse(o.out);
+  EXPECT_EQ(copied["objects"], original["objects"]);
+  EXPECT_EQ(fs::directory_iterator(folder_ / "tmp"), fs::directory_iterator()) << "left behind";
+}
+
+}  // namespace
