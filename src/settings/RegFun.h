@@ -8,7 +8,8 @@
 //
 // `root` is a classic root number (0x80000002 for HKEY_LOCAL_MACHINE), in any numeric
 // kind; as a 32-bit Long it arrives negative. An unknown root is error 5, a value of
-// another kind error 13, a write that cannot reach the disk error 70 or 75.
+// another kind error 13. A write that cannot reach the disk still succeeds: the value is
+// kept in memory until the process ends (see SettingsStore.h).
 #pragma once
 
 #include "platform/Dispatch.h"

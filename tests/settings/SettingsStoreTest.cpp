@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <climits>
 #include <limits>
 
 #include "SettingsTestSupport.h"
@@ -138,37 +139,89 @@ TEST(SettingsStore, WritesKeepWhatTheyDoNotChange) {
   EXPECT_FALSE(deleteRegistryKey(kMachine, kBase));
 }
 
-// What stands where the file should be reads as no values and refuses every change, naming
-// the path, before anything is written: a folder, a pipe (which must not block), a file
-// over the size limit, a file the user may not read, a folder the user may not write into.
-TEST(SettingsStore, BlockedFileRefusesChangesAndStaysAsItWas) {
-  for (const std::string obstacle : {"folder", "pipe", "oversized", "unreadable", "read-only"}) {
+// A settings folder so deep that the file's name fits the system's limit and that of its
+// temporary file does not: the file reads and no new file can be written, even by root.
+std::string folderTooDeepForTheTempFile(std::string folder) {
+  while (folder.size() < PATH_MAX - 130) folder += "/" + std::string(100, 'd');
+  // The file's name ends 5 bytes under the limit, its temporary file's 6 over.
+  return folder + "/" + std::string(PATH_MAX - 30 - folder.size(), 'd');
+}
+
+// FileFormat (through a new component), the OBJ folder, and a value under another root.
+std::string threeValues() {
+  return shown(regFun("ReadValue", {kMachineLong, kBase, "FileFormat", 0})) + ", " +
+         stored(kObj, "Path") + ", " +
+         shown(readRegistryValue(RegistryRoot::CurrentUser, kBase, "Keep"));
+}
+
+// Where the file cannot be read (writing over it would lose its values) or no new file can
+// be written, each change still holds for this process: kept over what the file holds, seen
+// by a new component, said once on stderr; the file stays as it was and registration's
+// edits fail. Once the obstacle is gone, the next change saves the file's values with all
+// that was kept, and the file alone is the truth again.
+TEST(SettingsStore, BlockedFileKeepsChangesInMemoryUntilItCanBeWritten) {
+  const std::pair<std::string_view, std::string> obstacles[] = {
+      {"folder", "Is a directory"}, {"pipe", "Invalid argument"}, {"oversized", "File too large"},
+      {"under a file", "Not a directory"}, {"name too long", "File name too long"},
+      {"unreadable", "Permission denied"}, {"read-only", "Permission denied"}};
+  const std::string saved =
+      "[HKEY_CURRENT_USER\\SOFTWARE\\Hollavent\\VLMImport]\nKeep=bool:true\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hollavent\\VLMImport\\OBJ]\nPath=text:/old/\n";
+  for (const auto& [obstacle, reason] : obstacles) {
     SCOPED_TRACE(obstacle);
     test::TempConfigHome home;
-    const bool refused = obstacle == "unreadable" || obstacle == "read-only";
-    fs::create_directories(obstacle == "folder" ? home.filePath() + "/inside" : home.folder());
-    if (obstacle == "pipe") {
-      ASSERT_EQ(mkfifo(home.filePath().c_str(), 0600), 0);
-    } else if (obstacle != "folder") {
-      setRegistryValue(kMachine, kBase, "FileFormat", int16_t{2});
+    const std::string plain = home.write("plain", "x");
+    const bool refused = reason == "Permission denied";
+    if (obstacle == "under a file") setenv("XDG_CONFIG_HOME", (plain + "/config").c_str(), 1);
+    if (obstacle == "name too long") {
+      setenv("XDG_CONFIG_HOME", folderTooDeepForTheTempFile(home.path()).c_str(), 1);
     }
-    if (obstacle == "oversized") fs::resize_file(home.filePath(), kMaxRegistryFileBytes + 1);
-    chmod(home.filePath().c_str(), obstacle == "unreadable" ? 0 : 0644);
-    if (obstacle == "read-only") chmod(home.folder().c_str(), 0555);
+    const std::string path = settingsFilePath(), folder = fs::path(path).parent_path();
+    if (obstacle != "under a file") fs::create_directories(folder);
+    if (obstacle == "folder") fs::create_directory(path);
+    if (obstacle == "pipe") mkfifo(path.c_str(), 0600);
+    if (fs::is_directory(folder) && !fs::exists(path)) std::ofstream(path) << saved;
+    if (obstacle == "oversized") fs::resize_file(path, kMaxRegistryFileBytes + 1);
+    chmod(path.c_str(), obstacle == "unreadable" ? 0 : 0644);
+    if (obstacle == "read-only") chmod(folder.c_str(), 0555);
+    const auto onDisk = [&] {  // its kind, and a file's bytes (a pipe's read would block)
+      const bool file = fs::is_regular_file(path);
+      return std::to_string(int(fs::status(path).type())) + (file ? test::slurp(path) : "");
+    };
+    const std::string before = onDisk();
+    const bool fileReads = obstacle == "name too long" || obstacle == "read-only";
     {
       std::optional<test::OrdinaryUser> user;
-      if (refused) user.emplace(std::vector{home.path().string(), home.folder()});
+      if (refused) user.emplace(std::vector{home.path().string(), folder});
       if (user && !user->restricted()) continue;  // root reads and writes anything
-      EXPECT_EQ(stored(kBase, "FileFormat"), obstacle == "read-only" ? "Integer 2" : "none");
-      const auto [number, source, text] =
-          test::errorPartsOf([] { setRegistryValue(kMachine, kBase, "FileFormat", int16_t{3}); });
-      EXPECT_EQ(std::tuple(number, source, text.find(home.filePath()) != std::string::npos,
-                           errorOf([] { deleteRegistryKey(kMachine, kBase); })),
-                std::tuple(refused ? err::kPermissionDenied : err::kPathFileAccess,
-                           "RegServer.RegFun", true, number)) << text;
+      testing::internal::CaptureStderr();
+      regFun("WriteValue", {kMachineLong, kObj, "Path", "/new/"});
+      EXPECT_TRUE(deleteRegistryKey(kMachine, kBase));
+      regFun("WriteValue", {kMachineLong, kBase, "FileFormat", int16_t{3}});
+      EXPECT_EQ(threeValues(),
+                fileReads ? "Integer 3, none, Boolean True" : "Integer 3, none, none");
+      const auto [number, source, text] = test::errorPartsOf(
+          [] { editRegistry([](RegistryData& data) { data.key("HKEY_USERS\\New"); }); });
+      EXPECT_EQ(std::tuple(number, text.find(path) != std::string::npos),
+                std::tuple(refused ? err::kPermissionDenied : err::kPathFileAccess, true))
+          << text;
+      EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                "vlmimport: cannot save settings to " + path + " (" + reason +
+                    "); they are kept until the program ends\n");
     }
-    chmod(home.folder().c_str(), 0700);
-    EXPECT_EQ(fs::is_directory(home.filePath() + "/inside"), obstacle == "folder");
+    chmod(folder.c_str(), 0700);
+    EXPECT_EQ(onDisk(), before);
+    if (obstacle == "name too long") continue;
+    if (obstacle == "folder" || obstacle == "pipe") fs::remove_all(path);
+    if (obstacle == "oversized") fs::resize_file(path, saved.size());
+    if (obstacle == "under a file") fs::remove(plain);
+    chmod(path.c_str(), 0600);
+    regFun("WriteValue", {kMachineLong, kObj, "Path", "/again/"});
+    const bool fileKept = fileReads || obstacle == "oversized" || obstacle == "unreadable";
+    EXPECT_EQ(threeValues(), std::string("Integer 3, String /again/, ") +
+                                 (fileKept ? "Boolean True" : "none"));
+    fs::remove(path);
+    EXPECT_EQ(threeValues(), "Long 0, none, none");
   }
 }
 

@@ -84,6 +84,8 @@ TEST_P(Runs, StatusOutputAndMessages) {
   for (const std::string& a : r.args) {
     if (a == "<no display>" || a == "<bad display>") {
       argv.insert(argv.begin(), {"env", a == "<no display>" ? "-uDISPLAY" : "DISPLAY=:99999"});
+    } else if (a == "<settings under a file>") {
+      argv.insert(argv.begin(), {"env", "XDG_CONFIG_HOME=" + (folder_ / "plain/config").string()});
     } else {
       argv.push_back(a);
     }
