@@ -189,12 +189,10 @@ bool broughtGeometry(const ImportFacts& facts) {
 
 void lineEndHints(const ImportFacts& facts, const FileSample& sample,
                   std::vector<std::string>& out) {
-  const bool crOnlyReader = facts.format == "dxf" || facts.format == "inc";
-  if (crOnlyReader && sample.hasLF && !sample.hasCR && !broughtGeometry(facts)) {
+  if (needsCrLf(facts.format, sample) && !broughtGeometry(facts)) {
     out.push_back("the file's lines end in LF only; the " + upper(facts.format) +
                   " importer reads lines ending in CR or CR LF, so the whole file was one "
-                  "line; convert it with 'unix2dos FILE' (or sed 's/$/\\r/' FILE > FIXED) and "
-                  "import again");
+                  "line; import it with --crlf");
   }
   if (facts.format == "obj" && sample.size > 0 && !sample.hasCR && !sample.hasLF) {
     out.push_back("the file has no line end at all, so the OBJ importer read it as one line; "
@@ -271,6 +269,10 @@ std::string sniffFormat(const FileSample& sample) {
   if (looksLikePov(head)) return "inc";
   if (looksLikeObj(lines)) return "obj";
   return {};
+}
+
+bool needsCrLf(const std::string& format, const FileSample& sample) {
+  return (format == "dxf" || format == "inc") && sample.hasLF && !sample.hasCR;
 }
 
 std::vector<std::string> hintsFor(const ImportFacts& facts, const FileSample& sample) {

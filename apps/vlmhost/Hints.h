@@ -48,6 +48,10 @@ struct ImportFacts {
 // they suggest none.
 std::string sniffFormat(const FileSample& sample);
 
+// Whether a file read as `format` needs --crlf: a DXF or POV-Ray file, whose importers end
+// lines at CR only, with LF line ends and no CR.
+bool needsCrLf(const std::string& format, const FileSample& sample);
+
 // The hints for one import, each one line without a line end; none when the import went
 // as expected.
 std::vector<std::string> hintsFor(const ImportFacts& facts, const FileSample& sample);

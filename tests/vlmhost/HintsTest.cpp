@@ -56,5 +56,13 @@ TEST(HintsSample, ALineEndPastTheHeadIsFound) {
   std::remove(path.c_str());
 }
 
+TEST(Hints, CrLfIsNamedForLfOnlyDxfAndPovRay) {
+  EXPECT_TRUE(needsCrLf("dxf", sampleOf("0\nSECTION\n")));
+  EXPECT_TRUE(needsCrLf("inc", sampleOf("mesh {\n")));
+  EXPECT_FALSE(needsCrLf("dxf", sampleOf("0\r\nSECTION\n")));
+  EXPECT_FALSE(needsCrLf("dxf", sampleOf("0")));
+  EXPECT_FALSE(needsCrLf("obj", sampleOf("v 0 0 0\n")));
+}
+
 }  // namespace
 }  // namespace vlm::vlmhost
