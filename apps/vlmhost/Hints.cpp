@@ -229,6 +229,23 @@ void invalidPolygonHints(const ImportFacts& facts, const FileSample& sample,
   }
 }
 
+// "1 face ... keeps its" or "N faces ... keep their": `one` and `many` are the two forms.
+std::string facesHint(int64_t count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + (count == 1 ? " face " : " faces ") +
+         std::string(count == 1 ? one : many);
+}
+
+void leftOutFaceHints(const ImportFacts& facts, std::vector<std::string>& out) {
+  if (facts.leftOut.cut > 0) {
+    out.push_back(facesHint(facts.leftOut.cut, "of more than four corners keeps its first four",
+                            "of more than four corners keep their first four"));
+  }
+  if (facts.leftOut.skipped > 0) {
+    out.push_back(facesHint(facts.leftOut.skipped, "of five or more corners was skipped",
+                            "of five or more corners were skipped"));
+  }
+}
+
 }  // namespace
 
 FileSample sampleFile(const std::string& path) {
@@ -281,6 +298,7 @@ std::vector<std::string> hintsFor(const ImportFacts& facts, const FileSample& sa
   lineEndHints(facts, sample, hints);
   otherFormatHint(facts, sample, hints);
   invalidPolygonHints(facts, sample, hints);
+  leftOutFaceHints(facts, hints);
   return hints;
 }
 

@@ -148,7 +148,8 @@ void runInWindow(ui::FltkToolkit& toolkit, PlugInLibrary& library, IDispatch& pl
 // The hints on why an import brought less than expected, on stderr.
 void printHints(const ImportRecord& record, const refhost::ReferenceScene& scene) {
   if (record.file.empty() || record.format.empty()) return;
-  ImportFacts facts{record.file, record.format, record.messages, {}};
+  ImportFacts facts{record.file, record.format, record.messages, {},
+                    countLeftOutFaces(record.path, record.format)};
   for (size_t i = record.firstObject; i < record.endObject; ++i) {
     const refhost::CVLMObject& o = scene.object(i);
     facts.objects.push_back(ArrivedObject{o.key(), o.name(),

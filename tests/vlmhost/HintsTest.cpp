@@ -34,10 +34,10 @@ TEST(Hints, NoneWhereTheImportBroughtTriangles) {
       {"dxf", dxfLf}, {"dxf", "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nEOF\r\n"},
       {"obj", "v 0 0 0\nf 1 1 1\n"}, {"ply", plyBinaryLf}};
   for (const auto& [format, bytes] : cases) {
-    const ImportFacts facts{"model." + format, format, {}, {object(2)}};
+    const ImportFacts facts{"model." + format, format, {}, {object(2)}, {}};
     EXPECT_EQ(hintsFor(facts, sampleOf(bytes)), std::vector<std::string>{}) << bytes;
   }
-  const ImportFacts empty{"model.dxf", "dxf", {}, {object(0)}};
+  const ImportFacts empty{"model.dxf", "dxf", {}, {object(0)}, {}};
   EXPECT_EQ(hintsFor(empty, sampleOf(dxfLf)).size(), 1u) << "an LF file that brought nothing";
 }
 
