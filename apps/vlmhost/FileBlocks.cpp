@@ -27,8 +27,8 @@ const char* findLineEnd(const char* p, const char* end, bool lfToo) noexcept {
   const __m128i lf = _mm_set1_epi8('\n');
   for (; end - p >= 16; p += 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const int hits = _mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+    const int hits =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
     if (hits != 0) return p + __builtin_ctz(static_cast<unsigned>(hits));
   }
 #endif
@@ -49,16 +49,14 @@ BlockFile::~BlockFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::string_view BlockFile::window() {
-  if (used_ == filled_ && start_ + filled_ < size_) {
-    start_ += filled_;
-    used_ = 0;
-    const auto want = static_cast<size_t>(std::min<uint64_t>(kBlockSize, size_ - start_));
-    const ssize_t n = ::pread(fd_, block_.get(), want, static_cast<off_t>(start_));
-    // A read that fails or finds the file shorter than it was ends it there.
-    filled_ = n > 0 ? static_cast<size_t>(n) : 0;
-  }
-  return {block_.get() + used_, filled_ - used_};
+void BlockFile::readNextBlock() {
+  if (start_ + filled_ >= size_) return;
+  start_ += filled_;
+  used_ = 0;
+  const auto want = static_cast<size_t>(std::min<uint64_t>(kBlockSize, size_ - start_));
+  const ssize_t n = ::pread(fd_, block_.get(), want, static_cast<off_t>(start_));
+  // A read that fails or finds the file shorter than it was ends it there.
+  filled_ = n > 0 ? static_cast<size_t>(n) : 0;
 }
 
 bool BlockFile::seek(uint64_t offset) noexcept {
@@ -86,8 +84,7 @@ bool BlockFile::read(char* dst, size_t count) {
 }
 
 bool LineReader::next(std::string_view& line) {
-  skipLineEnds();
-  std::string_view w = file_.window();
+  std::string_view w = lineStart();
   if (w.empty()) return false;
   bool spanning = false;
   for (;;) {
@@ -117,18 +114,22 @@ bool LineReader::next(std::string_view& line) {
   }
 }
 
-void LineReader::skipLineEnds() {
+std::string_view LineReader::lineStart() {
+  std::string_view w = file_.window();
   if (lfAfterCr_) {
     lfAfterCr_ = false;
-    const std::string_view w = file_.window();
-    if (!w.empty() && w.front() == '\n') file_.advance(1);
+    if (!w.empty() && w.front() == '\n') {
+      file_.advance(1);
+      w = file_.window();
+    }
   }
-  if (ends_ != LineEnds::crOrLf) return;
-  for (std::string_view w = file_.window(); !w.empty(); w = file_.window()) {
+  if (ends_ != LineEnds::crOrLf) return w;
+  for (;;) {
     size_t n = 0;
     while (n < w.size() && (w[n] == '\r' || w[n] == '\n')) ++n;
+    if (n == 0) return w;
     file_.advance(n);
-    if (n < w.size()) return;
+    w = file_.window();
   }
 }
 

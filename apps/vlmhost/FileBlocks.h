@@ -27,7 +27,10 @@ class BlockFile {
   uint64_t offset() const noexcept { return start_ + used_; }
   // The bytes from the position to the end of the block, after reading the next block when
   // this one is used up; empty at the end of the file.
-  std::string_view window();
+  std::string_view window() {
+    if (used_ == filled_) readNextBlock();
+    return {block_.get() + used_, filled_ - used_};
+  }
   // Moves on `count` bytes of the window.
   void advance(size_t count) noexcept { used_ += count; }
   // Moves to `offset`; false, and nothing moved, when it lies past the end of the file.
@@ -36,6 +39,8 @@ class BlockFile {
   bool read(char* dst, size_t count);
 
  private:
+  void readNextBlock();
+
   int fd_ = -1;
   uint64_t size_ = 0;
   std::unique_ptr<char[]> block_;
@@ -64,7 +69,9 @@ class LineReader {
   LineEnds ends() const noexcept { return ends_; }
 
  private:
-  void skipLineEnds();
+  // The window where the next line begins: past the LF of a CR LF end and, when lines end
+  // at CR or LF, past empty lines.
+  std::string_view lineStart();
   void keep(std::string_view part);
 
   BlockFile& file_;

@@ -1,14 +1,24 @@
 #include "LeftOutFaces.h"
 
+#include <algorithm>
+
 #include "FileBlocks.h"
 
 namespace vlm::vlmhost {
 
 namespace {
 
+// Words are apart by spaces, as the OBJ importer cuts its corners.
 bool moreWordsThan(std::string_view rest, int limit) {
-  for (int words = 0; !cutWord(rest).empty();) {
-    if (++words > limit) return true;
+  int words = 0;
+  bool inWord = false;
+  for (const char c : rest) {
+    if (c == ' ') {
+      inWord = false;
+    } else if (!inWord) {
+      inWord = true;
+      if (++words > limit) return true;
+    }
   }
   return false;
 }
@@ -21,8 +31,10 @@ int64_t objFacesCut(BlockFile& file) {
   LineReader lines(file, LineEnds::firstFound);
   int64_t cut = 0;
   for (std::string_view line; lines.next(line);) {
-    const std::string_view keyword = cutWord(line);
-    if ((keyword == "f" || keyword == "fo") && moreWordsThan(line, 4)) ++cut;
+    // The first word is "f" or "fo"; a line of no more words has no corners to cut.
+    const std::string_view rest = line.substr(std::min(line.find_first_not_of(' '), line.size()));
+    const size_t keyword = rest.starts_with("f ") ? 2 : rest.starts_with("fo ") ? 3 : 0;
+    if (keyword > 0 && moreWordsThan(rest.substr(keyword), 4)) ++cut;
   }
   // A file without any line end ends the import with an error before its first line.
   return lines.ends() == LineEnds::firstFound ? 0 : cut;

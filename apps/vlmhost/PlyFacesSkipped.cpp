@@ -97,8 +97,8 @@ bool readElementLine(std::string_view rest, Header& h) {
     e.count = wholeNumber(count);
     if (!e.count) return false;
     for (const Element& before : h.elements) {
-      const bool twice = e.kind == Kind::vertex ? before.kind == Kind::vertex
-                                                : polygons(before.kind);
+      const bool twice =
+          e.kind == Kind::vertex ? before.kind == Kind::vertex : polygons(before.kind);
       if (twice) return false;
     }
   } else if (name == "range_grid") {
@@ -117,8 +117,7 @@ bool readPropertyLine(std::string_view rest, Element& e) {
   if (p.code == kList) {
     p.countCode = typeCode(cutWord(rest));
     p.itemCode = typeCode(cutWord(rest));
-    known = known && p.countCode >= 0 && p.countCode <= 2 && p.itemCode >= 0 &&
-            p.itemCode < kList;
+    known = known && p.countCode >= 0 && p.countCode <= 2 && p.itemCode >= 0 && p.itemCode < kList;
     if (e.kind == Kind::vertex) return false;
   }
   e.props.push_back(p);
@@ -181,38 +180,81 @@ int64_t asciiSkipped(LineReader& lines, std::span<const Element> body) {
   return skipped;
 }
 
+// A list's count from its bytes: one byte unsigned, two and four bytes signed, whatever
+// the type word says, as the importer reads them.
+int64_t countAt(const char* p, int code, bool bigEndian) noexcept {
+  const auto byte = [p](int k) { return uint32_t{static_cast<unsigned char>(p[k])}; };
+  switch (code) {
+    case 0: return byte(0);
+    case 1:
+      return static_cast<int16_t>(bigEndian ? byte(0) << 8 | byte(1) : byte(1) << 8 | byte(0));
+    default:
+      return static_cast<int32_t>(bigEndian
+                                      ? byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3)
+                                      : byte(3) << 24 | byte(2) << 16 | byte(1) << 8 | byte(0));
+  }
+}
+
+// The bytes of the record at `p` when it lies whole in the `avail` bytes there, else 0;
+// adds its lists of five or more items to `longLists`.
+uint64_t wholeRecord(const char* p, uint64_t avail, std::span<const Property> props, bool bigEndian,
+                     int64_t& longLists) noexcept {
+  uint64_t used = 0;
+  int64_t found = 0;
+  for (const Property& prop : props) {
+    const bool list = prop.code == kList;
+    const uint64_t size = sizeOf(list ? prop.countCode : prop.code);
+    if (avail - used < size) return 0;
+    const int64_t n = list ? countAt(p + used, prop.countCode, bigEndian) : 0;
+    used += size;
+    const uint64_t items = n > 0 ? static_cast<uint64_t>(n) * sizeOf(prop.itemCode) : 0;
+    if (avail - used < items) return 0;
+    used += items;
+    found += n >= kFewestSkippedCorners;
+  }
+  longLists += found;
+  return used;
+}
+
+// The record at the position value by value, for one that crosses the end of the block;
+// false when the file ends first.
+bool walkRecord(BlockFile& file, std::span<const Property> props, bool bigEndian,
+                int64_t& longLists) {
+  for (const Property& prop : props) {
+    const bool list = prop.code == kList;
+    char bytes[8];
+    if (!file.read(bytes, sizeOf(list ? prop.countCode : prop.code))) return false;
+    const int64_t n = list ? countAt(bytes, prop.countCode, bigEndian) : 0;
+    if (n > 0 && !file.seek(file.offset() + static_cast<uint64_t>(n) * sizeOf(prop.itemCode)))
+      return false;
+    longLists += n >= kFewestSkippedCorners;
+  }
+  return true;
+}
+
 // Moves over the records of `e`, adding its lists of five or more items that the file
 // holds whole to `longLists`; false when the file ends first.
 bool walkRecords(BlockFile& file, const Element& e, bool bigEndian, int64_t& longLists) {
+  const uint64_t records = *e.count > 0 ? static_cast<uint64_t>(*e.count) : 0;
+  if (e.props.empty()) return true;  // records of no bytes are not read
   uint64_t scalarSize = 0;
   bool lists = false;
   for (const Property& p : e.props) {
     scalarSize += sizeOf(p.code);
     lists = lists || p.code == kList;
   }
-  const uint64_t records = *e.count > 0 ? static_cast<uint64_t>(*e.count) : 0;
-  if (e.props.empty()) return true;  // records of no bytes are not read
   if (!lists) return file.seek(file.offset() + records * scalarSize);
-  for (uint64_t r = 0; r < records; ++r) {
-    for (const Property& p : e.props) {
-      if (p.code != kList) {
-        if (!file.seek(file.offset() + sizeOf(p.code))) return false;
-        continue;
-      }
-      unsigned char bytes[4];
-      const uint64_t countSize = sizeOf(p.countCode);
-      if (!file.read(reinterpret_cast<char*>(bytes), countSize)) return false;
-      uint32_t raw = 0;
-      for (uint64_t k = 0; k < countSize; ++k) {
-        raw |= uint32_t{bytes[bigEndian ? k : countSize - 1 - k]} << (8 * (countSize - 1 - k));
-      }
-      // One byte counts unsigned, two and four bytes signed, whatever the type word says.
-      const int64_t n = p.countCode == 0   ? int64_t{raw}
-                        : p.countCode == 1 ? int64_t{static_cast<int16_t>(raw)}
-                                           : int64_t{static_cast<int32_t>(raw)};
-      if (n > 0 && !file.seek(file.offset() + static_cast<uint64_t>(n) * sizeOf(p.itemCode)))
-        return false;
-      longLists += n >= kFewestSkippedCorners;
+  for (uint64_t r = 0; r < records;) {
+    const std::string_view w = file.window();
+    uint64_t used = 0;
+    for (uint64_t size = 0; r < records; ++r, used += size) {
+      size = wholeRecord(w.data() + used, w.size() - used, e.props, bigEndian, longLists);
+      if (size == 0) break;
+    }
+    file.advance(used);
+    if (r < records) {
+      if (!walkRecord(file, e.props, bigEndian, longLists)) return false;
+      ++r;
     }
   }
   return true;

@@ -86,8 +86,8 @@ TEST(HintsLeftOutFaces, CountsTheFacesTheImportersRulesLeaveOut) {
   const std::string block((1 << 20) - 4, '#');  // the face line below crosses a block
   const LeftOutCase cases[] = {
       {"f and fo corners", "obj", "f 1 2 3 4 5\nfo  1 2 3 4 5 6 \nf 1 2 3 4 \n", 2},
-      {"no face keywords", "obj", "  f 1 2 3 4 5\nf\t1 2 3 4 5\nff 1 2 3 4 5\n# 1 2 3 4 5\n"
-                                  "f 1\t2 3 4 5\n", 1},
+      {"leading blanks; tabs belong to words", "obj",
+       "  f 1 2 3 4 5\nf\t1 2 3 4 5\nff 1 2 3 4 5\n# 1 2 3 4 5\nf 1\t2 3 4 5\n", 1},
       {"CR first: a lone LF is part of a line", "obj", "v 0 0 0\rf 1 2 3\nf 4 5\r\n\nf 1 2\r", 1},
       {"LF first: CR ends lines too", "obj", "v 0 0 0\nf 1 2 3\rf 4 5\n", 0},
       {"no line end at all", "obj", "f 1 2 3 4 5 6", 0},
@@ -99,14 +99,16 @@ TEST(HintsLeftOutFaces, CountsTheFacesTheImportersRulesLeaveOut) {
                    "1 0\n9 0 1 2 3 4 5 6 7 8\n", 0, 3},
       {"ascii: the file ends before its claimed faces", "ply",
        kPlyAscii + "element face 2000000000\nend_header\n0 0 0\n1 1 1\n5 0 1 2 3 4\n", 0, 1},
-      {"ascii: a count that is no number ends the count", "ply",
+      {"ascii: a corner count that is no number ends the count", "ply",
        kPlyAscii + kPlyFace + "\n0 0 0\n1 1 1\n5 0 1 2 3 4\nfive\n6 0 1 2 3 4 5\n", 0, 1},
-      {"ascii: triangle strips", "ply", kPlyAscii + "element tristrips 1\nproperty list int int "
-                                        "vertex_indices\nend_header\n0 0 0\n1 1 1\n5 0 1 2 3\n"},
-      {"refused: a 64-bit type", "ply", kPlyAscii + "element face 1\nproperty list uchar int64 "
-                                        "vertex_indices\nend_header\n0 0 0\n1 1 1\n5 0 1 2 3 4\n"},
-      {"refused: a vertex count that is no number", "ply", "ply\nformat ascii 1.0\nelement vertex "
-                                                   "x\n" + kPlyFace + "\n5 0 1 2 3 4\n"},
+      {"ascii: triangle strips", "ply",
+       kPlyAscii + "element tristrips 1\nproperty list int int i\nend_header\n0 0 0\n1 1 1\n"
+                   "5 0 1 2 3\n"},
+      {"refused: a 64-bit type", "ply",
+       kPlyAscii + "element face 1\nproperty list uchar int64 i\nend_header\n0 0 0\n1 1 1\n"
+                   "5 0 1 2 3 4\n"},
+      {"refused: a vertex count that is no number", "ply",
+       "ply\nformat ascii 1.0\nelement vertex x\n" + kPlyFace + "\n5 0 1 2 3 4\n"},
       {"little endian: a claimed vertex count past the end", "ply",
        kPlyLe + "element vertex 2000000000\nproperty float x\n" + kPlyFace + "\n" + pentagon},
       {"little endian: claimed faces past the end, vertices across blocks", "ply",
