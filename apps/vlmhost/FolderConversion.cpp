@@ -15,6 +15,7 @@
 
 #include "Hints.h"
 #include "ImportSession.h"
+#include "LeftOutFaces.h"
 #include "export/Export.h"
 #include "export/FileNames.h"
 #include "refhost/ValidUtf8.h"
@@ -43,7 +44,7 @@ unsigned processors() {
 Json resultOf(const EachInput& input) {
   return Json{{"file", refhost::validUtf8(input.file)}, {"output", nullptr}, {"objects", 0},
               {"triangles", 0},  {"status", kFailed},   {"message", ""},
-              {"crlf", false}};
+              {"crlf", false},   {"leftOutFaces", 0}};
 }
 
 // One input imported into a scene of its own and, when it brought triangles, exported.
@@ -69,6 +70,8 @@ Json convertOne(const Options& options, const EachInput& input) {
     result["objects"] = record.endObject - record.firstObject;
     result["triangles"] = record.triangles;
     result["crlf"] = record.crlf;
+    const LeftOutFaces leftOut = countLeftOutFaces(input.path, input.format);
+    result["leftOutFaces"] = leftOut.cut + leftOut.skipped;
     if (record.triangles == 0) {
       result["status"] = kNoTriangles;
       result["message"] = refhost::validUtf8(shortfallReason(record));
@@ -183,17 +186,19 @@ void showProgress(size_t done, size_t total, const EachInput& input) {
 }
 
 std::string summaryLine(const std::vector<Json>& results) {
-  size_t converted = 0, empty = 0, failed = 0, crlf = 0;
+  size_t converted = 0, empty = 0, failed = 0, crlf = 0, leftOut = 0;
   for (const Json& r : results) {
     converted += r["status"] == kConverted;
     empty += r["status"] == kNoTriangles;
     failed += r["status"] == kFailed;
     crlf += r["crlf"] == true && r["status"] == kConverted;
+    leftOut += r["leftOutFaces"] != 0;
   }
   std::string line = std::to_string(results.size()) + (results.size() == 1 ? " file: " : " files: ") +
                      std::to_string(converted) + " converted, " + std::to_string(empty) +
                      " without triangles, " + std::to_string(failed) + " failed";
   if (crlf > 0) line += "; " + std::to_string(crlf) + " read with CR LF line ends";
+  if (leftOut > 0) line += "; " + std::to_string(leftOut) + " with faces the importer left out";
   return line;
 }
 

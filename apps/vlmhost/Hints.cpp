@@ -189,12 +189,10 @@ bool broughtGeometry(const ImportFacts& facts) {
 
 void lineEndHints(const ImportFacts& facts, const FileSample& sample,
                   std::vector<std::string>& out) {
-  const bool crOnlyReader = facts.format == "dxf" || facts.format == "inc";
-  if (crOnlyReader && sample.hasLF && !sample.hasCR && !broughtGeometry(facts)) {
+  if (needsCrLf(facts.format, sample) && !broughtGeometry(facts)) {
     out.push_back("the file's lines end in LF only; the " + upper(facts.format) +
                   " importer reads lines ending in CR or CR LF, so the whole file was one "
-                  "line; convert it with 'unix2dos FILE' (or sed 's/$/\\r/' FILE > FIXED) and "
-                  "import again");
+                  "line; import it with --crlf");
   }
   if (facts.format == "obj" && sample.size > 0 && !sample.hasCR && !sample.hasLF) {
     out.push_back("the file has no line end at all, so the OBJ importer read it as one line; "
@@ -228,6 +226,23 @@ void invalidPolygonHints(const ImportFacts& facts, const FileSample& sample,
               "vertex of the file)";
     }
     out.push_back(std::move(hint));
+  }
+}
+
+// "1 face ... keeps its" or "N faces ... keep their": `one` and `many` are the two forms.
+std::string facesHint(int64_t count, std::string_view one, std::string_view many) {
+  return std::to_string(count) + (count == 1 ? " face " : " faces ") +
+         std::string(count == 1 ? one : many);
+}
+
+void leftOutFaceHints(const ImportFacts& facts, std::vector<std::string>& out) {
+  if (facts.leftOut.cut > 0) {
+    out.push_back(facesHint(facts.leftOut.cut, "of more than four corners keeps its first four",
+                            "of more than four corners keep their first four"));
+  }
+  if (facts.leftOut.skipped > 0) {
+    out.push_back(facesHint(facts.leftOut.skipped, "of five or more corners was skipped",
+                            "of five or more corners were skipped"));
   }
 }
 
@@ -273,12 +288,17 @@ std::string sniffFormat(const FileSample& sample) {
   return {};
 }
 
+bool needsCrLf(const std::string& format, const FileSample& sample) {
+  return (format == "dxf" || format == "inc") && sample.hasLF && !sample.hasCR;
+}
+
 std::vector<std::string> hintsFor(const ImportFacts& facts, const FileSample& sample) {
   std::vector<std::string> hints;
   if (facts.format == "ply") plyHints(facts, sample, hints);
   lineEndHints(facts, sample, hints);
   otherFormatHint(facts, sample, hints);
   invalidPolygonHints(facts, sample, hints);
+  leftOutFaceHints(facts, hints);
   return hints;
 }
 

@@ -2,15 +2,17 @@
 //
 // The importers keep every rule they were made with, including the ones that surprise
 // people (DXF and POV-Ray lines end at CR only, a binary PLY body starts right after the
-// character that ended "end_header"). The host program is where a person learns why an
-// import came back empty, so after each import vlmhost looks at the file's first bytes
-// and at what arrived, and names the cause and the cure when it can tell them.
+// character that ended "end_header", an OBJ face keeps four corners, a PLY face of five or
+// more is skipped). The host program is where a person learns why an import came back
+// short, so after each import vlmhost looks at the file's first bytes, at the faces the
+// rules leave out and at what arrived, and names the cause and the cure when it can.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "LeftOutFaces.h"
 #include "ui/HeadlessToolkit.h"
 
 namespace vlm::vlmhost {
@@ -35,18 +37,23 @@ struct ArrivedObject {
   int64_t invalidPolygons = 0;
 };
 
-// One import: the file, the format it was read as, the message boxes it showed and the
-// objects it added.
+// One import: the file, the format it was read as, the message boxes it showed, the
+// objects it added and the faces the file holds that the importer's rules leave out.
 struct ImportFacts {
   std::string file;
   std::string format;  // "obj", "dxf", "3ds", "inc" or "ply"
   std::vector<ui::MessageRecord> messages;
   std::vector<ArrivedObject> objects;
+  LeftOutFaces leftOut;
 };
 
 // The format the first bytes suggest ("obj", "dxf", "3ds", "inc", "ply"), or "" when
 // they suggest none.
 std::string sniffFormat(const FileSample& sample);
+
+// Whether a file read as `format` needs --crlf: a DXF or POV-Ray file, whose importers end
+// lines at CR only, with LF line ends and no CR.
+bool needsCrLf(const std::string& format, const FileSample& sample);
 
 // The hints for one import, each one line without a line end; none when the import went
 // as expected.

@@ -15,6 +15,7 @@
 #include "CrLfCopy.h"
 #include "GuiDialog.h"
 #include "Hints.h"
+#include "LeftOutFaces.h"
 #include "PlugInLocation.h"
 #include "ProgressLine.h"
 #include "UserScript.h"
@@ -57,7 +58,8 @@ bool readsLinesAtCr(const std::string& format) { return format == "dxf" || forma
 // The hints on why the import brought less than expected.
 std::vector<std::string> hintsOf(const ImportRecord& record, const refhost::ReferenceScene& scene) {
   if (record.file.empty() || record.format.empty()) return {};
-  ImportFacts facts{record.file, record.format, record.messages, {}};
+  ImportFacts facts{record.file, record.format, record.messages, {},
+                    countLeftOutFaces(record.path, record.format)};
   for (size_t i = record.firstObject; i < record.endObject; ++i) {
     const refhost::CVLMObject& o = scene.object(i);
     facts.objects.push_back(ArrivedObject{o.key(), o.name(),

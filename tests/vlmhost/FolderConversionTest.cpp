@@ -40,13 +40,15 @@ TEST_F(FolderConversion, EachInputGetsItsOwnOutputOrItsReason) {
   copy("sample.3ds", "in/sub/\xc3\xa9t\xc3\xa9.3ds");
   dir_.write("in/house_lf.dxf", withoutCr(slurp(kExamples + "/house.dxf")));
   dir_.write("in/notes.obj", "just words\n");
+  fs::copy_file(std::string(VLM_TEST_DATA_DIR) + "/vlmhost/hints/many_corners.obj",
+                folder_ / "in/many_corners.obj");
   dir_.write("in/readme.txt", "not a model\n");
   fs::create_symlink(folder_ / "nowhere.obj", folder_ / "gone.obj");
   const Outcome o = run({"--export-each", "converted", "--to", "glb", "--json", "--jobs", "2", "in",
                          "gone.obj"});
   EXPECT_EQ(o.status, 1) << o.err;
-  EXPECT_NE(o.err.find("6 files: 4 converted, 1 without triangles, 1 failed; 1 read with CR LF "
-                       "line ends\n"),
+  EXPECT_NE(o.err.find("7 files: 5 converted, 1 without triangles, 1 failed; 1 read with CR LF "
+                       "line ends; 1 with faces the importer left out\n"),
             std::string::npos)
       << o.err;
   std::map<std::string, Json> byFile;
@@ -54,6 +56,7 @@ TEST_F(FolderConversion, EachInputGetsItsOwnOutputOrItsReason) {
   const std::map<std::string, std::pair<std::string, std::string>> expected = {
       {"in/a table.obj", {"converted", "a table.glb"}},
       {"in/house_lf.dxf", {"converted", "house_lf.glb"}},
+      {"in/many_corners.obj", {"converted", "many_corners.glb"}},
       {"in/notes.obj", {"no triangles", ""}},
       {"in/sub/a table.ply", {"converted", "a table-2.glb"}},
       {"in/sub/\xc3\xa9t\xc3\xa9.3ds", {"converted", "\xc3\xa9t\xc3\xa9.glb"}},
@@ -71,10 +74,11 @@ TEST_F(FolderConversion, EachInputGetsItsOwnOutputOrItsReason) {
       EXPECT_TRUE(fs::is_regular_file(folder_ / "converted" / want.second)) << file;
     }
     EXPECT_EQ(r["crlf"], file == "in/house_lf.dxf") << file;
+    EXPECT_EQ(r["leftOutFaces"], file == "in/many_corners.obj" ? 2 : 0) << file;
   }
   EXPECT_EQ(byFile["in/a table.obj"]["triangles"], 72);
   EXPECT_NE(o.err.find("vlmhost: gone.obj: cannot read 'gone.obj'"), std::string::npos) << o.err;
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder_ / "converted"), fs::directory_iterator()), 4);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_ / "converted"), fs::directory_iterator()), 5);
 }
 
 // The OBJ importer multiplies by 10; --file-units gives the file's own coordinates back.
