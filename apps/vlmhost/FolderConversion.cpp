@@ -156,9 +156,10 @@ Json finishWorker(Worker& worker, const EachInput& input, std::set<std::string>&
     }
   }
   if (result.is_discarded() || !result.contains("status")) result = resultOf(input);
-  if (WIFSIGNALED(status) && result["message"] == "") {
-    result["message"] = "the import ended the worker process (" +
-                        std::string(::strsignal(WTERMSIG(status))) + ")";
+  if (result["status"] == kFailed && result["message"] == "") {
+    result["message"] = WIFSIGNALED(status) ? "the import ended the worker process (" +
+                                                  std::string(::strsignal(WTERMSIG(status))) + ")"
+                                            : std::string("the worker process gave no result");
   }
   return result;
 }
