@@ -253,6 +253,11 @@ TEST(Legend, CountsTheWholeSceneGroupsDigitsAndCutsALongTitleToThePicture) {
   std::string grouped;
   for (const uint64_t n : {0, 999, 1000, 2000000, 12345678}) grouped += groupedNumber(n) + " ";
   EXPECT_EQ(grouped, "0 999 1,000 2,000,000 12,345,678 ");
+  // Its rows are kept free only where they take at most a quarter of the picture.
+  const Legend two({"a", "b"});
+  EXPECT_EQ(two.reservedHeight(64, 16), 0);
+  EXPECT_GT(two.reservedHeight(64, 400), 0);
+  EXPECT_LE(4 * two.reservedHeight(64, 400), 400);
   // Nine characters fit between the 3-pixel margins of a 64-pixel picture: six W and
   // "...", ending at x 56.
   Image image{64, 64, std::vector<uint8_t>(64 * 64 * 3, 0)};
