@@ -14,11 +14,12 @@
 #include <set>
 
 #include "Hints.h"
-#include "ImportSession.h"
 #include "LeftOutFaces.h"
+#include "Report.h"
 #include "export/Export.h"
 #include "export/FileNames.h"
 #include "refhost/ValidUtf8.h"
+#include "session/ImportSession.h"
 
 namespace vlm::vlmhost {
 
@@ -42,9 +43,14 @@ unsigned processors() {
 }
 
 Json resultOf(const EachInput& input) {
-  return Json{{"file", refhost::validUtf8(input.file)}, {"output", nullptr}, {"objects", 0},
-              {"triangles", 0},  {"status", kFailed},   {"message", ""},
-              {"crlf", false},   {"leftOutFaces", 0}};
+  return Json{{"file", refhost::validUtf8(input.file)},
+              {"output", nullptr},
+              {"objects", 0},
+              {"triangles", 0},
+              {"status", kFailed},
+              {"message", ""},
+              {"crlf", false},
+              {"leftOutFaces", 0}};
 }
 
 // One input imported into a scene of its own and, when it brought triangles, exported.
@@ -52,10 +58,10 @@ Json convertOne(const Options& options, const EachInput& input) {
   Json result = resultOf(input);
   try {
     if (input.format.empty()) {
-      throw HostError("unknown format of '" + input.file +
-                      "': name one with --format obj|dxf|3ds|inc|ply");
+      throw session::HostError("unknown format of '" + input.file +
+                               "': name one with --format obj|dxf|3ds|inc|ply");
     }
-    checkReadable(input.file);
+    session::checkReadable(input.file);
     ImportRecord record;
     record.file = input.file;
     record.path = input.path;
@@ -64,8 +70,8 @@ Json convertOne(const Options& options, const EachInput& input) {
     record.crlf = sample.hasLF && !sample.hasCR;  // asked for; DXF and POV-Ray files only
     refhost::ReferenceScene scene;
     {
-      ImportSession session(options, scene, true);
-      session.run(record, nullptr);
+      session::ImportSession session(options.plugin, options.trace, scene);
+      session.run(record, importChoices(options));
     }
     result["objects"] = record.endObject - record.firstObject;
     result["triangles"] = record.triangles;
@@ -73,13 +79,14 @@ Json convertOne(const Options& options, const EachInput& input) {
     const LeftOutFaces leftOut = countLeftOutFaces(input.path, input.format);
     result["leftOutFaces"] = leftOut.cut + leftOut.skipped;
     if (record.triangles == 0) {
+      record.hints = hintsOf(record, scene);
       result["status"] = kNoTriangles;
-      result["message"] = refhost::validUtf8(shortfallReason(record));
+      result["message"] = refhost::validUtf8(session::shortfallReason(record));
       return result;
     }
     exporter::exportScene(scene, input.output,
-                          exporter::ExportOptions{std::string(exporter::fileNameOf(input.file)), 1.0f,
-                                                  options.embed});
+                          exporter::ExportOptions{std::string(exporter::fileNameOf(input.file)),
+                                                  1.0f, options.embed});
     result["output"] = refhost::validUtf8(input.output);
     result["status"] = kConverted;
   } catch (const RuntimeError& e) {
@@ -113,13 +120,15 @@ struct Worker {
 Worker startWorker(const Options& options, const std::vector<EachInput>& inputs, size_t index,
                    const std::vector<Worker>& running) {
   int ends[2];
-  if (::pipe(ends) != 0) throw HostError(std::string("cannot start a worker: ") + std::strerror(errno));
+  if (::pipe(ends) != 0) {
+    throw session::HostError(std::string("cannot start a worker: ") + std::strerror(errno));
+  }
   std::cout.flush();
   const pid_t pid = ::fork();
   if (pid < 0) {
     ::close(ends[0]);
     ::close(ends[1]);
-    throw HostError(std::string("cannot start a worker: ") + std::strerror(errno));
+    throw session::HostError(std::string("cannot start a worker: ") + std::strerror(errno));
   }
   if (pid == 0) {
     ::close(ends[0]);
@@ -195,9 +204,10 @@ std::string summaryLine(const std::vector<Json>& results) {
     crlf += r["crlf"] == true && r["status"] == kConverted;
     leftOut += r["leftOutFaces"] != 0;
   }
-  std::string line = std::to_string(results.size()) + (results.size() == 1 ? " file: " : " files: ") +
-                     std::to_string(converted) + " converted, " + std::to_string(empty) +
-                     " without triangles, " + std::to_string(failed) + " failed";
+  std::string line = std::to_string(results.size()) +
+                     (results.size() == 1 ? " file: " : " files: ") + std::to_string(converted) +
+                     " converted, " + std::to_string(empty) + " without triangles, " +
+                     std::to_string(failed) + " failed";
   if (crlf > 0) line += "; " + std::to_string(crlf) + " read with CR LF line ends";
   if (leftOut > 0) line += "; " + std::to_string(leftOut) + " with faces the importer left out";
   return line;
@@ -210,8 +220,8 @@ int convertEach(const Options& options) {
   std::error_code error;
   std::filesystem::create_directories(options.exportEach, error);
   if (error || !std::filesystem::is_directory(options.exportEach)) {
-    throw HostError("cannot write to '" + options.exportEach + "': " +
-                    (error ? error.message() : std::string("not a folder")));
+    throw session::HostError("cannot write to '" + options.exportEach +
+                             "': " + (error ? error.message() : std::string("not a folder")));
   }
   const size_t jobs = options.jobs > 0 ? options.jobs : processors();
   const bool terminal = ::isatty(STDERR_FILENO);
@@ -231,8 +241,10 @@ int convertEach(const Options& options) {
       const EachInput& input = inputs[it->input];
       Json& result = results[it->input] = finishWorker(*it, input, notesShown);
       it = running.erase(it);
-      if (terminal) showProgress(++done, inputs.size(), input);
-      else ++done;
+      if (terminal)
+        showProgress(++done, inputs.size(), input);
+      else
+        ++done;
       if (result["status"] != kConverted) {
         if (terminal) std::cerr << "\r\x1b[K";
         std::cerr << shortfallLine(input.file, result["message"].get<std::string>()) << '\n';

@@ -25,7 +25,7 @@ std::vector<fs::path> filesBelow(const fs::path& folder, const fs::path& outputF
       continue;
     }
     const std::string extension = it->path().extension().string();
-    if (it->is_regular_file(ignored) && formatIndex(extension.empty() ? "" : extension.substr(1)) >= 0)
+    if (it->is_regular_file(ignored) && session::formatIndex(extension.empty() ? "" : extension.substr(1)) >= 0)
       found.push_back(it->path());
   }
   std::sort(found.begin(), found.end());

@@ -17,4 +17,14 @@ std::string chosenFile(const ui::FltkToolkit& toolkit) {
   return {};
 }
 
+void importInWindow(session::ImportSession& session, ImportRecord& record, ui::FltkToolkit& window,
+                    const Options& options) {
+  session.runWith(window, record);
+  record.file = chosenFile(window);
+  record.path = record.file;
+  record.format = record.file.empty() ? std::string() : resolveFormat(options, record.file);
+  record.messages = window.messages();
+  session.finish(record, importChoices(options));
+}
+
 }  // namespace vlm::vlmhost

@@ -65,8 +65,8 @@ bool looksLikeDxf(const std::vector<std::string_view>& lines) {
 }
 
 bool looksLikeObj(const std::vector<std::string_view>& lines) {
-  static constexpr std::array<std::string_view, 9> kStatements{
-      "v", "vt", "vn", "f", "o", "g", "s", "mtllib", "usemtl"};
+  static constexpr std::array<std::string_view, 9> kStatements{"v", "vt", "vn",     "f",     "o",
+                                                               "g", "s",  "mtllib", "usemtl"};
   for (const std::string_view line : lines) {
     const std::string_view word = firstWord(line);
     if (word.empty() || word.front() == '#') continue;
@@ -155,19 +155,22 @@ void plyRefusalHints(const ImportFacts& facts, const PlyHeader& h, std::vector<s
   }
   if (shown(facts, "File format not supported!")) {
     if (!h.formatLine) {
-      out.push_back("the header has no \"format\" line; add \"format ascii 1.0\" (or "
-                    "binary_little_endian / binary_big_endian) after \"ply\"");
+      out.push_back(
+          "the header has no \"format\" line; add \"format ascii 1.0\" (or "
+          "binary_little_endian / binary_big_endian) after \"ply\"");
     } else if (!h.knownFormat) {
       out.push_back("the header's format \"" + std::string(h.formatWord) +
                     "\" is not one of ascii, binary_little_endian, binary_big_endian");
     } else if (!h.polygons) {
-      out.push_back("the header declares no \"face\" or \"tristrips\" element: points "
-                    "without polygons make no mesh");
+      out.push_back(
+          "the header declares no \"face\" or \"tristrips\" element: points "
+          "without polygons make no mesh");
     }
   }
   if (shown(facts, "Range Grid not supported!")) {
-    out.push_back("the header declares a \"range_grid\" element (a range image), which the PLY "
-                  "importer refuses; triangulate the range image into faces and import again");
+    out.push_back(
+        "the header declares a \"range_grid\" element (a range image), which the PLY "
+        "importer refuses; triangulate the range image into faces and import again");
   }
 }
 
@@ -175,10 +178,11 @@ void plyHints(const ImportFacts& facts, const FileSample& sample, std::vector<st
   const PlyHeader h = readPlyHeader(sample.head);
   plyRefusalHints(facts, h, out);
   if (h.binary && h.endHeaderCrLf) {
-    out.push_back("the header's lines end in CR LF, so the binary body is read from the LF "
-                  "after \"end_header\", one byte early, and the geometry comes out garbled; "
-                  "give the header LF line ends (perl -pi -e 's/\\r$// if 1../^end_header/' "
-                  "FILE) and import again");
+    out.push_back(
+        "the header's lines end in CR LF, so the binary body is read from the LF "
+        "after \"end_header\", one byte early, and the geometry comes out garbled; "
+        "give the header LF line ends (perl -pi -e 's/\\r$// if 1../^end_header/' "
+        "FILE) and import again");
   }
 }
 
@@ -195,8 +199,9 @@ void lineEndHints(const ImportFacts& facts, const FileSample& sample,
                   "line; import it with --crlf");
   }
   if (facts.format == "obj" && sample.size > 0 && !sample.hasCR && !sample.hasLF) {
-    out.push_back("the file has no line end at all, so the OBJ importer read it as one line; "
-                  "put each statement on a line of its own and import again");
+    out.push_back(
+        "the file has no line end at all, so the OBJ importer read it as one line; "
+        "put each statement on a line of its own and import again");
   }
 }
 
@@ -213,7 +218,8 @@ void invalidPolygonHints(const ImportFacts& facts, const FileSample& sample,
                          std::vector<std::string>& out) {
   const bool polyfaces = facts.format == "dxf" && [&] {
     const size_t first = sample.head.find("POLYLINE");
-    return first != std::string::npos && sample.head.find("POLYLINE", first + 1) != std::string::npos;
+    return first != std::string::npos &&
+           sample.head.find("POLYLINE", first + 1) != std::string::npos;
   }();
   for (const ArrivedObject& o : facts.objects) {
     if (o.invalidPolygons <= 0) continue;
@@ -222,8 +228,9 @@ void invalidPolygonHints(const ImportFacts& facts, const FileSample& sample,
                        " polygons whose corners are not among its vertices; the host left "
                        "them out";
     if (polyfaces) {
-      hint += " (every polyface mesh of a DXF file numbers its corners from the first "
-              "vertex of the file)";
+      hint +=
+          " (every polyface mesh of a DXF file numbers its corners from the first "
+          "vertex of the file)";
     }
     out.push_back(std::move(hint));
   }
@@ -300,6 +307,22 @@ std::vector<std::string> hintsFor(const ImportFacts& facts, const FileSample& sa
   invalidPolygonHints(facts, sample, hints);
   leftOutFaceHints(facts, hints);
   return hints;
+}
+
+std::vector<std::string> hintsOf(const session::ImportRecord& record,
+                                 const refhost::ReferenceScene& scene) {
+  if (record.file.empty() || record.format.empty()) return {};
+  ImportFacts facts{record.file,
+                    record.format,
+                    record.messages,
+                    {},
+                    countLeftOutFaces(record.path, record.format)};
+  for (size_t i = record.firstObject; i < record.endObject; ++i) {
+    const refhost::CVLMObject& o = scene.object(i);
+    facts.objects.push_back(ArrivedObject{
+        o.key(), o.name(), static_cast<int64_t>(o.mesh().triangleCount()), o.invalidPolygons()});
+  }
+  return hintsFor(facts, sampleFile(record.path));
 }
 
 }  // namespace vlm::vlmhost

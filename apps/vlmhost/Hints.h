@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "LeftOutFaces.h"
+#include "refhost/ReferenceScene.h"
+#include "session/ImportRecord.h"
 #include "ui/HeadlessToolkit.h"
 
 namespace vlm::vlmhost {
@@ -58,5 +60,10 @@ bool needsCrLf(const std::string& format, const FileSample& sample);
 // The hints for one import, each one line without a line end; none when the import went
 // as expected.
 std::vector<std::string> hintsFor(const ImportFacts& facts, const FileSample& sample);
+
+// The hints for an import that added its objects to `scene`, from the file and what
+// arrived.
+std::vector<std::string> hintsOf(const session::ImportRecord& record,
+                                 const refhost::ReferenceScene& scene);
 
 }  // namespace vlm::vlmhost

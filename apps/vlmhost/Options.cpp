@@ -12,29 +12,21 @@ namespace vlm::vlmhost {
 
 namespace {
 
-// The dialog's list, in order.
-constexpr std::array<std::string_view, 5> kFormats{"obj", "dxf", "3ds", "inc", "ply"};
-
-std::string extensionOf(const std::string& file) {
-  const size_t slash = file.find_last_of('/');
-  const size_t dot = file.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  return file.substr(dot + 1);
-}
-
 // A help text: what the option does, then an example on its own line.
 std::string help(std::string_view what, std::string_view example) {
   return std::string(what) + "\n  e.g. " + std::string(example);
 }
 
 void defineReportOptions(CLI::App& app, Options& o) {
-  app.add_flag("--json", o.json, help("Print the scene as JSON instead of the summary",
-                                      "vlmhost --json model.obj > scene.json"));
+  app.add_flag("--json", o.json,
+               help("Print the scene as JSON instead of the summary",
+                    "vlmhost --json model.obj > scene.json"));
   app.add_flag("--geometry", o.geometry,
                help("Add vertices, triangles and normals to the JSON (implies --json)",
                     "vlmhost --geometry model.ply"));
-  app.add_flag("--trace", o.trace, help("Print every call the plug-in makes on the host (stderr)",
-                                        "vlmhost --trace model.dxf 2> calls.txt"));
+  app.add_flag("--trace", o.trace,
+               help("Print every call the plug-in makes on the host (stderr)",
+                    "vlmhost --trace model.dxf 2> calls.txt"));
   app.add_flag("--stats", o.stats,
                help("Print only load_s=<seconds of the imports> verts=<n> faces=<n>, and "
                     "export_s=<seconds> with --export",
@@ -53,9 +45,9 @@ void defineDialogOptions(CLI::App& app, Options& o) {
                help("Untick \"Import Normals\" (obj)", "vlmhost --no-normals model.obj"));
   app.add_flag("--no-smooth", o.noSmooth,
                help("Untick \"Smooth all Normal Group\" (obj)", "vlmhost --no-smooth model.obj"));
-  app.add_flag("--no-autosmooth", o.noAutoSmooth,
-               help("Untick \"Auto Normals Smoothing\" (3ds)",
-                    "vlmhost --no-autosmooth model.3ds"));
+  app.add_flag(
+      "--no-autosmooth", o.noAutoSmooth,
+      help("Untick \"Auto Normals Smoothing\" (3ds)", "vlmhost --no-autosmooth model.3ds"));
   app.add_option("--cancel-after", o.cancelAfter,
                  help("Press Cancel and answer Yes at the N-th yield of the import",
                       "vlmhost --cancel-after 1000 big.obj"))
@@ -67,9 +59,9 @@ void defineOutputOptions(CLI::App& app, Options& o) {
   const auto validator = [](std::string (*check)(const std::string&)) {
     return CLI::Validator([check](std::string& value) { return check(value); }, "", "");
   };
-  app.add_option("--preview", o.preview,
-                 help("Draw the imported scene into a PNG picture",
-                      "vlmhost --preview house.png house.dxf"));
+  app.add_option(
+      "--preview", o.preview,
+      help("Draw the imported scene into a PNG picture", "vlmhost --preview house.png house.dxf"));
   app.add_option("--size", o.previewSize,
                  help("Size of the --preview picture, WIDTHxHEIGHT, 16 to 8192 each "
                       "(default 1024x768)",
@@ -176,18 +168,19 @@ std::string optionClash(const Options& o) {
 
 }  // namespace
 
-int formatIndex(std::string_view extension) {
-  for (size_t i = 0; i < kFormats.size(); ++i) {
-    if (equalsIgnoreCase(kFormats[i], extension)) return static_cast<int>(i);
-  }
-  return -1;
+std::string resolveFormat(const Options& options, const std::string& file) {
+  return session::resolveFormat(file, options.format);
 }
 
-std::string resolveFormat(const Options& options, const std::string& file) {
-  std::string format = options.format.empty() ? extensionOf(file) : options.format;
-  if (formatIndex(format) < 0) return {};
-  for (char& c : format) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return format;
+session::ImportChoices importChoices(const Options& options) {
+  session::ImportChoices choices;
+  choices.normals = !options.noNormals;
+  choices.smooth = !options.noSmooth;
+  choices.autoSmooth = !options.noAutoSmooth;
+  choices.cancelAfter = options.cancelAfter;
+  choices.crlf = options.crlf;
+  choices.fileUnits = options.fileUnits;
+  return choices;
 }
 
 ParseResult parseOptions(int argc, char** argv) {

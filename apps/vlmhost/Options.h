@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "session/ImportSession.h"
+
 namespace vlm::vlmhost {
 
 // What vlmhost does besides importing.
@@ -25,20 +27,20 @@ struct Options {
   bool noNormals = false;
   bool noSmooth = false;
   bool noAutoSmooth = false;
-  uint64_t cancelAfter = 0;  // 0: never
-  std::string plugin;        // empty: found beside the program, installed, or registered
+  uint64_t cancelAfter = 0;        // 0: never
+  std::string plugin;              // empty: found beside the program, installed, or registered
   std::vector<std::string> files;  // imported one after another into one scene
-  std::string preview;                   // --preview: a PNG picture of the scene, or ""
+  std::string preview;             // --preview: a PNG picture of the scene, or ""
   std::string previewSize = "1024x768";  // --size of that picture, WIDTHxHEIGHT
-  std::string exportFile;  // --export: the scene as .gltf, .glb, .obj or .ply, or ""
-  float exportScale = 1.0f;  // --export-scale: every exported position times this
-  bool embed = false;        // --embed: a .gltf export holds its buffer itself
+  std::string exportFile;                // --export: the scene as .gltf, .glb, .obj or .ply, or ""
+  float exportScale = 1.0f;              // --export-scale: every exported position times this
+  bool embed = false;                    // --embed: a .gltf export holds its buffer itself
   bool crlf = false;       // --crlf: DXF and POV-Ray files reach the plug-in with CR LF line ends
   bool fileUnits = false;  // --file-units: OBJ and PLY objects scaled back to the file's units
   std::string exportEach;  // --export-each: one output per FILE in this folder, or ""
   std::string eachType = "glb";  // --to: the kind of those outputs, glb, gltf, obj or ply
   unsigned jobs = 0;             // --jobs: imports at once in --export-each; 0: processors
-  std::string startFolder;               // where vlmhost started; output names start there
+  std::string startFolder;       // where vlmhost started; output names start there
 };
 
 // What parsing decided: run with the options, or leave at once with `exitCode` after
@@ -52,12 +54,11 @@ struct ParseResult {
 
 ParseResult parseOptions(int argc, char** argv);
 
-// The position of a format in the dialog's list ("obj" 0, "dxf" 1, "3ds" 2, "inc" 3,
-// "ply" 4), or -1. Letter case does not matter.
-int formatIndex(std::string_view extension);
-
 // The format used for `file`: --format, else the file's extension in lower case; ""
 // when neither names one.
 std::string resolveFormat(const Options& options, const std::string& file);
+
+// The dialog's choices and the import's handling as the options set them.
+session::ImportChoices importChoices(const Options& options);
 
 }  // namespace vlm::vlmhost

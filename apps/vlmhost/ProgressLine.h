@@ -1,28 +1,24 @@
-// The import's progress bar as one terminal line on stderr, redrawn only when the
-// percentage changes.
+// The import's progress bar as one terminal line on stderr.
 #pragma once
 
 #include <cstdio>
-
-#include "ui/HeadlessToolkit.h"
 
 namespace vlm::vlmhost {
 
 class ProgressLine {
  public:
-  // Shows the progress of `toolkit`'s forms on `out`.
-  ProgressLine(ui::HeadlessToolkit& toolkit, std::FILE* out);
+  explicit ProgressLine(std::FILE* out) : out_(out) {}
   // Clears the line if it was drawn.
   ~ProgressLine();
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
 
- private:
-  void show(float value, float max);
+  // Draws the bar at `fraction` (0 to 1); the session calls it as the percentage changes.
+  void show(double fraction);
 
-  ui::HeadlessToolkit& toolkit_;
+ private:
   std::FILE* out_;
-  int shown_ = -1;  // the percentage on screen, -1 when the line is not drawn
+  bool drawn_ = false;
 };
 
 }  // namespace vlm::vlmhost

@@ -78,6 +78,11 @@ void printSelected(std::ostream& out, const refhost::ReferenceScene& scene,
 
 }  // namespace
 
+std::string shortfallLine(const std::string& file, const std::string& reason) {
+  if (reason == "no triangles in " + file) return "vlmhost: " + reason;
+  return "vlmhost: " + file + ": " + reason;
+}
+
 void printMessages(std::FILE* out, const std::vector<ui::MessageRecord>& messages) {
   for (const ui::MessageRecord& m : messages) {
     std::fprintf(out, "message \"%s\" (%s, %s): %s\n", m.title.c_str(),

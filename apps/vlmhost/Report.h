@@ -11,30 +11,17 @@
 
 #include "refhost/ReferenceScene.h"
 #include "refhost/ValidUtf8.h"
+#include "session/ImportRecord.h"
 #include "ui/HeadlessToolkit.h"
 
 namespace vlm::vlmhost {
 
-// What the host read from CPlugIn.
-struct PlugInResult {
-  std::string name;
-  int32_t type = 0;
-};
+using session::ImportRecord;
+using session::PlugInResult;
 
-// One ExecutePlugIn call.
-struct ImportRecord {
-  std::string file;    // as given; empty when the user cancelled the dialog at once
-  std::string path;    // the file's full path, fixed before the first import
-  std::string format;  // the list entry chosen: "obj", "dxf", "3ds", "inc" or "ply"
-  int32_t selectedObject = 0;
-  double seconds = 0;  // inside ExecutePlugIn
-  size_t firstObject = 0;  // the scene objects it added: [firstObject, endObject)
-  size_t endObject = 0;
-  int64_t triangles = 0;  // of those objects
-  bool crlf = false;      // the plug-in read a copy with CR LF line ends
-  std::vector<ui::MessageRecord> messages;
-  std::vector<std::string> hints;  // why it brought less than expected, where looked for
-};
+// The line on stderr for a file that did not convert or brought no triangles:
+// "vlmhost: FILE: REASON", or "vlmhost: no triangles in FILE" when that is all there is.
+std::string shortfallLine(const std::string& file, const std::string& reason);
 
 // One line per message box: message "VLMImport" (exclamation, ok): File not found ...
 void printMessages(std::FILE* out, const std::vector<ui::MessageRecord>& messages);

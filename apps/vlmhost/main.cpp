@@ -8,6 +8,8 @@
 // --export-each it converts each FILE on its own instead (FolderConversion.h). Exit
 // status: 0 when every import brought triangles, 1 when one did not (or a file or the
 // plug-in could not be used), 2 for a usage error (see Options.cpp).
+#include <unistd.h>
+
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -16,19 +18,22 @@
 
 #include "FolderConversion.h"
 #include "GuiDialog.h"
-#include "ImportSession.h"
+#include "Hints.h"
 #include "Options.h"
-#include "PlugInLibrary.h"
-#include "PlugInLocation.h"
+#include "ProgressLine.h"
 #include "Report.h"
 #include "SceneOutputs.h"
 #include "platform/Dispatch.h"
 #include "refhost/ReferenceScene.h"
-#include "ui/fltkview/ViewWindow.h"
+#include "session/ImportSession.h"
+#include "session/PlugInLocation.h"
+#include "viewer/ViewWindow.h"
 #include "vlmimport/VLMImport.h"
 
 namespace vlm::vlmhost {
 namespace {
+
+using session::HostError;
 
 constexpr int kSuccess = 0;  // every import brought triangles
 constexpr int kShortfall = 1;
@@ -48,7 +53,7 @@ std::vector<ImportRecord> planImports(const Options& options) {
       throw HostError("unknown format of '" + file +
                       "': name one with --format obj|dxf|3ds|inc|ply");
     }
-    checkReadable(file);
+    session::checkReadable(file);
     plan.push_back(std::move(record));
   }
   if (plan.empty()) plan.emplace_back();
@@ -73,7 +78,27 @@ void printShortfall(const Options& options, const ImportRecord& record) {
     for (const std::string& hint : record.hints)
       std::cerr << "vlmhost: hint: " << record.file << ": " << hint << '\n';
   }
-  if (record.triangles == 0) std::cerr << shortfallLine(record.file, shortfallReason(record)) << '\n';
+  if (record.triangles == 0) {
+    std::cerr << shortfallLine(record.file, session::shortfallReason(record)) << '\n';
+  }
+}
+
+// One import by the scripted user, its progress drawn on a terminal, then the message
+// boxes it showed and what the user could not do.
+void importScripted(session::ImportSession& session, ImportRecord& record, const Options& options) {
+  session::ImportChoices choices = importChoices(options);
+  std::optional<ProgressLine> line;
+  if (::isatty(STDERR_FILENO)) {
+    line.emplace(stderr);
+    choices.progress = [&line](double fraction) {
+      line->show(fraction);
+      return true;
+    };
+  }
+  session.run(record, choices);
+  line.reset();
+  printMessages(stderr, record.messages);
+  for (const std::string& note : record.notes) std::cerr << "vlmhost: note: " << note << '\n';
 }
 
 int runImports(const Options& options) {
@@ -85,19 +110,26 @@ int runImports(const Options& options) {
   refhost::ReferenceScene scene;
   PlugInResult identity;
   {
-    ImportSession session(options, scene, false);
+    session::ImportSession session(options.plugin, options.trace, scene);
     identity = session.identity();
     for (ImportRecord& record : imports) {
-      session.run(record, options.gui ? window.get() : nullptr);
+      if (options.gui) {
+        importInWindow(session, record, *window, options);
+      } else {
+        importScripted(session, record, options);
+      }
+      if (!options.quiet || record.triangles == 0) record.hints = hintsOf(record, scene);
       printShortfall(options, record);
     }
+    if (!session.close())
+      std::cerr << "vlmhost: the plug-in still holds objects; it stays loaded\n";
   }
   // --stats reports the export's time too, so its line follows the outputs.
   if (!options.stats) printReport(options, scene, identity, imports);
   const std::optional<double> exportSeconds = writeSceneOutputs(options, scene, imports);
   if (options.stats) printStats(std::cout, scene, imports, exportSeconds);
   if (window && scene.objectCount() > 0) {
-    ui::fltkview::ViewWindow(scene, sourceNames(imports)).run();
+    viewer::ViewWindow(scene, sourceNames(imports)).run();
   }
   for (const ImportRecord& record : imports) {
     if (record.triangles == 0) return kShortfall;
@@ -106,25 +138,27 @@ int runImports(const Options& options) {
 }
 
 int runRegistration(const Options& options, bool unregister) {
-  const std::string path = locatePlugIn(options.plugin);
+  const std::string path = session::locatePlugIn(options.plugin);
   char resolved[PATH_MAX];
   const std::string library = ::realpath(path.c_str(), resolved) ? resolved : path;
-  const RegistrationChange change = registerPlugIn(library, unregister);
+  const session::RegistrationChange change = session::registerPlugIn(library, unregister);
   std::cout << (unregister ? "Unregistered " : "Registered ") << library << " in "
             << change.storeFile << '\n';
   const auto& keys = unregister ? change.removed : change.added;
-  if (keys.empty()) std::cout << "  nothing changed: it was " << (unregister ? "not " : "already ")
-                              << "registered\n";
-  for (const std::string& key : keys) std::cout << (unregister ? "  removed " : "  wrote ") << key << '\n';
+  if (keys.empty())
+    std::cout << "  nothing changed: it was " << (unregister ? "not " : "already ")
+              << "registered\n";
+  for (const std::string& key : keys)
+    std::cout << (unregister ? "  removed " : "  wrote ") << key << '\n';
   return kSuccess;
 }
 
 int runVersion(const Options& options) {
-  PlugInLibrary library(locatePlugIn(options.plugin));
+  session::PlugInLibrary library(session::locatePlugIn(options.plugin));
   std::string name;
   {
     const ObjectRef plugIn = library.create(vlmimport::kClsidCPlugIn.as<Guid>());
-    name = readIdentity(*plugIn).name;
+    name = session::readIdentity(*plugIn).name;
   }
   std::cout << "vlmhost " << VLMHOST_VERSION << '\n' << "plug-in: " << name << '\n';
   return kSuccess;
@@ -136,14 +170,10 @@ int run(const Options& options) {
     return kUsageError;
   }
   switch (options.command) {
-    case Command::Register:
-      return runRegistration(options, false);
-    case Command::Unregister:
-      return runRegistration(options, true);
-    case Command::Version:
-      return runVersion(options);
-    case Command::Import:
-      break;
+    case Command::Register: return runRegistration(options, false);
+    case Command::Unregister: return runRegistration(options, true);
+    case Command::Version: return runVersion(options);
+    case Command::Import: break;
   }
   return options.exportEach.empty() ? runImports(options) : convertEach(options);
 }
@@ -164,7 +194,7 @@ int main(int argc, char** argv) {
   } catch (const NoDisplay& e) {
     std::cerr << "vlmhost: " << e.what() << '\n';
     return kUsageError;
-  } catch (const HostError& e) {
+  } catch (const vlm::session::HostError& e) {
     std::cerr << "vlmhost: " << e.what() << '\n';
   } catch (const vlm::RuntimeError& e) {
     std::cerr << "vlmhost: " << e.description() << '\n';

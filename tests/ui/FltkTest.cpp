@@ -16,7 +16,7 @@
 #include <optional>
 #include <tuple>
 
-#include "TestDisplay.h"
+#include "support/TestDisplay.h"
 #include "TestForm.h"
 #include "refhost/ReferenceScene.h"
 #include "shell/frmImport.h"
@@ -26,7 +26,7 @@
 #include "ui/fltk/FltkForm.h"
 #include "ui/fltk/FltkToolkit.h"
 
-#include "Screenshot.h"  // last: Xlib's macros
+#include "support/Screenshot.h"  // last: Xlib's macros
 
 namespace vlm {
 void registerSettingsComponent();  // settings/RegFun.h clashes with the shell's client of it

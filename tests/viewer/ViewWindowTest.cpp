@@ -4,7 +4,7 @@
 #include <FL/Fl.H>
 #include <gtest/gtest.h>
 
-#include "TestDisplay.h"
+#include "support/TestDisplay.h"
 #include "geometry/SceneColors.h"
 #include "preview/SceneBuilder.h"
 #include "refhost/ReferenceScene.h"
@@ -12,9 +12,9 @@
 #include "support/TempDir.h"
 #include "ui/HeadlessToolkit.h"
 #include "ui/fltk/FltkDisplay.h"
-#include "ui/fltkview/ViewWindow.h"
+#include "viewer/ViewWindow.h"
 
-#include "Screenshot.h"  // last: Xlib's macros
+#include "support/Screenshot.h"  // last: Xlib's macros
 
 namespace vlm {
 void registerSettingsComponent();  // settings/RegFun.h clashes with the shell's client of it
@@ -36,7 +36,7 @@ TEST(ViewWindow, ShowsTheSceneTurnsFramesHidesAndClosesOnEscape) {
   SceneBuilder built;
   built.add("red", box({-1, -1, -1}, {1, 1, 1}), colorNumber(200, 0, 0));
   built.add("blue", box({1.4f, -0.3f, -0.3f}, {2.0f, 0.3f, 0.3f}), colorNumber(0, 0, 200));
-  ui::fltkview::ViewWindow view(built.scene, "two boxes");
+  viewer::ViewWindow view(built.scene, "two boxes");
   Fl_Window& window = view.window();
   window.show();
   window.wait_for_expose();
@@ -91,7 +91,7 @@ TEST(ViewWindow, OpensOnEverySampleWithAnObjectAtTheCentre) {
     dialog.setObjScene(scene.dispatch());
     dialog.Show();
     ui::setToolkit(nullptr);
-    ui::fltkview::ViewWindow view(scene, samples[format]);
+    viewer::ViewWindow view(scene, samples[format]);
     view.window().show();
     view.window().wait_for_expose();
     const Screenshot p = capture(view.window(), &view.canvas());

@@ -1,11 +1,11 @@
-#include "ui/fltkview/ViewWindow.h"
+#include "viewer/ViewWindow.h"
 
 #include <FL/Fl.H>
 
 #include "geometry/SceneColors.h"
 #include "preview/Legend.h"
 
-namespace vlm::ui::fltkview {
+namespace vlm::viewer {
 
 namespace {
 
@@ -61,4 +61,4 @@ void ViewWindow::frameAllPressed(Fl_Widget*, void* self) {
   view.canvas_->take_focus();
 }
 
-}  // namespace vlm::ui::fltkview
+}  // namespace vlm::viewer

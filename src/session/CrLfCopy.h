@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace vlm::vlmhost {
+namespace vlm::session {
 
 class CrLfCopy {
  public:
@@ -27,4 +27,4 @@ class CrLfCopy {
   std::string path_;
 };
 
-}  // namespace vlm::vlmhost
+}  // namespace vlm::session

@@ -7,9 +7,10 @@
 
 #include "platform/ClassFactory.h"
 
-namespace vlm::vlmhost {
+namespace vlm::session {
 
-// A failure of the host program itself, reported as one line.
+// A failure of the host itself (a file it cannot read, a plug-in it cannot load), in
+// one line.
 class HostError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -46,10 +47,11 @@ class PlugInLibrary {
   DllCanUnloadNowFn canUnloadNow_ = nullptr;
 };
 
-// The folder of the running program, without a trailing separator.
-std::string programFolder();
+// The folder of the program or shared module this code is linked into, without a
+// trailing separator.
+std::string codeFolder();
 
 // "0x80004005" for a result code.
 std::string hex(HResult result);
 
-}  // namespace vlm::vlmhost
+}  // namespace vlm::session

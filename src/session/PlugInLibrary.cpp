@@ -1,4 +1,4 @@
-#include "PlugInLibrary.h"
+#include "session/PlugInLibrary.h"
 
 #include <dlfcn.h>
 #include <limits.h>
@@ -8,7 +8,7 @@
 
 #include "vlmimport/VLMImport.h"
 
-namespace vlm::vlmhost {
+namespace vlm::session {
 
 namespace {
 
@@ -84,12 +84,17 @@ std::string hex(HResult result) {
   return text;
 }
 
-std::string programFolder() {
-  char buffer[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  std::string program = n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
-  const size_t slash = program.rfind('/');
-  return slash == std::string::npos ? "." : program.substr(0, slash);
+std::string codeFolder() {
+  // The object that holds this very function: the program that links the session, or a
+  // module such as Python's loaded with dlopen.
+  Dl_info info{};
+  std::string file;
+  if (::dladdr(reinterpret_cast<void*>(&codeFolder), &info) != 0 && info.dli_fname != nullptr) {
+    char resolved[PATH_MAX];
+    file = ::realpath(info.dli_fname, resolved) ? resolved : info.dli_fname;
+  }
+  const size_t slash = file.rfind('/');
+  return slash == std::string::npos ? "." : file.substr(0, slash);
 }
 
-}  // namespace vlm::vlmhost
+}  // namespace vlm::session

@@ -1,35 +1,39 @@
-#include "ImportSession.h"
+#include "session/ImportSession.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
-#include <optional>
 
-#include "CrLfCopy.h"
-#include "GuiDialog.h"
-#include "Hints.h"
-#include "LeftOutFaces.h"
-#include "PlugInLocation.h"
-#include "ProgressLine.h"
-#include "UserScript.h"
 #include "platform/Dispatch.h"
+#include "session/CrLfCopy.h"
+#include "session/PlugInLocation.h"
+#include "session/UserScript.h"
 #include "settings/RegFun.h"
 #include "ui/HeadlessToolkit.h"
 #include "vlmimport/VLMImport.h"
 
-namespace vlm::vlmhost {
+namespace vlm::session {
 
 namespace {
 
+constexpr std::array<std::string_view, 5> kFormats{"obj", "dxf", "3ds", "inc", "ply"};
+
 // What the OBJ and PLY importers multiply every coordinate by.
 constexpr float kImportFactor = 10.0f;
+
+std::string extensionOf(const std::string& file) {
+  const size_t slash = file.find_last_of('/');
+  const size_t dot = file.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  return file.substr(dot + 1);
+}
 
 // Installs the toolkit for the lifetime of this object.
 class InstalledToolkit {
@@ -55,18 +59,21 @@ int32_t executePlugIn(IDispatch& plugIn, const ObjectRef& scene) {
 
 bool readsLinesAtCr(const std::string& format) { return format == "dxf" || format == "inc"; }
 
-// The hints on why the import brought less than expected.
-std::vector<std::string> hintsOf(const ImportRecord& record, const refhost::ReferenceScene& scene) {
-  if (record.file.empty() || record.format.empty()) return {};
-  ImportFacts facts{record.file, record.format, record.messages, {},
-                    countLeftOutFaces(record.path, record.format)};
-  for (size_t i = record.firstObject; i < record.endObject; ++i) {
-    const refhost::CVLMObject& o = scene.object(i);
-    facts.objects.push_back(ArrivedObject{o.key(), o.name(),
-                                          static_cast<int64_t>(o.mesh().triangleCount()),
-                                          o.invalidPolygons()});
-  }
-  return hintsFor(facts, sampleFile(record.path));
+// Hands the progress of the dialog's bars to `progress` as the percentage changes; a
+// false answer presses Cancel at the next yield and confirms the question that follows.
+void followProgress(ui::HeadlessToolkit& toolkit, const ImportChoices& choices,
+                    ImportRecord& record) {
+  toolkit.setProgressListener(
+      [&toolkit, &choices, &record, shown = -1](float value, float max) mutable {
+        if (!(max > 0) || record.stopped) return;
+        const int percent = std::clamp(static_cast<int>(100.0 * value / max), 0, 100);
+        if (percent == shown) return;
+        shown = percent;
+        if (choices.progress(percent / 100.0)) return;
+        record.stopped = true;
+        toolkit.atYield(toolkit.yields() + 1, ui::UserAction::click("cmdCancel"));
+        toolkit.answerQuestion(ui::MsgResult::Yes);
+      });
 }
 
 }  // namespace
@@ -87,6 +94,20 @@ void checkReadable(const std::string& file) {
   if (!regular) throw HostError("cannot read '" + file + "': not a regular file");
 }
 
+int formatIndex(std::string_view extension) {
+  for (size_t i = 0; i < kFormats.size(); ++i) {
+    if (equalsIgnoreCase(kFormats[i], extension)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string resolveFormat(const std::string& file, const std::string& chosen) {
+  std::string format = chosen.empty() ? extensionOf(file) : chosen;
+  if (formatIndex(format) < 0) return {};
+  for (char& c : format) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return format;
+}
+
 HostClasses::HostClasses(bool trace) : trace_(trace) {
   if (trace) {
     recorder_.setKeepRecords(false);
@@ -103,42 +124,48 @@ ObjectRef HostClasses::sceneRef(refhost::ReferenceScene& scene) {
   return trace_ ? recorder_.wrapScene(scene.dispatch()) : scene.dispatch();
 }
 
-ImportSession::ImportSession(const Options& options, refhost::ReferenceScene& scene,
-                             bool silent)
-    : options_(options),
-      scene_(scene),
-      silent_(silent),
-      classes_((registerSettingsComponent(), options.trace)),
-      library_(locatePlugIn(options.plugin)),
+ImportSession::ImportSession(const std::string& plugin, bool trace, refhost::ReferenceScene& scene)
+    : scene_(scene),
+      classes_((registerSettingsComponent(), trace)),
+      library_(locatePlugIn(plugin)),
       plugIn_(library_.create(vlmimport::kClsidCPlugIn.as<Guid>())),
       sceneRef_(classes_.sceneRef(scene)),
       identity_(readIdentity(*plugIn_)) {}
 
-ImportSession::~ImportSession() {
+ImportSession::~ImportSession() { close(); }
+
+bool ImportSession::close() {
+  if (closed_) return true;
+  closed_ = true;
   sceneRef_ = nullptr;
   plugIn_ = nullptr;
-  if (!library_.unload())
-    std::cerr << "vlmhost: the plug-in still holds objects; it stays loaded\n";
+  return library_.unload();
 }
 
-void ImportSession::run(ImportRecord& record, ui::FltkToolkit* window) {
-  record.crlf = !window && !record.path.empty() && readsLinesAtCr(record.format) &&
-                (options_.crlf || record.crlf);
-  if (window) {
-    runInWindow(record, *window);
-  } else if (record.crlf) {
+void ImportSession::run(ImportRecord& record, const ImportChoices& choices) {
+  record.crlf =
+      !record.path.empty() && readsLinesAtCr(record.format) && (choices.crlf || record.crlf);
+  if (record.crlf) {
     const CrLfCopy copy(record.path);
-    runScripted(record, copy.path());
+    runScripted(record, copy.path(), choices);
     // The dialog remembers the copy's folder; the file's own is the one to open next time.
     library_.preselect(record.path, record.format);
   } else {
-    runScripted(record, record.path);
+    runScripted(record, record.path, choices);
   }
-  if (options_.fileUnits && (record.format == "obj" || record.format == "ply")) {
+  finish(record, choices);
+}
+
+void ImportSession::runWith(ui::Toolkit& toolkit, ImportRecord& record) {
+  if (!record.path.empty()) library_.preselect(record.path, record.format);
+  execute(toolkit, record);
+}
+
+void ImportSession::finish(ImportRecord& record, const ImportChoices& choices) {
+  if (choices.fileUnits && (record.format == "obj" || record.format == "ply")) {
     scene_.scaleObjects(record.firstObject, record.endObject, 1.0f / kImportFactor);
   }
   record.triangles = trianglesOf(scene_, record);
-  if (!options_.quiet || record.triangles == 0) record.hints = hintsOf(record, scene_);
 }
 
 void ImportSession::execute(ui::Toolkit& toolkit, ImportRecord& record) {
@@ -147,34 +174,22 @@ void ImportSession::execute(ui::Toolkit& toolkit, ImportRecord& record) {
     InstalledToolkit installed(toolkit);
     const auto start = std::chrono::steady_clock::now();
     record.selectedObject = executePlugIn(*plugIn_, sceneRef_);
-    record.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    record.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
   record.endObject = scene_.objectCount();
 }
 
 // A fresh scripted user plays the dialog that ExecutePlugIn shows, choosing `path`.
-void ImportSession::runScripted(ImportRecord& record, const std::string& path) {
+void ImportSession::runScripted(ImportRecord& record, const std::string& path,
+                                const ImportChoices& choices) {
   ui::HeadlessToolkit toolkit;
-  scriptUser(toolkit, options_, path, record.format);
-  {
-    std::optional<ProgressLine> progress;
-    if (!silent_ && ::isatty(STDERR_FILENO)) progress.emplace(toolkit, stderr);
-    execute(toolkit, record);
-  }
+  scriptUser(toolkit, choices, path, record.format);
+  if (choices.progress) followProgress(toolkit, choices, record);
+  execute(toolkit, record);
+  toolkit.setProgressListener(nullptr);
   record.messages = toolkit.messages();
-  if (silent_) return;
-  printMessages(stderr, record.messages);
-  for (const std::string& line : toolkit.log()) std::cerr << "vlmhost: note: " << line << '\n';
-}
-
-// A FILE given makes the dialog open on its format and folder.
-void ImportSession::runInWindow(ImportRecord& record, ui::FltkToolkit& window) {
-  if (!record.path.empty()) library_.preselect(record.path, record.format);
-  execute(window, record);
-  record.file = chosenFile(window);
-  record.path = record.file;
-  record.format = record.file.empty() ? std::string() : resolveFormat(options_, record.file);
-  record.messages = window.messages();
+  record.notes = toolkit.log();
 }
 
 int64_t trianglesOf(const refhost::ReferenceScene& scene, const ImportRecord& record) {
@@ -191,9 +206,4 @@ std::string shortfallReason(const ImportRecord& record) {
   return "no triangles in " + record.file;
 }
 
-std::string shortfallLine(const std::string& file, const std::string& reason) {
-  if (reason == "no triangles in " + file) return "vlmhost: " + reason;
-  return "vlmhost: " + file + ": " + reason;
-}
-
-}  // namespace vlm::vlmhost
+}  // namespace vlm::session

@@ -1,4 +1,4 @@
-#include "CrLfCopy.h"
+#include "session/CrLfCopy.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "PlugInLibrary.h"
+#include "session/PlugInLibrary.h"
 
-namespace vlm::vlmhost {
+namespace vlm::session {
 
 namespace {
 
@@ -68,7 +68,7 @@ bool copyWithCrLf(int in, int out) {
 }  // namespace
 
 CrLfCopy::CrLfCopy(const std::string& path) {
-  std::string pattern = temporaryRoot() + "/vlmhost-crlf.XXXXXX";
+  std::string pattern = temporaryRoot() + "/vlmimport-crlf.XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) {
     throw HostError("cannot make a CR LF copy of '" + path + "': " + pattern + ": " +
                     std::strerror(errno));
@@ -76,7 +76,8 @@ CrLfCopy::CrLfCopy(const std::string& path) {
   folder_ = pattern;
   path_ = folder_ + "/" + baseName(path);
   const Descriptor in{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-  const Descriptor out{in.fd < 0 ? -1 : ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)};
+  const Descriptor out{
+      in.fd < 0 ? -1 : ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)};
   if (out.fd < 0 || !copyWithCrLf(in.fd, out.fd)) {
     const std::string reason = std::strerror(errno);
     remove();
@@ -92,4 +93,4 @@ void CrLfCopy::remove() noexcept {
   ::rmdir(folder_.c_str());
 }
 
-}  // namespace vlm::vlmhost
+}  // namespace vlm::session

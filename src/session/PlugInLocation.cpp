@@ -1,14 +1,14 @@
-#include "PlugInLocation.h"
+#include "session/PlugInLocation.h"
 
 #include <unistd.h>
 
-#include "PlugInLibrary.h"
+#include "session/PlugInLibrary.h"
 #include "settings/RegistryFile.h"
 #include "settings/RegistryText.h"
 #include "settings/SettingsStore.h"
 #include "vlmimport/VLMImport.h"
 
-namespace vlm::vlmhost {
+namespace vlm::session {
 
 namespace {
 
@@ -38,18 +38,17 @@ std::string registeredPlugInPath() {
 std::string locatePlugIn(const std::string& explicitPath) {
   if (!explicitPath.empty()) return explicitPath;
   const std::string file(vlmimport::kLibraryFile);
-  const std::string folder = programFolder();
+  const std::string folder = codeFolder();
   const std::string beside = folder + "/" + file;
   if (exists(beside)) return beside;
   const std::string installed = folder + "/../lib/vlmimport/" + file;
   if (exists(installed)) return installed;
   const std::string registered = registeredPlugInPath();
   if (!registered.empty() && exists(registered)) return registered;
-  throw HostError("cannot find the plug-in " + file + ": not beside vlmhost, not in " + folder +
+  throw HostError("cannot find the plug-in " + file + ": not in " + folder + ", not in " + folder +
                   "/../lib/vlmimport/" +
                   (registered.empty() ? ", and not registered"
-                                      : ", and the registered " + registered + " is gone") +
-                  "; name it with --plugin");
+                                      : ", and the registered " + registered + " is gone"));
 }
 
 RegistrationChange registerPlugIn(const std::string& libraryPath, bool unregister) {
@@ -75,4 +74,4 @@ RegistrationChange registerPlugIn(const std::string& libraryPath, bool unregiste
   return change;
 }
 
-}  // namespace vlm::vlmhost
+}  // namespace vlm::session

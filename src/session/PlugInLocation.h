@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
-namespace vlm::vlmhost {
+namespace vlm::session {
 
 // The plug-in library to load: `explicitPath` when given; else libVLMImport.so beside
-// the program (the build tree), then in ../lib/vlmimport/ (the install layout), then the
+// the program or module holding this code (the build tree, a Python package), then in
+// ../lib/vlmimport/ (the install layout), then the
 // library the class registration names. HostError when none of them exists.
 std::string locatePlugIn(const std::string& explicitPath);
 
@@ -26,4 +27,4 @@ struct RegistrationChange {
 // appeared or went; HostError when the entry point reports a failure.
 RegistrationChange registerPlugIn(const std::string& libraryPath, bool unregister);
 
-}  // namespace vlm::vlmhost
+}  // namespace vlm::session

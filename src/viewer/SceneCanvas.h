@@ -15,7 +15,7 @@
 #include "preview/Preview.h"
 #include "refhost/ReferenceScene.h"
 
-namespace vlm::ui::fltkview {
+namespace vlm::viewer {
 
 class SceneCanvas : public Fl_Widget {
  public:
@@ -45,4 +45,4 @@ class SceneCanvas : public Fl_Widget {
   int lastX_ = 0, lastY_ = 0;
 };
 
-}  // namespace vlm::ui::fltkview
+}  // namespace vlm::viewer

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "refhost/ReferenceScene.h"
-#include "ui/fltkview/SceneCanvas.h"
+#include "viewer/SceneCanvas.h"
 
-namespace vlm::ui::fltkview {
+namespace vlm::viewer {
 
 class ViewWindow {
  public:
@@ -36,4 +36,4 @@ class ViewWindow {
   Fl_Button* frameButton_;
 };
 
-}  // namespace vlm::ui::fltkview
+}  // namespace vlm::viewer

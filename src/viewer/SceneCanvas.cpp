@@ -1,4 +1,4 @@
-#include "ui/fltkview/SceneCanvas.h"
+#include "viewer/SceneCanvas.h"
 
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
@@ -11,7 +11,7 @@
 #include "preview/Legend.h"
 #include "preview/SceneView.h"
 
-namespace vlm::ui::fltkview {
+namespace vlm::viewer {
 
 namespace {
 
@@ -141,4 +141,4 @@ int SceneCanvas::handle(int event) {
   }
 }
 
-}  // namespace vlm::ui::fltkview
+}  // namespace vlm::viewer
