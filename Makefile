@@ -7,7 +7,7 @@ PREFIX   ?= /usr/local
 
 DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
                    libfast-float-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev xvfb \
-                   libpng-dev valgrind python3
+                   libpng-dev valgrind python3 python3-dev pybind11-dev python3-numpy
 
 # What the tests need beyond the build: Assimp's command-line reader, xdotool (keys to the
 # view window) and the Khronos glTF validator, an npm package run with node, which npm puts

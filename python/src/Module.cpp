@@ -1,9 +1,11 @@
 // The compiled part of the vlmimport package: one import through the plug-in, as a host
 // runs it, into a reference scene that Python reads as numpy arrays. The package's
 // __init__.py builds the documented classes on top of it.
+#include <fcntl.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <exception>
@@ -53,8 +55,29 @@ struct LoadOptions {
   session::ImportChoices choices;
 };
 
+// Puts the process back in the folder it was in: the plug-in's dialog changes the current
+// folder to the file's, as the dialog a person uses does, which Python's relative paths
+// must not feel.
+class KeptFolder {
+ public:
+  KeptFolder() : fd_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+  ~KeptFolder() {
+    if (fd_ < 0) return;
+    if (::fchdir(fd_) != 0) {
+      // The folder is gone; the next relative path fails on its own.
+    }
+    ::close(fd_);
+  }
+  KeptFolder(const KeptFolder&) = delete;
+  KeptFolder& operator=(const KeptFolder&) = delete;
+
+ private:
+  int fd_;
+};
+
 // The import itself, without the interpreter: the caller has let go of the GIL.
 void importInto(LoadedScene& loaded, const LoadOptions& options) {
+  const KeptFolder folder;
   session::ImportRecord& record = loaded.record;
   record.file = options.path;
   record.path = std::filesystem::absolute(options.path).string();
@@ -125,7 +148,8 @@ py::array_t<T> viewOf(const Loaded& loaded, const T* data, size_t rows) {
 }
 
 const refhost::CVLMObject& objectAt(const Loaded& loaded, size_t index) {
-  if (index >= loaded->scene.objectCount()) throw py::index_error("no object " + std::to_string(index));
+  if (index >= loaded->scene.objectCount())
+    throw py::index_error("no object " + std::to_string(index));
   return loaded->scene.object(index);
 }
 
@@ -168,7 +192,8 @@ py::tuple objectInfo(const Loaded& loaded, size_t index) {
 }
 
 py::tuple materialInfo(const Loaded& loaded, size_t index) {
-  if (index >= loaded->scene.materialCount()) throw py::index_error("no material " + std::to_string(index));
+  if (index >= loaded->scene.materialCount())
+    throw py::index_error("no material " + std::to_string(index));
   const refhost::CVLMMaterial& m = loaded->scene.material(index);
   return py::make_tuple(refhost::validUtf8(m.name()), m.materialType(), m.ambientColor(), m.color(),
                         m.specularColor(), m.smoothness(), m.specCoeff(), m.opacity());
@@ -205,7 +230,8 @@ py::tuple normalShape(const Loaded& loaded, size_t index) {
 
 std::vector<std::string> messagesOf(const Loaded& loaded) {
   std::vector<std::string> texts;
-  for (const ui::MessageRecord& m : loaded->record.messages) texts.push_back(refhost::validUtf8(m.text));
+  for (const ui::MessageRecord& m : loaded->record.messages)
+    texts.push_back(refhost::validUtf8(m.text));
   return texts;
 }
 
@@ -227,7 +253,8 @@ PYBIND11_MODULE(_vlmimport, m) {
       .def_property_readonly("format", [](const Loaded& s) { return s->record.format; })
       .def_property_readonly("seconds", [](const Loaded& s) { return s->record.seconds; })
       .def_property_readonly("object_count", [](const Loaded& s) { return s->scene.objectCount(); })
-      .def_property_readonly("material_count", [](const Loaded& s) { return s->scene.materialCount(); })
+      .def_property_readonly("material_count",
+                             [](const Loaded& s) { return s->scene.materialCount(); })
       .def("object_info", &objectInfo,
            "(key, name, parent index or -1, position, display colour number, material "
            "index or -1)")

@@ -23,10 +23,12 @@ bool isFlat(const std::array<float, 9>& n, const float* a, const float* b, const
   const Vec v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
   const Vec f{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
   const double fl = std::sqrt(double(f[0]) * f[0] + double(f[1]) * f[1] + double(f[2]) * f[2]);
-  const double nl = std::sqrt(double(n0[0]) * n0[0] + double(n0[1]) * n0[1] + double(n0[2]) * n0[2]);
+  const double nl =
+      std::sqrt(double(n0[0]) * n0[0] + double(n0[1]) * n0[1] + double(n0[2]) * n0[2]);
   if (!(fl > 0)) return true;
   if (!(nl > 0)) return false;
-  const double cosine = (double(f[0]) * n0[0] + double(f[1]) * n0[1] + double(f[2]) * n0[2]) / (fl * nl);
+  const double cosine =
+      (double(f[0]) * n0[0] + double(f[1]) * n0[1] + double(f[2]) * n0[2]) / (fl * nl);
   return cosine > 0.99996;
 }
 
@@ -46,8 +48,9 @@ NormalShape normalShapeOf(const refhost::Mesh& mesh) {
     const std::array<float, 9> n = mesh.normalsOf(t);
     const int32_t* tri = corners + 3 * static_cast<size_t>(t);
     if (shape.flat) {
-      shape.flat = isFlat(n, xyz + 3 * static_cast<size_t>(tri[0]),
-                          xyz + 3 * static_cast<size_t>(tri[1]), xyz + 3 * static_cast<size_t>(tri[2]));
+      shape.flat =
+          isFlat(n, xyz + 3 * static_cast<size_t>(tri[0]), xyz + 3 * static_cast<size_t>(tri[1]),
+                 xyz + 3 * static_cast<size_t>(tri[2]));
     }
     for (size_t k = 0; k < 3 && shape.perVertex; ++k) {
       const auto v = static_cast<size_t>(tri[k]);
