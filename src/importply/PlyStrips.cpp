@@ -10,7 +10,7 @@
 namespace vlm {
 
 namespace {
-constexpr size_t kBatch = 4096;
+constexpr size_t kStripBatch = 4096;
 }  // namespace
 
 void CImp_PLY::readStrips() {
@@ -30,7 +30,7 @@ void CImp_PLY::readStrips() {
   }
   PolygonData.reserve(PolygonData.size() +
                       4 * lists * static_cast<size_t>(cursor_->remaining() / passBytes) +
-                      4 * kBatch);
+                      4 * kStripBatch);
   ply::StripState state;
   while (!cursor_->atEnd() && !import_->StopImport) {
     if (!oneList || readStripBatch(state) == 0) readStripPass(state);
@@ -41,7 +41,7 @@ size_t CImp_PLY::readStripBatch(ply::StripState& state) {
   const int32_t itemCode = FaceProps[0].ItemType;
   const uint32_t size = ply::binarySize(itemCode);
   const std::string_view window = cursor_->window();
-  const size_t count = std::min(window.size() / size, kBatch);
+  const size_t count = std::min(window.size() / size, kStripBatch);
   if (count == 0) return 0;
   const size_t start = PolygonData.size();
   PolygonData.resize(start + 4 * count);
