@@ -10,7 +10,8 @@ DEBIAN_PACKAGES := cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchm
                    libpng-dev valgrind python3 python3-dev pybind11-dev python3-numpy
 
 # What the tests need beyond the build: Assimp's command-line reader, xdotool (keys to the
-# view window) and the Khronos glTF validator, an npm package run with node, which npm puts
+# view window), Debian's Blender (headless, for the add-on; without the packages it only
+# recommends) and the Khronos glTF validator, an npm package run with node, which npm puts
 # in NODE_TOOLS (ignored by git, shared by every build folder). node and npm come from
 # Debian's nodejs and npm unless the machine already has them.
 TEST_PACKAGES  := assimp-utils xdotool
@@ -18,7 +19,7 @@ NODE_TOOLS     := build-node
 GLTF_VALIDATOR := 2.0.0-dev.3.10
 
 .PHONY: all deps test-tools configure build test test-sanitize coverage golden fuzz fuzz-smoke \
-        damage bench run install clean
+        damage bench run install blender-addon clean
 
 all: build
 
@@ -29,7 +30,7 @@ deps:
 	if [ -n "$$missing" ]; then \
 	  if [ "$$(id -u)" = 0 ]; then \
 	    echo "Installing: $$missing"; \
-	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $(APT_OPTIONS) $$missing; \
 	  else \
 	    echo "Missing Debian packages. Run:"; \
 	    echo "  sudo apt-get install -y $$missing"; \
@@ -40,6 +41,7 @@ deps:
 test-tools: deps
 	@$(MAKE) --no-print-directory deps DEBIAN_PACKAGES="$(TEST_PACKAGES) \
 	  $$(command -v node >/dev/null || echo nodejs) $$(command -v npm >/dev/null || echo npm)"
+	@$(MAKE) --no-print-directory deps DEBIAN_PACKAGES=blender APT_OPTIONS=--no-install-recommends
 	@grep -qs '"version": "$(GLTF_VALIDATOR)"' $(NODE_TOOLS)/node_modules/gltf-validator/package.json || \
 	  npm install --prefix $(NODE_TOOLS) --no-audit --no-fund --loglevel=error gltf-validator@$(GLTF_VALIDATOR)
 
@@ -137,6 +139,11 @@ run: build
 # README and the samples in $(PREFIX)/share/doc/vlmimport.
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Blender add-on as a zip for Edit > Preferences > Add-ons > Install.
+blender-addon: build
+	cmake --build $(BUILD) --target blender_addon_zip
+	@echo "Wrote $(BUILD)/vlmimport-blender.zip"
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD)
