@@ -235,7 +235,7 @@ class ImportRun:
             for ob in context.view_layer.objects:
                 ob.select_set(False)
             for ob in self.imported:
-                ob.select_set(True)
+                ob.select_set(not ob.hide_get())
             context.view_layer.objects.active = self.active or self.imported[0]
         done = len(self.paths) - self.failed
         summary = "Imported %d of %d files: %d objects, %d triangles" % (

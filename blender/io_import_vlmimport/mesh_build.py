@@ -166,6 +166,10 @@ def build_scene(context, scene, file_name, created, timings):
         ob["vlmimport_key"] = obj.key
         mesh.materials.append(materials.for_object(obj))
         collection.objects.link(ob)
+        if not obj.visible:
+            # Hidden in the file: hidden in the viewport and the render, as the host keeps it.
+            ob.hide_set(True)
+            ob.hide_render = True
         if parent is not None:
             parent_ob, parent_position = parent
             # A new object's parent inverse is the identity: its location is then relative

@@ -188,7 +188,7 @@ py::tuple objectInfo(const Loaded& loaded, size_t index) {
   const auto& p = o.position();
   return py::make_tuple(o.key(), refhost::validUtf8(o.name()), indexOf(scene, parent.get()),
                         py::make_tuple(p[0], p[1], p[2]), geometry::displayColor(scene, o),
-                        materialIndexOf(scene, geometry::colorMaterial(scene, o)));
+                        materialIndexOf(scene, geometry::colorMaterial(scene, o)), o.visible());
 }
 
 py::tuple materialInfo(const Loaded& loaded, size_t index) {
@@ -257,7 +257,7 @@ PYBIND11_MODULE(_vlmimport, m) {
                              [](const Loaded& s) { return s->scene.materialCount(); })
       .def("object_info", &objectInfo,
            "(key, name, parent index or -1, position, display colour number, material "
-           "index or -1)")
+           "index or -1, visible)")
       .def("material_info", &materialInfo,
            "(name, type, ambient, colour, specular, smoothness, spec_coeff, opacity)")
       .def("vertices", &vertexView)

@@ -85,6 +85,7 @@ class Object:
         position: (x, y, z); every vertex lies at its coordinates plus this.
         color: the sRGB colour it shows: its material's where one is bound, else its own.
         material: the bound Material, or None.
+        visible: False for an object the file marks hidden.
         vertices: float32 array (N, 3), a view of the scene's memory.
         triangles: uint32 array (M, 3) of indices into ``vertices``.
         corner_normals: float32 array (M, 3, 3), the normal at each corner of each
@@ -98,11 +99,11 @@ class Object:
     """
 
     __slots__ = ("_scene", "_index", "key", "name", "parent", "position", "color",
-                 "material", "_vertices", "_triangles", "_corner_normals", "_shape")
+                 "material", "visible", "_vertices", "_triangles", "_corner_normals", "_shape")
 
     def __init__(self, scene: _vlmimport.LoadedScene, index: int,
                  objects: List["Object"], materials: List[Material]) -> None:
-        key, name, parent, position, color, material = scene.object_info(index)
+        key, name, parent, position, color, material, visible = scene.object_info(index)
         self._scene = scene
         self._index = index
         self.key: str = key
@@ -111,6 +112,7 @@ class Object:
         self.position: Tuple[float, float, float] = position
         self.color: Color = _rgb(color)
         self.material: Optional[Material] = materials[material] if material >= 0 else None
+        self.visible: bool = visible
         self._vertices = None
         self._triangles = None
         self._corner_normals = None

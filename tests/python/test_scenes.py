@@ -78,6 +78,7 @@ class SameAsVlmhost(unittest.TestCase):
     def check_object(self, obj, expected, materials):
         self.assertEqual((obj.key, obj.name), (expected["key"], expected["name"]))
         self.assertEqual(obj.parent.key if obj.parent else None, expected["parent"])
+        self.assertEqual(obj.visible, expected["visible"])
         np.testing.assert_array_equal(np.float32(obj.position), np.float32(expected["position"]))
         bound = expected["material"]
         shown = materials[bound]["color"] if bound in materials else expected["color"]
