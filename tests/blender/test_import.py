@@ -9,7 +9,6 @@ import json
 import os
 import re
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
@@ -49,8 +48,8 @@ CASES = {
         (os.path.join(DATA, "3ds", "hidden_flag.3ds"), {}),
         (os.path.join(DATA, "3ds", "hostile_name_bytes.3ds"), {}),
         (os.path.join(DATA, "3ds", "shell_two_objects_unsmoothed.3ds"), {"auto_smooth": False}),
-        (os.path.join(MADE, "tube.3ds"), {}),
-        (os.path.join(MADE, "tube.3ds"), {"auto_smooth": False}),
+        (os.path.join(DATA, "3ds", "auto_smoothing_rounds_a_tube.3ds"), {}),
+        (os.path.join(DATA, "3ds", "auto_smoothing_rounds_a_tube.3ds"), {"auto_smooth": False}),
     ],
     "inc": [
         (os.path.join(EX, "gem.inc"), {}),
@@ -70,25 +69,6 @@ CASES = {
 }
 
 ARGS = None
-
-
-def make_3ds_cylinder(path, segments=24):
-    """A z-up 3DS cylinder side without caps: faces 15 degrees apart, which the 3DS importer's
-    automatic smoothing shades smooth."""
-    def chunk(cid, data=b""):
-        return struct.pack("<HI", cid, 6 + len(data)) + data
-    a = 2 * np.pi * np.arange(segments) / segments
-    ring = np.stack([np.cos(a), np.sin(a), np.zeros(segments)], axis=1)
-    vertices = np.concatenate([ring, ring + [0, 0, 2]]).astype("<f4")
-    faces = []
-    for i in range(segments):
-        j = (i + 1) % segments
-        faces += [(i, j, j + segments, 0), (i, j + segments, i + segments, 0)]
-    mesh = chunk(0x4110, struct.pack("<H", len(vertices)) + vertices.tobytes())
-    mesh += chunk(0x4120, struct.pack("<H", len(faces)) + np.array(faces, "<u2").tobytes())
-    editor = chunk(0x3D3D, chunk(0x4000, b"tube\0" + chunk(0x4100, mesh)))
-    with open(path, "wb") as f:
-        f.write(chunk(0x4D4D, chunk(0x0002, struct.pack("<I", 3)) + editor))
 
 
 def vlmhost_args(options):
@@ -410,7 +390,6 @@ def main():
     parser.add_argument("--group", required=True, choices=sorted(GROUPS))
     ARGS = parser.parse_args(sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else [])
     sys.path.insert(0, os.path.abspath(ARGS.addon_dir))
-    make_3ds_cylinder(os.path.join(MADE, "tube.3ds"))
     shutil.copyfile(os.path.join(EX, "tower_le.ply"), os.path.join(MADE, "tower.txt"))
     import io_import_vlmimport
     io_import_vlmimport.register()
