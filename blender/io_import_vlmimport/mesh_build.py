@@ -125,9 +125,10 @@ def build_mesh(name, geo):
             return mesh
         # Blender 3.4 keeps custom normals only with auto smooth; at 180 degrees no edge is
         # split by its angle, the custom normals alone decide (Blender marks the edges where
-        # they differ as sharp).
-        mesh.use_auto_smooth = True
-        mesh.auto_smooth_angle = math.pi
+        # they differ as sharp). Blenders from 4.1 on keep them without it.
+        if hasattr(mesh, "use_auto_smooth"):
+            mesh.use_auto_smooth = True
+            mesh.auto_smooth_angle = math.pi
         if geo.vertex_normals is not None:
             mesh.normals_split_custom_set_from_vertices(geo.vertex_normals)
         else:
