@@ -1,5 +1,5 @@
 // What the scenes of tests/data/dxf cannot show: group code lines and corner values,
-// the read mode, the name from a full path, progress, host failures, missing files, and
+// the read mode, progress, host failures, missing files, and
 // that every stop hands over the object and leaves file 1 closed.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -67,13 +67,6 @@ TEST_F(DxfImport, FailureIsRaisedAgainUnchangedAfterClosingTheFileAndAddsNothing
   CImp_DXF importer;
   EXPECT_EQ(errorOf([&] { loadPath(importer, dir.file("missing.dxf")); }), err::kFileNotFound);
   EXPECT_EQ(objects->Count(), 0);
-}
-
-// The name is the file's, without its folder and extension, blanks made underscores.
-TEST_F(DxfImport, ObjectIsNamedAfterTheFile) {
-  load(kSample, "my big model.dxf");
-  EXPECT_THAT(lines("Name", 1),
-              ::testing::ElementsAre("object#1.Name put (String \"my_big_model\")"));
 }
 
 TEST_F(DxfImport, ProgressStartsAtZeroAndStopsAboveTheMaximum) {

@@ -1,8 +1,7 @@
 // What the scenes of tests/data/obj cannot show: the read mode the first line end
-// chooses, the name from a full path, the progress reported to the dialog, records the
-// host counts as invalid, and the error and closed file that a failing, cut or stopped
-// Load leaves behind; and the face corners in every form.
-#include <gmock/gmock.h>
+// chooses, the progress reported to the dialog, records the host counts as invalid, and
+// the error and closed file that a failing, cut or stopped Load leaves behind; and the
+// face corners in every form.
 #include <gtest/gtest.h>
 
 #include "importobj/CImp_OBJ.h"
@@ -31,13 +30,6 @@ TEST_F(ObjImport, FirstLineEndChoosesTheReadMode) {
     load(text);
     EXPECT_EQ(import->ReadMode, mode) << text.size();
   }
-}
-
-// The name is the file's, without its folder and extension, blanks made underscores.
-TEST_F(ObjImport, PlainFormIsNamedAfterTheFile) {
-  load("v 0 0 0\r\n", "my big model.obj");
-  EXPECT_THAT(lines("Name", 1),
-              ::testing::ElementsAre("object#1.Name put (String \"my_big_model\")"));
 }
 
 // Whole lines count their characters only; lines of the other mode count every character

@@ -35,14 +35,13 @@ class ImporterFixture : public ::testing::Test {
   }
   void TearDown() override { fileTable().CloseAll(); }
 
-  // Loads `bytes` from a file called `name` (the fixture's own name when empty) into a
-  // fresh `objects`.
-  void load(const std::string& bytes, const std::string& name = {}) {
+  // Loads `bytes` from a file of the fixture's name into a fresh `objects`.
+  void load(const std::string& bytes) {
     Importer importer;
-    loadWith(importer, bytes, name);
+    loadWith(importer, bytes);
   }
-  void loadWith(Importer& importer, const std::string& bytes, const std::string& name = {}) {
-    loadPath(importer, dir.write(name.empty() ? fileName_ : name, bytes));
+  void loadWith(Importer& importer, const std::string& bytes) {
+    loadPath(importer, dir.write(fileName_, bytes));
   }
   // Loads the file at `path`; `import` keeps the context, its ReadMode and CharsRead as
   // `readModeBefore` and `charsReadBefore` set them before the load.
@@ -84,12 +83,10 @@ class ImporterFixture : public ::testing::Test {
     return std::stoi(refhost::CallRecorder::receiverName(objects->Item(1)).substr(7));
   }
 
-  // Every recorded line, or those of calls to `member` on object#n (on any receiver when
-  // n is 0).
-  std::vector<std::string> lines() const { return recorder.lines(); }
-  std::vector<std::string> lines(std::string_view member, int n = 0) const {
+  // The recorded lines of calls to `member` on any receiver.
+  std::vector<std::string> lines(std::string_view member) const {
     std::vector<std::string> out;
-    for (const auto* r : calls(member, n)) out.push_back(r->line());
+    for (const auto* r : calls(member, 0)) out.push_back(r->line());
     return out;
   }
   // The array of the last call to `member` on object#n (empty when there is none).
