@@ -1,11 +1,10 @@
-// vlmhost converting files one by one (--export-each), reading LF-only files through a CR
-// LF copy (--crlf) and giving OBJ and PLY files their own units back (--file-units).
+// vlmhost converting files one by one (--export-each) and reading LF-only files through a
+// CR LF copy (--crlf); --file-units is a golden scene's option.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 
 #include "vlmhost/VlmHostRun.h"
@@ -79,27 +78,6 @@ TEST_F(FolderConversion, EachInputGetsItsOwnOutputOrItsReason) {
   EXPECT_EQ(byFile["in/a table.obj"]["triangles"], 72);
   EXPECT_NE(o.err.find("vlmhost: gone.obj: cannot read 'gone.obj'"), std::string::npos) << o.err;
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_ / "converted"), fs::directory_iterator()), 5);
-}
-
-// The OBJ importer multiplies by 10; --file-units gives the file's own coordinates back.
-TEST_F(FolderConversion, FileUnitsGiveTheFilesOwnCoordinates) {
-  const Json scene = Json::parse(run({"--geometry", "--file-units", kExamples + "/table.obj"}).out);
-  std::vector<float> fromFile;
-  std::istringstream lines(slurp(kExamples + "/table.obj"));
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream words(line);
-    std::string word;
-    float x, y, z;
-    if (words >> word && word == "v" && words >> x >> y >> z) fromFile.insert(fromFile.end(), {x, y, z});
-  }
-  std::vector<float> imported;
-  for (const Json& object : scene["objects"]) {  // stored relative to the object's position
-    const Json& vertices = object["vertices"];
-    for (size_t i = 0; i < vertices.size(); ++i)
-      imported.push_back(vertices[i].get<float>() + object["position"][i % 3].get<float>());
-  }
-  ASSERT_EQ(imported.size(), fromFile.size());
-  for (size_t i = 0; i < imported.size(); ++i) EXPECT_NEAR(imported[i], fromFile[i], 1e-5f) << i;
 }
 
 // An LF-only DXF read through its CR LF copy gives the scene of the CR LF file; the copy
