@@ -91,14 +91,10 @@ inline std::string triangleObject(std::string_view name, std::string_view extra 
 
 inline std::string material(std::string_view body) { return chunk(0xAFFF, body); }
 inline std::string materialName(std::string_view name) { return chunk(0xA000, cstr(name)); }
-inline std::string byteColor(uint8_t r, uint8_t g, uint8_t b, uint16_t id = 0x0011) {
-  return chunk(id, u8(r) + u8(g) + u8(b));
-}
-inline std::string singleColor(float r, float g, float b) {
-  return chunk(0x0010, f32(r) + f32(g) + f32(b));
+inline std::string byteColor(uint8_t r, uint8_t g, uint8_t b) {
+  return chunk(0x0011, u8(r) + u8(g) + u8(b));
 }
 inline std::string intPercent(int16_t p) { return chunk(0x0030, i16(p)); }
-inline std::string floatPercent(float f) { return chunk(0x0031, f32(f)); }
 
 struct Outcome {
   std::optional<RuntimeError> error;  // what Load raised
