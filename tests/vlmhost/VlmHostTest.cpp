@@ -36,7 +36,6 @@ class VlmHost : public vlm::testing::VlmHostFolder {
     fs::copy_file(kExamples + "/sample.3ds", folder_ / "sample.3ds");
     fs::copy_file(kExamples + "/table.obj", folder_ / "table.obj");
     fs::create_directory(folder_ / "sub.png");
-    fs::create_directory(folder_ / "sub.obj");
     fs::create_directory(folder_ / "sub.bin");
     dir_.write("plain", "x");
   }
