@@ -1,9 +1,5 @@
-"""The add-on as a person uses it, in Blender with a window (under Xvfb): File > Import's
-file browser confirmed with Return reads the file on a worker thread while Blender keeps
-handling events, and Esc stops the read.
-
-    xvfb-run -a blender --factory-startup --python tests/blender/test_window.py -- ADDON_DIR FILE
-"""
+"""In Blender with a window (xvfb-run -a blender --factory-startup --python THIS -- ADDON_DIR
+FILE): the file browser confirmed with Return reads on a worker thread, and Esc stops it."""
 import subprocess
 import sys
 import threading

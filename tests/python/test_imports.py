@@ -107,6 +107,7 @@ class LargeFiles(unittest.TestCase):
 
 class ManyImports(unittest.TestCase):
     def test_failures_leave_the_next_import_clean(self):
+        here = os.getcwd()  # which the plug-in's dialog changes to each file's folder
         samples = support.samples()
         first = {p: summary(vlmimport.load(p)) for p in samples}
         bad = [os.path.join(support.EXAMPLES, "missing.obj"), support.EXAMPLES]
@@ -116,6 +117,7 @@ class ManyImports(unittest.TestCase):
                     with self.assertRaises(vlmimport.ImportError):
                         vlmimport.load(bad[round_ % 2])
                     self.assertEqual(summary(vlmimport.load(path)), first[path])
+        self.assertEqual(os.getcwd(), here)
 
     def test_arrays_outlive_their_scene(self):
         vertices = vlmimport.load(os.path.join(support.EXAMPLES, "table.obj")).objects[0].vertices
@@ -124,10 +126,6 @@ class ManyImports(unittest.TestCase):
             vlmimport.load(os.path.join(support.EXAMPLES, "sample.3ds"))
         np.testing.assert_array_equal(vertices, copy)
 
-    def test_the_current_folder_stays(self):
-        here = os.getcwd()
-        vlmimport.load(os.path.join(support.EXAMPLES, "house.dxf"))
-        self.assertEqual(os.getcwd(), here)
 
 
 if __name__ == "__main__":

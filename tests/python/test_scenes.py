@@ -97,14 +97,9 @@ class SameAsVlmhost(unittest.TestCase):
         self.assertEqual(obj.vertices.shape, (expected["vertexCount"], 3))
         self.assertEqual(obj.triangles.shape, (expected["triangleCount"], 3))
 
-    def test_every_sample(self):
-        for path in support.samples():
+    def test_every_sample_and_golden_input(self):
+        for path, args in [(p, []) for p in support.samples()] + support.golden_inputs():
             with self.subTest(file=os.path.basename(path)):
-                self.check_file(path)
-
-    def test_every_golden_input(self):
-        for path, args in support.golden_inputs():
-            with self.subTest(file=os.path.relpath(path, support.TEST_DATA)):
                 self.check_file(path, args)
 
 
