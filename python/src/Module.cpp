@@ -155,7 +155,7 @@ const refhost::CVLMObject& objectAt(const Loaded& loaded, size_t index) {
 
 // An object's index in the scene's list, or -1.
 py::ssize_t indexOf(const refhost::ReferenceScene& scene, const refhost::CVLMObject* object) {
-  for (size_t i = 0; object != nullptr && i < scene.objectCount(); ++i) {
+  for (size_t i = 0; i < scene.objectCount(); ++i) {
     if (&scene.object(i) == object) return static_cast<py::ssize_t>(i);
   }
   return -1;
@@ -163,7 +163,7 @@ py::ssize_t indexOf(const refhost::ReferenceScene& scene, const refhost::CVLMObj
 
 py::ssize_t materialIndexOf(const refhost::ReferenceScene& scene,
                             const refhost::CVLMMaterial* material) {
-  for (size_t i = 0; material != nullptr && i < scene.materialCount(); ++i) {
+  for (size_t i = 0; i < scene.materialCount(); ++i) {
     if (&scene.material(i) == material) return static_cast<py::ssize_t>(i);
   }
   return -1;
